@@ -1,0 +1,159 @@
+// The seam between the platform layer's core (windows, messages, menus,
+// dialogs, GDI, all in platform/*.cpp and identical everywhere) and what
+// differs between a headless run and a real screen.
+//
+// This header deliberately does not include platform/win32.h: a desktop
+// backend includes toolkit and X11 headers, whose macros (BOOL, Status,
+// None, ...) collide with the platform's names. Everything that crosses the
+// seam uses the plain types below; the core translates them to and from
+// handles and messages.
+//
+// Direction of calls:
+//  - core -> backend: the virtual functions of Backend (create and show a
+//    native window, show a presented frame, update the menu bar, run a
+//    modal dialog, show a message box, poll pending events);
+//  - backend -> core: the functions in namespace platform::input, which
+//    turn native events into the platform's messages (posted to the queue,
+//    or sent at once where the platform sends them).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// A window as the backend sees it; equals the window's handle value.
+using WindowId = std::uintptr_t;
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+
+// A 24-bit image, rows from the top, bytes in the order blue, green, red,
+// rows `stride` bytes apart.
+struct ImageView {
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    const std::uint8_t* bgr = nullptr;
+};
+
+struct MenuItemView {
+    std::string text; // with '&' before the mnemonic letter
+    unsigned id = 0;
+    bool separator = false;
+    bool checked = false;
+};
+
+struct MenuPopupView {
+    std::string text;
+    std::vector<MenuItemView> items;
+};
+
+struct TopLevelWindowView {
+    WindowId id = 0;
+    std::string title;
+    PixelRect outer;                  // outer rectangle as asked for
+    std::vector<MenuPopupView> menu;  // empty: no menu bar
+    ImageView icon;                   // 32 x 32, may be empty
+};
+
+// A dialog control, laid out in client pixels of its dialog.
+struct ControlView {
+    int id = -1;
+    std::string className; // "EDIT", "STATIC", "BUTTON"
+    std::string text;
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    PixelRect rect;
+    ImageView icon; // for an SS_ICON static
+};
+
+struct DialogView {
+    WindowId id = 0;
+    WindowId owner = 0;
+    std::string title;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    std::vector<ControlView> controls; // template (= tab) order
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // The client size a top-level window of this outer size gets (frame,
+    // caption and menu bar taken off). Used before the window exists.
+    virtual PixelRect clientRectFor(const TopLevelWindowView& window) = 0;
+
+    // Creates the native window; false when it cannot (for instance, no
+    // display), and then CreateWindowExA fails.
+    virtual bool createWindow(const TopLevelWindowView& window) = 0;
+    virtual void showWindow(WindowId window, bool visible) = 0;
+    virtual void destroyWindow(WindowId window) = 0;
+
+    // The menu's check marks changed; `menu` is the whole bar as it is now.
+    virtual void menuChanged(WindowId window, const std::vector<MenuPopupView>& menu) = 0;
+
+    // A BitBlt reached the window: `image` is the window's whole client
+    // area as it now stands, `dirty` the part that changed.
+    virtual void windowPresented(WindowId window, const ImageView& image, const PixelRect& dirty) = 0;
+
+    // Mouse capture taken (window != 0) or released (window == 0).
+    virtual void captureChanged(WindowId window) = 0;
+
+    // Handles pending native events without ever waiting, reporting them
+    // through platform::input.
+    virtual void pollEvents() = 0;
+
+    // Runs a modal loop for a dialog the core has created (WM_INITDIALOG
+    // already sent) until platform::input::dialogEnded(dialog) is true.
+    // Meanwhile the owner takes no input. User actions are reported through
+    // platform::input (editChanged, buttonPressed, dialogKey).
+    virtual void runModalDialog(const DialogView& dialog) = 0;
+
+    // The dialog's client image changed (a WM_PAINT filled something).
+    virtual void dialogPainted(WindowId dialog, const ImageView& image) = 0;
+
+    // Shows a modal message box with an OK button; returns when dismissed.
+    virtual void messageBox(WindowId owner, const std::string& text, const std::string& caption) = 0;
+};
+
+// Installs the backend the layer uses from now on (not owned; must outlive
+// its use). Without one, window creation fails.
+void setBackend(Backend* backend);
+Backend* backend();
+
+// Native events reported by a backend. Coordinates are client pixels.
+namespace input {
+
+void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat);
+void mouseMove(WindowId window, int x, int y, bool leftButtonHeld);
+void leftButtonDown(WindowId window, int x, int y);
+void leftButtonUp(WindowId window, int x, int y);
+void menuCommand(WindowId window, unsigned commandId);
+// The close box: posts WM_CLOSE.
+void closeRequested(WindowId window);
+// The user resized the window: the new client size; sends WM_SIZE at once.
+void clientResized(WindowId window, int width, int height);
+// A window needs repainting: sends WM_PAINT.
+void paintRequested(WindowId window);
+
+// Inside a modal dialog.
+void editChanged(WindowId dialog, int controlId, const std::string& text); // sends EN_CHANGE
+void buttonPressed(WindowId dialog, int controlId);                      // sends BN_CLICKED
+void enterPressed(WindowId dialog);                                      // the default button
+bool dialogEnded(WindowId dialog);
+// The dialog's client image (for painting the window under the controls).
+ImageView dialogImage(WindowId dialog);
+
+} // namespace input
+
+} // namespace platform

@@ -1,0 +1,154 @@
+// The headless backend: windows live in memory, for tests, benchmarks, CI
+// and the headless runner.
+//
+// Window metrics are fixed and used everywhere (tests, runner, README):
+// a 4-pixel frame on the left, right and bottom, an 18-pixel caption and a
+// 20-pixel menu bar. A 640 x 480 window with a menu therefore gets a client
+// area of 632 x 434 pixels (a render frame of 632 x 432).
+//
+// What a test can do through it: inject any message (PostMessageA /
+// SendMessageA work as usual), resize the client area as a user would,
+// script the next modal dialogs, read what was presented to a window and
+// what was painted into a dialog, read the message boxes shown, and make
+// RegisterClassA, CreateWindowExA or CreateDIBSection fail.
+#pragma once
+
+#include "platform/backend.h"
+#include "platform/win32.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct HeadlessMetrics {
+    static constexpr int kFrame = 4;
+    static constexpr int kCaption = 18;
+    static constexpr int kMenuBar = 20;
+};
+
+// What a dialog script can do while a modal dialog is open.
+class DialogDriver {
+public:
+    virtual ~DialogDriver() = default;
+    virtual HWND dialog() const = 0;
+    virtual std::string title() const = 0;
+    // The current text of a control.
+    virtual std::string text(int controlId) const = 0;
+    // Replaces a field's text as a user would type it; sends EN_CHANGE (and
+    // the repaint that follows an invalidation).
+    virtual void type(int controlId, const std::string& text) = 0;
+    // Clicks a push button (sends WM_COMMAND with BN_CLICKED and its id).
+    virtual void click(int controlId) = 0;
+    // Presses Enter: WM_COMMAND with IDOK.
+    virtual void pressEnter() = 0;
+    // The dialog's client image as last painted (24-bit, rows from the top).
+    virtual ImageView image() const = 0;
+    virtual bool ended() const = 0;
+};
+
+using DialogScript = std::function<void(DialogDriver&)>;
+
+struct RecordedMessageBox {
+    HWND owner = nullptr;
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+};
+
+class HeadlessBackend final : public Backend {
+public:
+    HeadlessBackend();
+    ~HeadlessBackend() override;
+
+    // --- Backend ---------------------------------------------------------
+    PixelRect clientRectFor(const TopLevelWindowView& window) override;
+    bool createWindow(const TopLevelWindowView& window) override;
+    void showWindow(WindowId window, bool visible) override;
+    void destroyWindow(WindowId window) override;
+    void menuChanged(WindowId window, const std::vector<MenuPopupView>& menu) override;
+    void windowPresented(WindowId window, const ImageView& image, const PixelRect& dirty) override;
+    void captureChanged(WindowId window) override;
+    void pollEvents() override;
+    void runModalDialog(const DialogView& dialog) override;
+    void dialogPainted(WindowId dialog, const ImageView& image) override;
+    void messageBox(WindowId owner, const std::string& text, const std::string& caption) override;
+
+    // --- Test and runner controls -----------------------------------------
+
+    // Queues a script for the next modal dialog that opens. With no script
+    // queued a dialog is confirmed with Enter at once. A dialog that is
+    // still open when its script returns gets Enter; if even that does not
+    // end it, the backend ends it (result 0) so a run never hangs, and
+    // counts it in abandonedDialogs().
+    void queueDialogScript(DialogScript script);
+    int abandonedDialogs() const { return abandoned_; }
+    // Titles of the dialogs opened so far, in order.
+    const std::vector<std::string>& dialogsOpened() const { return dialogTitles_; }
+
+    // Called at the start of every pollEvents (that is, every PeekMessageA):
+    // lets a runner or test inject input between frames.
+    void setPollHook(std::function<void()> hook) { pollHook_ = std::move(hook); }
+
+    // The user resizes the window so that its client area becomes
+    // width x height: WM_SIZE is sent at once, as the platform does.
+    void resizeClient(HWND window, int width, int height);
+
+    // What the window shows: the last frames BitBlt'ed to it (client size,
+    // 24-bit, rows from the top). Empty before the first present.
+    ImageView screen(HWND window) const;
+    int presentCount(HWND window) const;
+
+    const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
+    HWND capture() const { return capture_; }
+    const std::vector<MenuPopupView>* menuBar(HWND window) const;
+
+    // Failure injection: the next `count` calls fail.
+    void failRegisterClass(int count = 1) { failRegister_ = count; }
+    void failCreateWindow(int count = 1) { failCreate_ = count; }
+    void failCreateDIBSection(int count = 1);
+
+private:
+    struct WindowState {
+        std::vector<std::uint8_t> screen; // client area, rows from the top, BGR
+        int width = 0;
+        int height = 0;
+        int presents = 0;
+        bool visible = false;
+        std::vector<MenuPopupView> menu;
+    };
+    std::map<WindowId, WindowState> windows_;
+    std::deque<DialogScript> scripts_;
+    std::vector<std::string> dialogTitles_;
+    std::vector<RecordedMessageBox> boxes_;
+    std::function<void()> pollHook_;
+    HWND capture_ = nullptr;
+    int abandoned_ = 0;
+    int failRegister_ = 0;
+    int failCreate_ = 0;
+    friend struct HeadlessAccess;
+};
+
+// The headless backend currently installed, or null.
+HeadlessBackend* headlessBackend();
+
+// Failure injection hooks the core consults (set by the headless backend).
+namespace failpoints {
+bool consumeRegisterClassFailure();
+bool consumeCreateWindowFailure();
+bool consumeCreateDIBSectionFailure();
+} // namespace failpoints
+
+// The layer's millisecond clock source; tests may replace it (null restores
+// the monotonic clock).
+void setClockForTesting(std::function<DWORD()> clock);
+
+// Forgets every window, class, queued message, module and GDI object, so
+// one test cannot leak state into the next. Does not touch the backend.
+void resetForTesting();
+
+} // namespace platform
