@@ -1,0 +1,17 @@
+# Fails when a file under math/, geometry/ or raster/ includes a header from
+# platform/ or app/.
+set(violations "")
+foreach(layer math geometry raster)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
+  foreach(f ${files})
+    file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<](platform|app)/")
+    if(lines)
+      list(APPEND violations "${f}: ${lines}")
+    endif()
+  endforeach()
+endforeach()
+if(violations)
+  list(JOIN violations "\n" text)
+  message(FATAL_ERROR "Lower layers include the platform or the application:\n${text}")
+endif()
+message(STATUS "layering: math, geometry and raster stay below platform and app")
