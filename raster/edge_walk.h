@@ -1,0 +1,39 @@
+// Edge steppers of the scan fills: one polygon side into one edge table,
+// one entry per screen row.
+//
+// Both steppers share the line drawer's error rule (the error term is
+// raised before it is tested). In the steep case each row's x reaches the
+// next column one row early; in the shallow case each row records the
+// column where the row change happened, before moving on. The first and
+// last rows are set from the end points themselves, so every recorded x
+// lies between upper.x and lower.x.
+//
+// Values carried down the edge (depth, intensity) are interpolated in
+// double precision with steps rounded to 32-bit floats, and stored rounded
+// to 32-bit floats.
+#pragma once
+
+#include "geometry/screen_polygon.h"
+
+#include <cstdint>
+
+// Where one side of the current polygon crosses one screen row.
+struct EdgeEntry {
+    std::int32_t x = 0;
+    float depth = 0.0f;
+};
+
+struct ShadedEdgeEntry {
+    std::int32_t x = 0;
+    float depth = 0.0f;
+    float intensity = 0.0f;
+};
+
+// Writes table[y] for every row y from upper.y to lower.y (upper.y <=
+// lower.y); the table is indexed by screen row. A horizontal edge leaves
+// its one row holding `lower`. Reads x, y and depth.
+void walkEdge(EdgeEntry* table, const ScreenPoint& upper, const ScreenPoint& lower);
+
+// The same stepping, carrying intensity beside depth; the recorded x are
+// exactly those of walkEdge for the same two points.
+void walkShadedEdge(ShadedEdgeEntry* table, const ScreenPoint& upper, const ScreenPoint& lower);

@@ -1,0 +1,136 @@
+// One-pixel lines: an integer error-term stepper whose error is raised
+// before it is tested, so the minor coordinate moves one step early.
+#include "raster/line_stepper.h"
+#include "raster/raster.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+bool insideFrame(const FrameView& view, const ScreenPoint& p) {
+    return insideFrame(view, p.x, p.y);
+}
+
+// The screen position of the pixel a cursor addresses. False when the
+// cursor is not the first byte of a pixel inside the pixel memory.
+bool penAtCursor(const FrameView& view, const std::uint8_t* cursor, LinePen& pen) {
+    const std::ptrdiff_t rowBytes = view.pitch < 0 ? -view.pitch : view.pitch;
+    const std::uint8_t* memoryStart =
+        view.pitch < 0 ? view.rowStart + (view.height - 1) * view.pitch : view.rowStart;
+    // Compared as integers: the cursor may point anywhere.
+    const auto start = reinterpret_cast<std::uintptr_t>(memoryStart);
+    const auto at = reinterpret_cast<std::uintptr_t>(cursor);
+    if (at < start) {
+        return false;
+    }
+    const std::uintptr_t offset = at - start;
+    const auto totalBytes = static_cast<std::uintptr_t>(rowBytes) * view.height;
+    if (offset >= totalBytes) {
+        return false;
+    }
+    const auto memoryRow = static_cast<std::int32_t>(offset / rowBytes);
+    const std::uintptr_t inRow = offset % rowBytes;
+    if (inRow % view.pixelBytes != 0) {
+        return false;
+    }
+    pen.x = static_cast<std::int32_t>(inRow / view.pixelBytes);
+    pen.y = view.pitch < 0 ? view.height - 1 - memoryRow : memoryRow;
+    return true;
+}
+
+std::uint8_t* pixelAddress(const FrameView& view, std::int32_t x, std::int32_t y) {
+    return view.rowStart + y * view.pitch + x * view.pixelBytes;
+}
+
+} // namespace
+
+PixelColor lineColor(const RenderDevice& device) {
+    const Color3& c = device.diffuseProduct;
+    return {colorByte(c.b), colorByte(c.g), colorByte(c.r)};
+}
+
+void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, const ScreenPoint& to,
+              const PixelColor& color) {
+    // 1. Direction and lengths; dy is not made absolute (from is the upper point).
+    std::int32_t dx = to.x - from.x;
+    const std::int32_t dy = to.y - from.y;
+    std::int32_t sx = 1;
+    if (dx < 0) {
+        sx = -1;
+        dx = -dx;
+    }
+    // 2. Error term.
+    const std::int32_t major = std::max(dx, dy);
+    const std::int32_t minor = std::min(dx, dy);
+    std::int32_t err = 2 * minor - major;
+
+    // The pen's screen position is tracked beside its byte offset from
+    // rowStart; the offset is only turned into an address for pixels the
+    // position shows to be inside the frame. Unsigned compares catch both
+    // sides of each border at once.
+    std::int32_t x = pen.x;
+    std::int32_t y = pen.y;
+    const std::ptrdiff_t columnStep = sx * view.pixelBytes;
+    std::ptrdiff_t offset = y * view.pitch + x * view.pixelBytes;
+    const auto width = static_cast<std::uint32_t>(view.width);
+    const auto height = static_cast<std::uint32_t>(view.height);
+    const auto plot = [&] {
+        if (static_cast<std::uint32_t>(x) < width && static_cast<std::uint32_t>(y) < height) {
+            writePixel(view.rowStart + offset, color);
+        }
+    };
+
+    // 3. The first pixel, at the pen.
+    plot();
+    if (dx < dy) {
+        // 4. Steep: dy steps, one per row.
+        for (std::int32_t n = dy; n > 0; --n) {
+            err += 2 * minor;
+            if (err >= 0) {
+                err -= 2 * major;
+                x += sx;
+                offset += columnStep;
+            }
+            ++y;
+            offset += view.pitch;
+            plot();
+        }
+    } else {
+        // 5. Shallow: dx - 1 steps, one per column.
+        for (std::int32_t n = dx - 1; n > 0; --n) {
+            err += 2 * minor;
+            if (err >= 0) {
+                err -= 2 * major;
+                ++y;
+                offset += view.pitch;
+            }
+            x += sx;
+            offset += columnStep;
+            plot();
+        }
+    }
+    pen.x = x;
+    pen.y = y;
+}
+
+// Guards: without a usable frame, with an end point outside the frame, or
+// with a cursor that does not address a pixel, nothing is drawn and the
+// cursor is left alone. When the last pixel stepped lay outside the frame
+// (it was skipped), the cursor is left on the nearest pixel inside it, so
+// it always remains a valid pixel address.
+void drawLine(RenderDevice& device, std::uint8_t*& cursor, const ScreenPoint& from,
+              const ScreenPoint& to) {
+    FrameView view;
+    if (!viewFrame(device, view) || !insideFrame(view, from) || !insideFrame(view, to)) {
+        return;
+    }
+    LinePen pen;
+    if (!penAtCursor(view, cursor, pen)) {
+        return;
+    }
+    stepLine(view, pen, from, to, lineColor(device));
+    cursor = pixelAddress(view, std::clamp(pen.x, 0, view.width - 1),
+                          std::clamp(pen.y, 0, view.height - 1));
+}
