@@ -16,14 +16,21 @@
 //    nothing drawn since the last clear, otherwise the view-space z of the
 //    surface drawn there (smaller is nearer).
 //
-// A device without a frame (never bound, or a rebinding that failed, or a
-// client area under 4 pixels wide or high) has width == height == 0 and no
-// buffers; clear, the draw calls and present then do nothing.
+// A device without a frame has no buffers (hasFrame() is false); clear,
+// the draw calls and present then do nothing. That is the case
+//  - before the first bind and after release (release keeps the sizes);
+//  - after a bind or resize that failed: the bitmap or the depth buffer
+//    could not be had. The device is then unbound, keeps its window so the
+//    next resize tries again, and width == height == 0;
+//  - while the client area is under 4 pixels wide or high (a minimized
+//    window): bind succeeds, the device is bound with width == height == 0
+//    (maxX == maxY == 0), and a resize to a usable size builds the frame.
 #pragma once
 
 #include "math/vector_math.h"
 #include "platform/win32.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -131,3 +138,8 @@ struct FrameRateState {
     float framesPerSecond = 0.0f;
 };
 extern FrameRateState frameRate;
+
+// The overlay text "<width>x<height> fps: <rate>" ("%dx%d fps: %3.2f") into
+// text, truncated to size - 1 characters; returns the length written.
+int formatFrameRate(char* text, std::size_t size, std::int32_t width, std::int32_t height,
+                    float framesPerSecond);

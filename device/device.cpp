@@ -1,0 +1,237 @@
+#include "device/render_device.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+FrameRateState frameRate;
+
+namespace {
+
+constexpr const char* kMessageCaption = "Application Message";
+
+// Client sizes are rounded down to a multiple of 4 so that a row of 3-byte
+// pixels fills whole 32-bit words and the bitmap's rows carry no padding.
+std::int32_t roundDownToFour(std::int32_t size) {
+    return size - size % 4;
+}
+
+// The frame size a client rectangle gives: both sides rounded down to a
+// multiple of 4, or 0 x 0 when either side rounds to nothing (a minimized
+// or collapsed window).
+void frameSizeFor(const RECT& client, std::int32_t& width, std::int32_t& height) {
+    width = roundDownToFour(client.right - client.left);
+    height = roundDownToFour(client.bottom - client.top);
+    if (width < 4 || height < 4) {
+        width = 0;
+        height = 0;
+    }
+}
+
+} // namespace
+
+RenderDevice::RenderDevice() {
+    identity(inverseWorldMatrix);
+    identity(worldMatrix);
+    identity(viewMatrix);
+    nearPlane = 1.0f;
+    farPlane = 1000.0f;
+    perspective(projectionMatrix, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
+}
+
+RenderDevice::~RenderDevice() {
+    if (bitmap != nullptr) {
+        DeleteObject(bitmap);
+    }
+}
+
+// Forgets the frame: the bitmap and the depth buffer are freed and every
+// size reads 0, so a caller checking either hasFrame() or the sizes finds
+// nothing to draw into.
+static void dropFrame(RenderDevice& device) {
+    if (device.bitmap != nullptr) {
+        DeleteObject(device.bitmap);
+    }
+    device.bitmap = nullptr;
+    device.colorBits = nullptr;
+    device.rowStart = nullptr;
+    device.depthBuffer.reset();
+    device.width = 0;
+    device.height = 0;
+    device.maxX = 0;
+    device.maxY = 0;
+    device.pitch = 0;
+    device.frameBytes = 0;
+}
+
+// A failed binding leaves the device unbound (so the next resize tries
+// again) but remembers the window, and has no frame.
+static bool failBinding(RenderDevice& device, const char* message) {
+    dropFrame(device);
+    device.bound = false;
+    if (message != nullptr) {
+        MessageBoxA(nullptr, message, kMessageCaption, MB_OK);
+    }
+    return false;
+}
+
+bool RenderDevice::bind(HWND target) {
+    if (bound) {
+        return true;
+    }
+    bound = true;
+    window = target;
+
+    clientRect = RECT{};
+    if (!GetClientRect(window, &clientRect)) {
+        return failBinding(*this, nullptr);
+    }
+    frameSizeFor(clientRect, width, height);
+    clientRect.right = clientRect.left + width;
+    clientRect.bottom = clientRect.top + height;
+    bytesPerPixel = 3;
+
+    if (width == 0) {
+        // Nothing to show (the window is minimized): bound, but frameless
+        // until a resize brings back a usable client area.
+        dropFrame(*this);
+        return true;
+    }
+
+    // frameBytes is 32 bits wide; a frame that would not fit is refused
+    // like a bitmap the platform cannot create.
+    const std::uint64_t rowBytes = std::uint64_t{3} * static_cast<std::uint32_t>(width);
+    const std::uint64_t totalBytes = rowBytes * static_cast<std::uint32_t>(height);
+    if (totalBytes > UINT32_MAX) {
+        return failBinding(*this, "Call to create bitmap failed");
+    }
+
+    HDC dc = GetDC(window);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // positive: bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(window, dc);
+    if (bitmap == nullptr || bits == nullptr) {
+        return failBinding(*this, "Call to create bitmap failed");
+    }
+
+    colorBits = static_cast<std::uint8_t*>(bits);
+    rowStart =
+        colorBits + static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height - 1);
+    pitch = -3 * width;
+    frameBytes = static_cast<std::uint32_t>(totalBytes);
+    std::memset(colorBits, 255, frameBytes);
+
+    const std::size_t depthCount =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    depthBuffer.reset(new (std::nothrow) float[depthCount]);
+    if (depthBuffer == nullptr) {
+        return failBinding(*this, "Call to allocate depth buffer failed");
+    }
+
+    maxX = width - 1;
+    maxY = height - 1;
+    return true;
+}
+
+void RenderDevice::release() {
+    bound = false;
+    window = nullptr;
+    if (bitmap != nullptr) {
+        DeleteObject(bitmap);
+    }
+    bitmap = nullptr;
+    colorBits = nullptr;
+    rowStart = nullptr;
+    depthBuffer.reset();
+    lightFlags = 0;
+    ambientLight = nullptr;
+    directionalLight = nullptr;
+    pointLight = nullptr;
+    spotLight = nullptr;
+    material = nullptr;
+}
+
+bool RenderDevice::resize() {
+    if (window == nullptr) {
+        return false;
+    }
+    RECT client{};
+    if (!GetClientRect(window, &client)) {
+        return false;
+    }
+    std::int32_t newWidth = 0;
+    std::int32_t newHeight = 0;
+    frameSizeFor(client, newWidth, newHeight);
+    if (bound && newWidth == width && newHeight == height) {
+        return true;
+    }
+    dropFrame(*this);
+    bound = false;
+    return bind(window);
+}
+
+void RenderDevice::clear() {
+    if (!hasFrame()) {
+        return;
+    }
+    std::memset(colorBits, 0, frameBytes);
+    std::fill_n(depthBuffer.get(),
+                static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
+}
+
+void RenderDevice::present() {
+    if (!hasFrame()) {
+        return;
+    }
+    // After the window is destroyed GetDC and BitBlt fail and nothing
+    // reaches the screen; the calls are harmless on a dead handle.
+    HDC windowDc = GetDC(window);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HGDIOBJ previous = SelectObject(memoryDc, bitmap);
+    drawFrameRate(memoryDc);
+    BitBlt(windowDc, clientRect.left, clientRect.top, width, height, memoryDc, 0, 0, SRCCOPY);
+    SelectObject(memoryDc, previous);
+    DeleteDC(memoryDc);
+    ReleaseDC(window, windowDc);
+}
+
+int formatFrameRate(char* text, std::size_t size, std::int32_t width, std::int32_t height,
+                    float framesPerSecond) {
+    if (text == nullptr || size == 0) {
+        return 0;
+    }
+    const int written = std::snprintf(text, size, "%dx%d fps: %3.2f", width, height,
+                                      static_cast<double>(framesPerSecond));
+    if (written < 0) {
+        text[0] = '\0';
+        return 0;
+    }
+    // snprintf reports the length it wanted; the text holds at most size - 1.
+    return std::min(written, static_cast<int>(size - 1));
+}
+
+void RenderDevice::drawFrameRate(HDC dc) {
+    frameRate.frameCount += 1;
+    const DWORD now = timeGetTime();
+    const DWORD elapsed = now - frameRate.lastRateTime; // wraps like the clock
+    if (elapsed > 1000) {
+        frameRate.framesPerSecond = static_cast<float>(static_cast<double>(frameRate.frameCount) /
+                                                       static_cast<double>(elapsed) * 1000.0);
+        frameRate.lastRateTime = timeGetTime();
+        frameRate.frameCount = 0;
+    }
+    char text[64];
+    const int length = formatFrameRate(text, sizeof text, width, height, frameRate.framesPerSecond);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    TextOutA(dc, 10, 10, text, length);
+}
