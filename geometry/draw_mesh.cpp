@@ -1,0 +1,123 @@
+#include "geometry/draw_mesh.h"
+
+#include "geometry/pipeline.h"
+#include "raster/raster.h"
+
+#include <cmath>
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// The stages close the polygon they clip, so each may end its output with a
+// point that belongs to the closing edge (last vertex -> first vertex),
+// which a polyline does not have. The tail rule: when the output's last
+// vertex is not, within 0.0001 in each coordinate, the input's last vertex,
+// it came from that closing edge (or is where the line last left the
+// inside) and is removed.
+void applyTailRule(const ClipPolygon& in, ClipPolygon& out) {
+    if (in.vertexCount == 0 || out.vertexCount == 0) {
+        return;
+    }
+    const double tolerance = 0.0001f;
+    const Vec3& last = out.vertices[static_cast<std::size_t>(out.vertexCount - 1)].position;
+    const Vec3& inputLast = in.vertices[static_cast<std::size_t>(in.vertexCount - 1)].position;
+    const bool apart = std::fabs(static_cast<double>(last.x) - inputLast.x) >= tolerance ||
+                       std::fabs(static_cast<double>(last.y) - inputLast.y) >= tolerance ||
+                       std::fabs(static_cast<double>(last.z) - inputLast.z) >= tolerance;
+    if (apart) {
+        out.vertexCount -= 1;
+    }
+}
+
+} // namespace
+
+void drawPolyline(RenderDevice& device, const Mesh& mesh) {
+    const std::size_t n = mesh.vertices.size();
+    if (n < 2 || !device.hasFrame()) {
+        return;
+    }
+    // Room for twice the vertices to start with; a stage that needs more
+    // (a zigzag across a plane gains up to half its input per stage) grows
+    // its output instead of writing past it.
+    ClipPolygon p(2 * n);
+    ClipPolygon q(2 * n);
+    Matrix4 m;
+    multiply(m, device.worldMatrix, device.viewMatrix);
+    for (std::size_t i = 0; i < n; ++i) {
+        Vertex& v = p.vertices[i];
+        transformPoint(v.position, m, mesh.vertices[i].position);
+        v.intensity = 0.0f;
+    }
+    p.vertexCount = static_cast<std::int32_t>(n);
+
+    ClipPolygon* from = &p;
+    ClipPolygon* to = &q;
+    for (ClipStage stage : kClipStages) {
+        clipPolygon(device, stage, *from, *to);
+        applyTailRule(*from, *to);
+        if (to->vertexCount == 0) {
+            return;
+        }
+        std::swap(from, to);
+    }
+    const ClipPolygon& clipped = *from;
+    if (clipped.vertexCount < 2) {
+        return;
+    }
+
+    // The eye point (view depth 0) has no pixel and is left out; the line
+    // then runs straight between its neighbours.
+    std::vector<ScreenPoint> points(static_cast<std::size_t>(clipped.vertexCount));
+    std::size_t count = 0;
+    for (std::int32_t i = 0; i < clipped.vertexCount; ++i) {
+        if (mapToPixel(device, clipped.vertices[static_cast<std::size_t>(i)].position,
+                       points[count])) {
+            ++count;
+        }
+    }
+
+    // Segment k joins points k and k + 1, drawn downward from the upper
+    // point (the earlier one when both share a row); the last point is not
+    // joined back to the first.
+    for (std::size_t k = 0; k + 1 < count; ++k) {
+        const ScreenPoint& a = points[k];
+        const ScreenPoint& b = points[k + 1];
+        const ScreenPoint& start = b.y < a.y ? b : a;
+        const ScreenPoint& end = b.y < a.y ? a : b;
+        std::uint8_t* cursor = device.rowStart +
+                               static_cast<std::ptrdiff_t>(start.y) * device.pitch +
+                               static_cast<std::ptrdiff_t>(device.bytesPerPixel) * start.x;
+        drawLine(device, cursor, start, end);
+    }
+}
+
+void drawMesh(RenderDevice& device, const Mesh& mesh) {
+    if (!device.hasFrame()) {
+        return;
+    }
+    if ((device.primitiveMode & PrimitiveMode::FaceList) != 0) {
+        if (mesh.faceCount <= 0) {
+            return;
+        }
+        // The list and everything in it is released when it leaves scope.
+        const ScreenPolygonList list = buildScreenPolygons(device, mesh);
+        if (list.polygons.empty()) {
+            return;
+        }
+        if ((device.renderMode & RenderMode::Flat) != 0) {
+            fillFlat(device, list);
+        }
+        if ((device.renderMode & RenderMode::Gouraud) != 0) {
+            fillGouraud(device, list);
+        }
+        if ((device.renderMode & RenderMode::Wireframe) != 0) {
+            drawWireframe(device, list);
+        }
+        return;
+    }
+    if ((device.primitiveMode & PrimitiveMode::LineStrip) != 0 && mesh.faceCount == 0) {
+        drawPolyline(device, mesh);
+    }
+}

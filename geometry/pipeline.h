@@ -1,0 +1,91 @@
+// The polygon pipeline: one mesh with faces in, one ScreenPolygonList out.
+//
+// Stages, in order (each in its own file):
+//  1. pipeline.cpp  cull back faces in model space against eyeInObject, move
+//                   every vertex into view space (dropping the whole mesh
+//                   when one lies beyond farPlane) and light it for Gouraud;
+//  2. clip.cpp      clip each kept face against the view pyramid
+//                   |x| <= z, |y| <= z, z >= 0, one plane at a time;
+//  3. project.cpp   project the clipped points and map them to pixels.
+//
+// View space: x right, y up, z away from the eye. Screen: x right, y down.
+#pragma once
+
+#include "device/render_device.h"
+#include "geometry/mesh.h"
+#include "geometry/screen_polygon.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The clipper's working polygon: vertexCount vertices in use, with
+// view-space positions and (in Gouraud mode) intensities. The storage grows
+// when a stage needs more room than it was created with, so no stage ever
+// writes past it; the face path creates it with room for 10 vertices, more
+// than a clipped triangle can reach (3 + one per plane).
+struct ClipPolygon {
+    std::int32_t vertexCount = 0;
+    std::vector<Vertex> vertices;
+
+    explicit ClipPolygon(std::size_t capacity = 10) : vertices(capacity) {}
+};
+
+// Appends one vertex, growing the storage when it is full.
+void appendVertex(ClipPolygon& polygon, const Vertex& vertex);
+
+// The five clip stages. Each handles one edge a -> b of the input polygon:
+// it appends to `out` a if a is inside, and the point where the edge
+// crosses the plane if exactly one of a and b is inside (a point on the
+// plane counts as inside). The new point's intensity is interpolated only
+// when the device's renderMode has Gouraud; otherwise it is 0.
+void clipNear(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
+void clipLeft(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
+void clipRight(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
+void clipTop(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
+void clipBottom(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
+
+using ClipStage = void (*)(const RenderDevice&, ClipPolygon&, const Vertex&, const Vertex&);
+
+// The stages in the order the pipeline and the polyline path apply them.
+inline constexpr ClipStage kClipStages[5] = {clipNear, clipLeft, clipRight, clipTop, clipBottom};
+
+// Applies one stage to the whole closed polygon `in` (every edge i -> i + 1,
+// the last back to the first), replacing the contents of `out`. An empty
+// input gives an empty output.
+void clipPolygon(const RenderDevice& device, ClipStage stage, const ClipPolygon& in,
+                 ClipPolygon& out);
+
+// One view-space point to its pixel: (xp, yp) = transformPoint of the point
+// by projectionMatrix, x = trunc((xp + 1) * maxX * 0.5) and
+// y = trunc((1 - yp) * maxY * 0.5), truncating toward zero; depth is the
+// view-space z, intensity is left alone.
+//  - A point at view depth 0 (the eye itself, the only point the pyramid
+//    admits there), a point with homogeneous w <= 0, and a point whose
+//    image is not finite have no pixel: the result is false.
+//  - A point that lands outside the frame (possible only with a projection
+//    that does not map the pyramid onto -1..1, or by rounding near its
+//    apex) is clamped onto the frame's border. The clamp is monotonic, so
+//    it never reorders points along a side.
+bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& pixel);
+
+// Projects a clipped polygon with projectionMatrix and maps its points to
+// pixels with mapToPixel, carrying each vertex's intensity.
+//  - Points without a pixel are dropped; the others keep the clipped order
+//    (a polygon may so end with fewer than 3 points, or none).
+//  - When truncation has left the points with corners that turn both ways,
+//    or with sides that do not run monotonically down (and across) the
+//    screen, they are replaced by their convex hull, counter-clockwise on
+//    the screen. The rasterizers thus always get a convex polygon whose two
+//    sides run down from its top point. A sliver whose truncated corners
+//    all turn clockwise is kept as it is: the fills draw nothing for it.
+// Returns the number of points written to `points` (resized to fit).
+std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
+                             std::vector<ScreenPoint>& points);
+
+// Culls, transforms, lights, clips and projects the mesh. Needs faceCount
+// >= 1 and current face normals. One polygon per front-facing face in
+// ascending face order (count 0 and no polygons when none faces the eye or
+// a vertex lies beyond farPlane); a polygon that clipping emptied has
+// pointCount 0. Reads the device, writes nothing in it.
+ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& mesh);
