@@ -1,0 +1,42 @@
+// The shell's process-wide state: one record, shared by WinMain's frame
+// loop, the window procedure and the dialog procedures, all on one thread.
+#pragma once
+
+#include "device/render_device.h"
+#include "geometry/mesh.h"
+#include "math/vector_math.h"
+#include "platform/win32.h"
+
+#include <cstdint>
+#include <memory>
+
+struct AppState {
+    HWND window = nullptr;
+    // 1 from the end of scene set-up until the frame loop ends; the size and
+    // mouse handlers do nothing while it is 0.
+    std::int32_t running = 0;
+    bool dragging = false;
+    // Client coordinates of the press that started the drag.
+    std::int32_t pressX = 0;
+    std::int32_t pressY = 0;
+    // The look-at camera; zero vectors until the scene is set up.
+    Vec3 eye;
+    Vec3 target;
+    Vec3 up;
+    Matrix4 modelRotation;
+    // The drag in progress, relative to the press point.
+    Matrix4 dragRotation;
+    // Owned from setupScene to shutdown. The device borrows the lights and
+    // the material, so it must be released before they are freed.
+    std::unique_ptr<RenderDevice> device;
+    std::unique_ptr<Mesh> polyhedron;
+    std::unique_ptr<Material> material;
+    std::unique_ptr<Light> ambientLight;
+    std::unique_ptr<Light> directionalLight;
+};
+
+extern AppState appState;
+
+// Returns appState to its process-start values, releasing whatever it still
+// owns (device first). For tests that run WinMain more than once.
+void resetAppState();

@@ -1,0 +1,195 @@
+#include "app/main_window.h"
+
+#include "app/app_state.h"
+#include "app/camera_input.h"
+#include "app/demo_scene.h"
+#include "app/menu_commands.h"
+#include "app/resource.h"
+#include "geometry/draw_mesh.h"
+
+#include <new>
+
+namespace {
+
+constexpr char kOutOfMemoryText[] = "Not enough memory to run the program";
+constexpr char kMessageCaption[] = "Application Message";
+
+bool registerMainWindowClass(HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, ORVANDE_ICON);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszMenuName = ORVANDEMENU;
+    windowClass.lpszClassName = kWindowClassName;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+// Polls without ever waiting: at most one message per pass, then one
+// frame. Returns the quit message's exit code.
+int runFrameLoop() {
+    MSG message{};
+    for (;;) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        updateModelRotation();
+        renderFrame();
+    }
+    return static_cast<int>(message.wParam);
+}
+
+// Start-up, the frame loop and shut-down. Allocation failures surface here
+// as std::bad_alloc.
+int runProgram(HINSTANCE instance, int showCommand) {
+    if (!registerMainWindowClass(instance)) {
+        return 0;
+    }
+    appState.window =
+        CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, kWindowWidth,
+                        kWindowHeight, nullptr, nullptr, instance, nullptr);
+    if (appState.window == nullptr) {
+        return 0;
+    }
+    ShowWindow(appState.window, showCommand);
+    UpdateWindow(appState.window);
+
+    if (!setupScene()) {
+        // The device could not be bound; the message box has been shown.
+        shutdown();
+        return 0;
+    }
+    appState.running = 1;
+    int exitCode = runFrameLoop();
+    appState.running = 0;
+    shutdown();
+    return exitCode;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR /*commandLine*/,
+                   int showCommand) {
+    try {
+        return runProgram(instance, showCommand);
+    } catch (const std::bad_alloc&) {
+        // The heap could not supply a scene object or a frame's working
+        // memory: tell the user, give back what was built, end normally.
+        appState.running = 0;
+        appState.dragging = false;
+        shutdown();
+        try {
+            MessageBoxA(nullptr, kOutOfMemoryText, kMessageCaption, MB_OK);
+        } catch (const std::bad_alloc&) {
+            // Not even the message box could be shown; exit quietly.
+        }
+        return 0;
+    }
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        break;
+    case WM_SIZE:
+        // Sizes sent while the window is being created and shown arrive
+        // before the device exists.
+        if (appState.running == 1 && appState.device != nullptr) {
+            if (!appState.device->resize()) {
+                return 0;
+            }
+        }
+        break;
+    case WM_PAINT: {
+        // The picture comes from the frame loop; only answer the request.
+        PAINTSTRUCT paint{};
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        break;
+    }
+    case WM_KEYDOWN:
+        handleCameraKey(wParam);
+        break;
+    case WM_COMMAND:
+        handleMenuCommand(LOWORD(wParam));
+        break;
+    case WM_MOUSEMOVE:
+        handleMouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_LBUTTONDOWN:
+        handleLeftButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_LBUTTONUP:
+        handleLeftButtonUp();
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void updateModelRotation() {
+    if (appState.device == nullptr) {
+        return;
+    }
+    if (appState.dragging) {
+        Matrix4 world;
+        multiply(world, appState.modelRotation, appState.dragRotation);
+        appState.device->setWorldMatrix(world);
+        return;
+    }
+    Matrix4 spin;
+    rotationY(spin, kSpinPerFrame);
+    multiply(appState.modelRotation, appState.modelRotation, spin);
+    appState.device->setWorldMatrix(appState.modelRotation);
+}
+
+void renderFrame() {
+    if (appState.device == nullptr || appState.polyhedron == nullptr) {
+        return;
+    }
+    appState.device->clear();
+    drawMesh(*appState.device, *appState.polyhedron);
+    appState.device->present();
+}
+
+void shutdown() {
+    // The device borrows the lights and the material: release it first.
+    if (appState.device != nullptr) {
+        appState.device->release();
+        appState.device.reset();
+    }
+    appState.directionalLight.reset();
+    appState.ambientLight.reset();
+    appState.material.reset();
+    appState.polyhedron.reset();
+}
+
+void selectRenderMode(RenderDevice& device, std::uint32_t mode) {
+    HMENU renderMenu = GetSubMenu(GetMenu(appState.window), 1);
+    // Unchecking first leaves exactly one mark, also when mode is unchanged.
+    CheckMenuItem(renderMenu, renderModeMenuPosition(device.renderMode),
+                  MF_BYPOSITION | MF_UNCHECKED);
+    CheckMenuItem(renderMenu, renderModeMenuPosition(mode), MF_BYPOSITION | MF_CHECKED);
+    device.renderMode = mode;
+}
+
+UINT renderModeMenuPosition(std::uint32_t mode) {
+    switch (mode) {
+    case RenderMode::Flat:
+        return 1;
+    case RenderMode::Gouraud:
+        return 2;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,38 @@
+// The entry point's helpers: the main window procedure, the per-frame model
+// update and render, shut-down, and the Render menu's check mark.
+// (WinMain itself is declared by platform/win32.h.)
+#pragma once
+
+#include "device/render_device.h"
+#include "platform/win32.h"
+
+#include <cstdint>
+
+// Window class and window of the program.
+inline constexpr char kWindowClassName[] = "Windows Re-use class";
+inline constexpr char kWindowTitle[] = "Windows Application";
+inline constexpr int kWindowWidth = 640;
+inline constexpr int kWindowHeight = 480;
+// Spin of the polyhedron per frame while it is not dragged, radians.
+inline constexpr float kSpinPerFrame = 0.03f;
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// World matrix of the next frame: the drag in progress on top of the
+// accumulated rotation, or the accumulated rotation spun one more step.
+void updateModelRotation();
+
+// Clears, draws the polyhedron and presents one frame.
+void renderFrame();
+
+// Releases everything setupScene created: the device (its frame first),
+// then the lights, the material and the mesh. Safe on a partial scene.
+void shutdown();
+
+// Moves the Render menu's check mark to `mode` and sets the device's
+// render mode.
+void selectRenderMode(RenderDevice& device, std::uint32_t mode);
+
+// Position of a fill style in the Render pop-up: Flat 1, Gouraud 2, any
+// other value 0 (Wireframe's position).
+UINT renderModeMenuPosition(std::uint32_t mode);

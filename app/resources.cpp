@@ -1,0 +1,106 @@
+#include "app/resources.h"
+
+#include "app/resource.h"
+
+#ifndef OCTASPIN_VERSION
+#define OCTASPIN_VERSION "1.0.0"
+#endif
+
+namespace {
+
+using platform::DialogControlResource;
+using platform::DialogTemplateResource;
+using platform::MenuResource;
+using platform::ResourceModule;
+using platform::ResourceName;
+
+MenuResource mainMenu() {
+    MenuResource menu;
+    menu.name = ResourceName::named(ORVANDEMENU);
+    menu.popups = {
+        {"&File", {{"&Reset", IDM_RESET, false}, {"E&xit", IDM_EXIT, false}}},
+        {"&Render",
+         {{"&Wireframe", IDM_WIREFRAME, false},
+          {"&Flat", IDM_FLAT, false},
+          {"&Gouraud", IDM_GOURAUD, false},
+          {"", 0, true},
+          {"&Diffuse Color", IDM_DIFFUSE_COLOR, false},
+          {"&Ambient Color", IDM_AMBIENT_COLOR, false}}},
+        {"&Help", {{"&About", IDM_ABOUT, false}}},
+    };
+    return menu;
+}
+
+// Both dialogs share the frame, the font and the origin.
+DialogTemplateResource dialogFrame(int id, const char* title, short width, short height) {
+    DialogTemplateResource dialog;
+    dialog.name = ResourceName::numbered(static_cast<WORD>(id));
+    dialog.title = title;
+    dialog.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    dialog.exStyle = 0;
+    dialog.fontName = "MS Sans Serif";
+    dialog.pointSize = 8;
+    dialog.fontWeight = 0;
+    dialog.italic = false;
+    dialog.charset = 1; // default character set
+    dialog.x = 0;
+    dialog.y = 0;
+    dialog.width = width;
+    dialog.height = height;
+    return dialog;
+}
+
+DialogTemplateResource colorDialog() {
+    constexpr DWORD field = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+    constexpr DWORD label = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER;
+    DialogTemplateResource dialog = dialogFrame(IDD_COLORDLG, "Choose Color", 191, 69);
+    // Template order is tab order: the green field comes first.
+    dialog.controls = {
+        {IDC_GREEN, "EDIT", "", field, 0, 75, 22, 40, 12},
+        {IDC_RED, "EDIT", "", field, 0, 15, 22, 40, 12},
+        {IDC_BLUE, "EDIT", "", field, 0, 136, 22, 40, 12},
+        {IDC_STATIC, "STATIC", "Red", label, 0, 22, 13, 28, 8},
+        {IDC_STATIC, "STATIC", "Green", label, 0, 81, 13, 28, 8},
+        {IDC_STATIC, "STATIC", "Blue", label, 0, 144, 13, 28, 8},
+        {IDOK, "BUTTON", "&Ok", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+         WS_EX_STATICEDGE | WS_EX_CLIENTEDGE, 132, 46, 52, 16},
+    };
+    return dialog;
+}
+
+DialogTemplateResource aboutDialog() {
+    constexpr DWORD group = WS_CHILD | WS_VISIBLE | WS_GROUP;
+    DialogTemplateResource dialog = dialogFrame(IDD_ORVANDEABOUT, "About", 204, 105);
+    dialog.controls = {
+        {IDOK, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 147, 7, 50,
+         14},
+        {IDC_STATIC, "STATIC", ORVANDE_ICON, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 13, 7, 21, 20},
+        {IDC_STATIC, "STATIC",
+         "Octaspin\nVersion " OCTASPIN_VERSION "\nA software 3D renderer, every pixel on the CPU",
+         group | SS_LEFT, 0, 46, 7, 94, 26},
+        {IDC_STATIC, "STATIC", "Click on the polyhedron to rotate it.", group | SS_CENTER, 0, 26,
+         50, 142, 10},
+        {IDC_STATIC, "STATIC", "Contorls", group | SS_CENTER, WS_EX_STATICEDGE, 25, 39, 150, 9},
+        {IDC_STATIC, "STATIC",
+         "a - camera moves forward\nz - camera moves backwards\nleft/right/up/down - rotate "
+         "camera\nx/c - pans camera left and right",
+         group | SS_LEFT, 0, 42, 58, 119, 40},
+    };
+    return dialog;
+}
+
+ResourceModule buildModule() {
+    ResourceModule module;
+    module.menus.push_back(mainMenu());
+    module.dialogs.push_back(colorDialog());
+    module.dialogs.push_back(aboutDialog());
+    module.icons.push_back(makeOctahedronIcon());
+    return module;
+}
+
+} // namespace
+
+const platform::ResourceModule& octaspinResources() {
+    static const ResourceModule module = buildModule();
+    return module;
+}
