@@ -60,9 +60,9 @@ struct MenuPopupView {
 struct TopLevelWindowView {
     WindowId id = 0;
     std::string title;
-    PixelRect outer;                  // outer rectangle as asked for
-    std::vector<MenuPopupView> menu;  // empty: no menu bar
-    ImageView icon;                   // 32 x 32, may be empty
+    PixelRect outer;                 // outer rectangle as asked for
+    std::vector<MenuPopupView> menu; // empty: no menu bar
+    ImageView icon;                  // 32 x 32, may be empty
 };
 
 // A dialog control, laid out in client pixels of its dialog.
@@ -83,10 +83,11 @@ struct DialogView {
     int clientWidth = 0;
     int clientHeight = 0;
     std::vector<ControlView> controls; // template (= tab) order
+    int focusIndex = -1;               // the control with the focus at opening; -1: none
 };
 
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     // The client size a top-level window of this outer size gets (frame,
@@ -104,7 +105,8 @@ public:
 
     // A BitBlt reached the window: `image` is the window's whole client
     // area as it now stands, `dirty` the part that changed.
-    virtual void windowPresented(WindowId window, const ImageView& image, const PixelRect& dirty) = 0;
+    virtual void windowPresented(WindowId window, const ImageView& image,
+                                 const PixelRect& dirty) = 0;
 
     // Mouse capture taken (window != 0) or released (window == 0).
     virtual void captureChanged(WindowId window) = 0;
@@ -123,7 +125,8 @@ public:
     virtual void dialogPainted(WindowId dialog, const ImageView& image) = 0;
 
     // Shows a modal message box with an OK button; returns when dismissed.
-    virtual void messageBox(WindowId owner, const std::string& text, const std::string& caption) = 0;
+    virtual void messageBox(WindowId owner, const std::string& text,
+                            const std::string& caption) = 0;
 };
 
 // Installs the backend the layer uses from now on (not owned; must outlive
@@ -148,8 +151,8 @@ void paintRequested(WindowId window);
 
 // Inside a modal dialog.
 void editChanged(WindowId dialog, int controlId, const std::string& text); // sends EN_CHANGE
-void buttonPressed(WindowId dialog, int controlId);                      // sends BN_CLICKED
-void enterPressed(WindowId dialog);                                      // the default button
+void buttonPressed(WindowId dialog, int controlId);                        // sends BN_CLICKED
+void enterPressed(WindowId dialog);                                        // the default button
 bool dialogEnded(WindowId dialog);
 // The dialog's client image (for painting the window under the controls).
 ImageView dialogImage(WindowId dialog);

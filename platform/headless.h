@@ -33,7 +33,7 @@ struct HeadlessMetrics {
 
 // What a dialog script can do while a modal dialog is open.
 class DialogDriver {
-public:
+  public:
     virtual ~DialogDriver() = default;
     virtual HWND dialog() const = 0;
     virtual std::string title() const = 0;
@@ -44,8 +44,11 @@ public:
     virtual void type(int controlId, const std::string& text) = 0;
     // Clicks a push button (sends WM_COMMAND with BN_CLICKED and its id).
     virtual void click(int controlId) = 0;
-    // Presses Enter: WM_COMMAND with IDOK.
+    // Presses Enter: WM_COMMAND with the default push button's id (IDOK
+    // when the template marks none).
     virtual void pressEnter() = 0;
+    // The id of the control that has the focus, 0 when none has.
+    virtual int focusedControl() const = 0;
     // The dialog's client image as last painted (24-bit, rows from the top).
     virtual ImageView image() const = 0;
     virtual bool ended() const = 0;
@@ -61,7 +64,7 @@ struct RecordedMessageBox {
 };
 
 class HeadlessBackend final : public Backend {
-public:
+  public:
     HeadlessBackend();
     ~HeadlessBackend() override;
 
@@ -98,10 +101,12 @@ public:
     // width x height: WM_SIZE is sent at once, as the platform does.
     void resizeClient(HWND window, int width, int height);
 
-    // What the window shows: the last frames BitBlt'ed to it (client size,
-    // 24-bit, rows from the top). Empty before the first present.
+    // What the window shows: its client area as the last BitBlt to it left
+    // it (client size then, 24-bit, rows from the top). Empty before the
+    // first present. Still readable after the window is destroyed.
     ImageView screen(HWND window) const;
     int presentCount(HWND window) const;
+    bool visible(HWND window) const;
 
     const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
     HWND capture() const { return capture_; }
@@ -112,13 +117,14 @@ public:
     void failCreateWindow(int count = 1) { failCreate_ = count; }
     void failCreateDIBSection(int count = 1);
 
-private:
+  private:
     struct WindowState {
         std::vector<std::uint8_t> screen; // client area, rows from the top, BGR
         int width = 0;
         int height = 0;
         int presents = 0;
         bool visible = false;
+        bool destroyed = false;
         std::vector<MenuPopupView> menu;
     };
     std::map<WindowId, WindowState> windows_;
@@ -130,6 +136,8 @@ private:
     int abandoned_ = 0;
     int failRegister_ = 0;
     int failCreate_ = 0;
+    int failDib_ = 0;
+    bool inPollHook_ = false;
     friend struct HeadlessAccess;
 };
 
@@ -147,8 +155,10 @@ bool consumeCreateDIBSectionFailure();
 // the monotonic clock).
 void setClockForTesting(std::function<DWORD()> clock);
 
-// Forgets every window, class, queued message, module and GDI object, so
-// one test cannot leak state into the next. Does not touch the backend.
+// Forgets every window, class, queued message, module and GDI object, the
+// capture, a pending quit and the test clock, so one test cannot leak state
+// into the next. Handles from before stay invalid. Does not touch the
+// backend (nor the loaded font, which is not state a test can see).
 void resetForTesting();
 
 } // namespace platform

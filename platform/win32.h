@@ -23,9 +23,9 @@
 
 #if defined(_WIN32)
 
+#include <mmsystem.h>
 #include <windows.h>
 #include <windowsx.h>
-#include <mmsystem.h>
 
 #else
 
@@ -132,6 +132,23 @@ struct WNDCLASSA {
     LPCSTR lpszClassName;
 };
 
+// What WM_NCCREATE and WM_CREATE carry in lParam.
+struct CREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+};
+typedef CREATESTRUCTA* LPCREATESTRUCTA;
+
 struct PAINTSTRUCT {
     HDC hdc;
     BOOL fErase;
@@ -175,10 +192,12 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must keep the pl
 
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
-#define LOWORD(l) (static_cast<WORD>(static_cast<ULONG_PTR>(l) & 0xffff))
-#define HIWORD(l) (static_cast<WORD>((static_cast<ULONG_PTR>(l) >> 16) & 0xffff))
+// LOWORD and HIWORD take integers and pointers alike (MAKEINTRESOURCEA
+// values), hence the function-style cast, which accepts both.
+#define LOWORD(l) (static_cast<WORD>(ULONG_PTR(l) & 0xffff))
+#define HIWORD(l) (static_cast<WORD>((ULONG_PTR(l) >> 16) & 0xffff))
 #define MAKELONG(a, b)                                                                             \
-    (static_cast<LONG>(static_cast<DWORD>(static_cast<WORD>(a)) |                                 \
+    (static_cast<LONG>(static_cast<DWORD>(static_cast<WORD>(a)) |                                  \
                        (static_cast<DWORD>(static_cast<WORD>(b)) << 16)))
 #define MAKEWPARAM(l, h) (static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
 #define MAKELPARAM(l, h) (static_cast<LPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
@@ -187,7 +206,7 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must keep the pl
 #define RGB(r, g, b)                                                                               \
     (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | \
                            (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
-#define GetRValue(c) (static_cast<BYTE>((c) & 0xff))
+#define GetRValue(c) (static_cast<BYTE>((c)&0xff))
 #define GetGValue(c) (static_cast<BYTE>(((c) >> 8) & 0xff))
 #define GetBValue(c) (static_cast<BYTE>(((c) >> 16) & 0xff))
 
@@ -353,6 +372,7 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must keep the pl
 // Window data.
 #define GWLP_WNDPROC (-4)
 #define GWLP_HINSTANCE (-6)
+#define GWLP_ID (-12)
 #define GWLP_USERDATA (-21)
 
 // RedrawWindow.
@@ -386,8 +406,8 @@ ATOM RegisterClassA(const WNDCLASSA* wndClass);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HGDIOBJ GetStockObject(int object);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
 BOOL ShowWindow(HWND window, int showCommand);
 BOOL UpdateWindow(HWND window);

@@ -1,0 +1,232 @@
+// The in-memory backend: windows, menus, presented frames and message
+// boxes are kept for inspection, and modal dialogs run scripts.
+#include "platform/headless.h"
+
+#include "platform/core.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+// What a dialog script works through: the dialog's controls as a user sees
+// them, with every action going through the same input path a real screen
+// uses.
+class ScriptDriver final : public DialogDriver {
+  public:
+    explicit ScriptDriver(const DialogView& view) : view_(view) {}
+
+    HWND dialog() const override { return core::asHandle<HWND>(view_.id); }
+    std::string title() const override { return view_.title; }
+    std::string text(int controlId) const override {
+        core::Window* c = core::findWindow(GetDlgItem(dialog(), controlId));
+        return c != nullptr ? c->text : std::string();
+    }
+    void type(int controlId, const std::string& text) override {
+        input::editChanged(view_.id, controlId, text);
+    }
+    void click(int controlId) override { input::buttonPressed(view_.id, controlId); }
+    void pressEnter() override { input::enterPressed(view_.id); }
+    int focusedControl() const override {
+        core::Window* d = core::findWindow(view_.id);
+        core::Window* c = d != nullptr ? core::findWindow(d->focus) : nullptr;
+        return c != nullptr ? c->controlId : 0;
+    }
+    ImageView image() const override { return input::dialogImage(view_.id); }
+    bool ended() const override { return input::dialogEnded(view_.id); }
+
+  private:
+    DialogView view_;
+};
+
+bool consume(int& pending) {
+    if (pending <= 0) {
+        return false;
+    }
+    --pending;
+    return true;
+}
+
+} // namespace
+
+HeadlessBackend::HeadlessBackend() = default;
+
+HeadlessBackend::~HeadlessBackend() {
+    if (backend() == this) {
+        setBackend(nullptr);
+    }
+}
+
+PixelRect HeadlessBackend::clientRectFor(const TopLevelWindowView& window) {
+    using M = HeadlessMetrics;
+    int width = window.outer.width() - 2 * M::kFrame;
+    int height =
+        window.outer.height() - M::kCaption - M::kFrame - (window.menu.empty() ? 0 : M::kMenuBar);
+    return PixelRect{0, 0, std::max(width, 0), std::max(height, 0)};
+}
+
+bool HeadlessBackend::createWindow(const TopLevelWindowView& window) {
+    WindowState& state = windows_[window.id];
+    state = WindowState{};
+    state.menu = window.menu;
+    return true;
+}
+
+void HeadlessBackend::showWindow(WindowId window, bool visible) {
+    auto it = windows_.find(window);
+    if (it != windows_.end()) {
+        it->second.visible = visible;
+    }
+}
+
+void HeadlessBackend::destroyWindow(WindowId window) {
+    // The record stays so that a test can still read the last frame.
+    auto it = windows_.find(window);
+    if (it != windows_.end()) {
+        it->second.destroyed = true;
+        it->second.visible = false;
+    }
+}
+
+void HeadlessBackend::menuChanged(WindowId window, const std::vector<MenuPopupView>& menu) {
+    auto it = windows_.find(window);
+    if (it != windows_.end()) {
+        it->second.menu = menu;
+    }
+}
+
+void HeadlessBackend::windowPresented(WindowId window, const ImageView& image,
+                                      const PixelRect& dirty) {
+    (void)dirty; // the whole picture is kept
+    auto it = windows_.find(window);
+    if (it == windows_.end() || it->second.destroyed) {
+        return;
+    }
+    WindowState& state = it->second;
+    state.width = image.width;
+    state.height = image.height;
+    std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
+    state.screen.resize(rowBytes * static_cast<std::size_t>(image.height));
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(state.screen.data() + rowBytes * static_cast<std::size_t>(y),
+                    image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride, rowBytes);
+    }
+    ++state.presents;
+}
+
+void HeadlessBackend::captureChanged(WindowId window) {
+    capture_ = core::asHandle<HWND>(window);
+}
+
+void HeadlessBackend::pollEvents() {
+    if (pollHook_ && !inPollHook_) {
+        inPollHook_ = true;
+        pollHook_();
+        inPollHook_ = false;
+    }
+}
+
+void HeadlessBackend::runModalDialog(const DialogView& dialog) {
+    dialogTitles_.push_back(dialog.title);
+    ScriptDriver driver(dialog);
+    if (!scripts_.empty()) {
+        DialogScript script = std::move(scripts_.front());
+        scripts_.pop_front();
+        if (script) {
+            script(driver);
+        }
+    }
+    if (!driver.ended()) {
+        driver.pressEnter();
+    }
+    if (!driver.ended()) {
+        // Nothing the user could do ended it: end it here so nothing hangs.
+        EndDialog(driver.dialog(), 0);
+        ++abandoned_;
+    }
+}
+
+void HeadlessBackend::dialogPainted(WindowId dialog, const ImageView& image) {
+    // The picture stays with the layer; DialogDriver::image reads it there.
+    (void)dialog;
+    (void)image;
+}
+
+void HeadlessBackend::messageBox(WindowId owner, const std::string& text,
+                                 const std::string& caption) {
+    boxes_.push_back(RecordedMessageBox{core::asHandle<HWND>(owner), text, caption, 0});
+}
+
+void HeadlessBackend::queueDialogScript(DialogScript script) {
+    scripts_.push_back(std::move(script));
+}
+
+void HeadlessBackend::resizeClient(HWND window, int width, int height) {
+    input::clientResized(core::handleOf(window), width, height);
+}
+
+ImageView HeadlessBackend::screen(HWND window) const {
+    auto it = windows_.find(core::handleOf(window));
+    if (it == windows_.end() || it->second.screen.empty()) {
+        return ImageView{};
+    }
+    const WindowState& state = it->second;
+    return ImageView{state.width, state.height, state.width * 3, state.screen.data()};
+}
+
+int HeadlessBackend::presentCount(HWND window) const {
+    auto it = windows_.find(core::handleOf(window));
+    return it == windows_.end() ? 0 : it->second.presents;
+}
+
+bool HeadlessBackend::visible(HWND window) const {
+    auto it = windows_.find(core::handleOf(window));
+    return it != windows_.end() && it->second.visible;
+}
+
+const std::vector<MenuPopupView>* HeadlessBackend::menuBar(HWND window) const {
+    auto it = windows_.find(core::handleOf(window));
+    return it == windows_.end() ? nullptr : &it->second.menu;
+}
+
+void HeadlessBackend::failCreateDIBSection(int count) {
+    failDib_ = count;
+}
+
+void HeadlessAccess::setLastMessageBoxType(HeadlessBackend& backend, std::size_t countBefore,
+                                           UINT type) {
+    if (backend.boxes_.size() > countBefore) {
+        backend.boxes_.back().type = type;
+    }
+}
+
+bool HeadlessAccess::consumeRegisterFailure(HeadlessBackend& backend) {
+    return consume(backend.failRegister_);
+}
+bool HeadlessAccess::consumeCreateFailure(HeadlessBackend& backend) {
+    return consume(backend.failCreate_);
+}
+bool HeadlessAccess::consumeDibFailure(HeadlessBackend& backend) {
+    return consume(backend.failDib_);
+}
+
+namespace failpoints {
+
+bool consumeRegisterClassFailure() {
+    HeadlessBackend* backend = headlessBackend();
+    return backend != nullptr && HeadlessAccess::consumeRegisterFailure(*backend);
+}
+bool consumeCreateWindowFailure() {
+    HeadlessBackend* backend = headlessBackend();
+    return backend != nullptr && HeadlessAccess::consumeCreateFailure(*backend);
+}
+bool consumeCreateDIBSectionFailure() {
+    HeadlessBackend* backend = headlessBackend();
+    return backend != nullptr && HeadlessAccess::consumeDibFailure(*backend);
+}
+
+} // namespace failpoints
+
+} // namespace platform
