@@ -1,0 +1,254 @@
+// Timings of the renderer's stages on the demo scene: the polyhedron seen
+// from (0, 0, -200) through the 90-degree perspective, an ambient light of
+// 0.1 and a white directional light from (0, 1, -1), material ambient 1 and
+// diffuse (0.2, 0.95, 0.2), turned by one spin step of 0.03 rad.
+//
+// The device is bound to a window of the headless backend, so the frame is
+// a real bitmap section exactly as the program gets it. Every benchmark runs
+// at the default frame (632 x 432) and at 1920 x 1080.
+//
+// The rasterizer and drawMesh benchmarks clear the frame before every
+// iteration outside the timed region (manual timing), so each iteration
+// draws into an empty frame as a real frame does. The timedemo replays a
+// fixed run of frames (clear, spin step, drawMesh) and reports frames per
+// second of wall-clock time.
+#include "app/polyhedron.h"
+#include "device/render_device.h"
+#include "geometry/draw_mesh.h"
+#include "geometry/pipeline.h"
+#include "math/vector_math.h"
+#include "platform/headless.h"
+#include "platform/resources.h"
+#include "platform/win32.h"
+#include "raster/raster.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+constexpr float kSpinStep = 0.03f;
+constexpr int kTimedemoFrames = 300;
+
+// One bound device with the demo scene's camera, lights, material and mesh.
+// Only one exists at a time: the platform layer's state is process-wide.
+class DemoScene {
+  public:
+    DemoScene(int width, int height, std::uint32_t renderMode) {
+        platform::resetForTesting();
+        platform::setBackend(&backend_);
+        const HINSTANCE instance = platform::registerModule(module_);
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = "Octaspin bench";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(0, "Octaspin bench", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
+                                  nullptr, nullptr, instance, nullptr);
+        if (window_ == nullptr) {
+            return;
+        }
+        backend_.resizeClient(window_, width, height);
+        bound_ = device.bind(window_) && device.width == width && device.height == height;
+
+        Matrix4 projection;
+        perspective(projection, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
+        identity(modelRotation);
+        device.setWorldMatrix(modelRotation);
+        device.lookAt({0, 0, -200}, {0, 0, 0}, {0, 1, 0});
+        device.setProjection(projection);
+
+        directional_.direction = {0, 1, -1};
+        directional_.color = {1, 1, 1};
+        Vec3 unit;
+        normalize(unit, directional_.direction);
+        ambient_.color = {0.1f, 0.1f, 0.1f};
+        material_.ambient = {1, 1, 1};
+        material_.diffuse = {0.2f, 0.95f, 0.2f};
+        device.setLight(LightKind::Ambient, &ambient_);
+        device.setLight(LightKind::Directional, &directional_);
+        device.setMaterial(&material_);
+        device.renderMode = renderMode;
+        device.primitiveMode = PrimitiveMode::FaceList;
+
+        mesh = buildPolyhedron();
+        spin(); // the first frame is already turned by one step
+    }
+    ~DemoScene() {
+        device.release();
+        if (window_ != nullptr) {
+            DestroyWindow(window_);
+        }
+        platform::setBackend(nullptr);
+        platform::resetForTesting();
+    }
+    DemoScene(const DemoScene&) = delete;
+    DemoScene& operator=(const DemoScene&) = delete;
+
+    bool ready(benchmark::State& state) const {
+        if (!bound_) {
+            state.SkipWithError("the device could not be bound to a headless window");
+        }
+        return bound_;
+    }
+
+    // One frame's model rotation: modelRotation x rotationY(0.03).
+    void spin() {
+        Matrix4 step;
+        rotationY(step, kSpinStep);
+        multiply(modelRotation, modelRotation, step);
+        device.setWorldMatrix(modelRotation);
+    }
+
+    RenderDevice device;
+    std::unique_ptr<Mesh> mesh;
+    Matrix4 modelRotation;
+
+  private:
+    platform::HeadlessBackend backend_;
+    platform::ResourceModule module_;
+    HWND window_ = nullptr;
+    bool bound_ = false;
+    Light ambient_{};
+    Light directional_{};
+    Material material_{};
+};
+
+void frameSizes(benchmark::internal::Benchmark* b) {
+    b->Args({632, 432})->Args({1920, 1080});
+}
+
+void labelSize(benchmark::State& state, const char* mode = nullptr) {
+    std::string label = std::to_string(state.range(0)) + "x" + std::to_string(state.range(1));
+    if (mode != nullptr) {
+        label += std::string(" ") + mode;
+    }
+    state.SetLabel(label);
+}
+
+// Times one call per iteration on a freshly cleared frame.
+template <typename Draw>
+void timeOnClearedFrame(benchmark::State& state, DemoScene& scene, Draw draw) {
+    for (auto _ : state) {
+        scene.device.clear();
+        const auto start = std::chrono::steady_clock::now();
+        draw();
+        const auto end = std::chrono::steady_clock::now();
+        benchmark::ClobberMemory();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+}
+
+void BM_Clear(benchmark::State& state) {
+    DemoScene scene(int(state.range(0)), int(state.range(1)), RenderMode::Flat);
+    if (!scene.ready(state)) {
+        return;
+    }
+    for (auto _ : state) {
+        scene.device.clear();
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() *
+                            (std::int64_t{scene.device.frameBytes} +
+                             std::int64_t{scene.device.width} * scene.device.height * 4));
+    labelSize(state);
+}
+BENCHMARK(BM_Clear)->Apply(frameSizes);
+
+void BM_BuildScreenPolygons(benchmark::State& state, std::uint32_t mode, const char* name) {
+    DemoScene scene(int(state.range(0)), int(state.range(1)), mode);
+    if (!scene.ready(state)) {
+        return;
+    }
+    for (auto _ : state) {
+        ScreenPolygonList list = buildScreenPolygons(scene.device, *scene.mesh);
+        benchmark::DoNotOptimize(list.count);
+    }
+    labelSize(state, name);
+}
+BENCHMARK_CAPTURE(BM_BuildScreenPolygons, flat, RenderMode::Flat, "flat")->Apply(frameSizes);
+BENCHMARK_CAPTURE(BM_BuildScreenPolygons, gouraud, RenderMode::Gouraud, "gouraud")
+    ->Apply(frameSizes);
+
+// One rasterizer on the scene's polygon list (built once, in the mode that
+// fills in what the rasterizer reads).
+void BM_Rasterizer(benchmark::State& state, std::uint32_t mode,
+                   void (*rasterize)(RenderDevice&, const ScreenPolygonList&), const char* name) {
+    DemoScene scene(int(state.range(0)), int(state.range(1)), mode);
+    if (!scene.ready(state)) {
+        return;
+    }
+    const ScreenPolygonList list = buildScreenPolygons(scene.device, *scene.mesh);
+    timeOnClearedFrame(state, scene, [&] { rasterize(scene.device, list); });
+    labelSize(state, name);
+}
+BENCHMARK_CAPTURE(BM_Rasterizer, fillFlat, RenderMode::Flat, fillFlat, "fillFlat")
+    ->Apply(frameSizes)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_Rasterizer, fillGouraud, RenderMode::Gouraud, fillGouraud, "fillGouraud")
+    ->Apply(frameSizes)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_Rasterizer, drawWireframe, RenderMode::Wireframe, drawWireframe,
+                  "drawWireframe")
+    ->Apply(frameSizes)
+    ->UseManualTime();
+
+// The whole face path of one frame: pipeline, rasterizer, release.
+void BM_DrawMesh(benchmark::State& state, std::uint32_t mode, const char* name) {
+    DemoScene scene(int(state.range(0)), int(state.range(1)), mode);
+    if (!scene.ready(state)) {
+        return;
+    }
+    timeOnClearedFrame(state, scene, [&] { drawMesh(scene.device, *scene.mesh); });
+    labelSize(state, name);
+}
+BENCHMARK_CAPTURE(BM_DrawMesh, wireframe, RenderMode::Wireframe, "wireframe")
+    ->Apply(frameSizes)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(BM_DrawMesh, flat, RenderMode::Flat, "flat")->Apply(frameSizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_DrawMesh, gouraud, RenderMode::Gouraud, "gouraud")
+    ->Apply(frameSizes)
+    ->UseManualTime();
+
+// The timedemo: the same kTimedemoFrames frames every iteration, from the
+// first frame's rotation on, each a spin step, clear and drawMesh (present
+// is the platform's business and is not part of the replay).
+void BM_Timedemo(benchmark::State& state, std::uint32_t mode, const char* name) {
+    DemoScene scene(int(state.range(0)), int(state.range(1)), mode);
+    if (!scene.ready(state)) {
+        return;
+    }
+    const Matrix4 firstFrame = scene.modelRotation;
+    for (auto _ : state) {
+        scene.modelRotation = firstFrame;
+        scene.device.setWorldMatrix(scene.modelRotation);
+        for (int frame = 0; frame < kTimedemoFrames; ++frame) {
+            scene.device.clear();
+            drawMesh(scene.device, *scene.mesh);
+            scene.spin();
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()) * kTimedemoFrames,
+                                               benchmark::Counter::kIsRate);
+    labelSize(state, name);
+}
+BENCHMARK_CAPTURE(BM_Timedemo, wireframe, RenderMode::Wireframe, "wireframe")
+    ->Apply(frameSizes)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Timedemo, flat, RenderMode::Flat, "flat")
+    ->Apply(frameSizes)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Timedemo, gouraud, RenderMode::Gouraud, "gouraud")
+    ->Apply(frameSizes)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
