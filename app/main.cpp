@@ -1,0 +1,26 @@
+// octaspin: the program in a real window on the local display.
+
+#include "app/resources.h"
+#include "platform/backend.h"
+#include "platform/desktop/desktop.h"
+#include "platform/resources.h"
+#include "platform/win32.h"
+
+#include <cstdio>
+#include <memory>
+
+int main() {
+    std::unique_ptr<platform::Backend> backend = platform::createDesktopBackend();
+    if (!backend) {
+        // Without a display the window cannot be created, which the program
+        // takes as a normal end: one line to say why, and exit code 0.
+        std::fputs("octaspin: cannot open display\n", stderr);
+        return 0;
+    }
+    platform::setBackend(backend.get());
+    const HINSTANCE instance = platform::registerModule(octaspinResources());
+    char commandLine[] = "";
+    const int exitCode = WinMain(instance, nullptr, commandLine, SW_SHOWDEFAULT);
+    platform::setBackend(nullptr);
+    return exitCode;
+}
