@@ -1,0 +1,653 @@
+#!/usr/bin/env python3
+"""End-to-end test of the desktop program under a virtual X server.
+
+Starts Xvfb, runs the real `octaspin`, drives it with xdotool as a user
+would (mouse on the menu, Alt mnemonics, arrow keys, a drag, the colour
+dialog, the About box, File > Exit, the close box) and checks screenshots
+by colours and regions, never by exact pixels of decorations.
+
+Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+Screenshots are kept as PNG files in --artifacts.
+"""
+
+import argparse
+import os
+import select
+import shutil
+import subprocess
+import sys
+import time
+
+TOTAL_SECONDS = 110  # the whole run, both program starts included
+SKIP = 77
+
+FLAT_MIN_LIT = 5000  # lit pixels of the flat-shaded polyhedron, at least
+WIRE_MIN_LINES = 150  # green line pixels of the wireframe, at least
+WIRE_MAX_LINES = 2500  # ... and at most (the flat fill has over 5000)
+WIRE_MAX_OTHER = 100  # coloured pixels that are not green lines
+PREVIEW_PIXELS = 150 * 30  # the colour dialog's preview rectangle
+
+
+class Failure(Exception):
+    pass
+
+
+# ---------------------------------------------------------------------------
+# Screenshots
+
+
+class Shot:
+    """A screenshot: 24-bit RGB rows from the top."""
+
+    def __init__(self, ppm):
+        # P6 header: magic, width, height, maxval, each followed by blanks.
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while ppm[pos : pos + 1].isspace():
+                pos += 1
+            if ppm[pos : pos + 1] == b"#":
+                pos = ppm.index(b"\n", pos)
+                continue
+            start = pos
+            while not ppm[pos : pos + 1].isspace():
+                pos += 1
+            fields.append(ppm[start:pos])
+        if fields[0] != b"P6" or int(fields[3]) != 255:
+            raise Failure("screenshot is not an 8-bit PPM image")
+        self.width = int(fields[1])
+        self.height = int(fields[2])
+        self.data = ppm[pos + 1 :]
+        self.ppm = ppm
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return self.data[i], self.data[i + 1], self.data[i + 2]
+
+    def rows(self, rect):
+        """Yields (y, bytes of the row's part inside rect)."""
+        left, top, right, bottom = rect
+        for y in range(max(top, 0), min(bottom, self.height)):
+            start = (y * self.width + max(left, 0)) * 3
+            end = (y * self.width + min(right, self.width)) * 3
+            yield y, self.data[start:end]
+
+
+def is_green_lit(r, g, b):
+    return g >= 60 and g > r + 30 and g > b + 30
+
+
+def is_red_lit(r, g, b):
+    return r >= 60 and r > g + 30 and r > b + 30
+
+
+class Stats:
+    """Counts of one region of a screenshot."""
+
+    def __init__(self, shot, rect, skip_top=0):
+        left, top, _, _ = rect
+        self.green = self.red = self.nonblack = self.white = 0
+        self.sum_x = self.sum_y = 0
+        self.box = None  # bounding box of the lit (green or red) pixels
+        self.exact = {}
+        for y, row in shot.rows((rect[0], rect[1] + skip_top, rect[2], rect[3])):
+            for i in range(0, len(row), 3):
+                r, g, b = row[i], row[i + 1], row[i + 2]
+                if r == 0 and g == 0 and b == 0:
+                    continue
+                self.nonblack += 1
+                if r > 200 and g > 200 and b > 200:
+                    self.white += 1
+                self.exact[(r, g, b)] = self.exact.get((r, g, b), 0) + 1
+                lit = False
+                if is_green_lit(r, g, b):
+                    self.green += 1
+                    lit = True
+                elif is_red_lit(r, g, b):
+                    self.red += 1
+                    lit = True
+                if lit:
+                    x = left + i // 3
+                    self.sum_x += x
+                    self.sum_y += y
+                    if self.box is None:
+                        self.box = [x, y, x, y]
+                    else:
+                        self.box = [
+                            min(self.box[0], x),
+                            min(self.box[1], y),
+                            max(self.box[2], x),
+                            max(self.box[3], y),
+                        ]
+
+    def lit(self):
+        return self.green + self.red
+
+    def centroid(self):
+        n = self.lit()
+        if n == 0:
+            raise Failure("no lit pixels to locate the polyhedron")
+        return self.sum_x / n, self.sum_y / n
+
+    def box_height(self):
+        return 0 if self.box is None else self.box[3] - self.box[1] + 1
+
+    def other(self):
+        """Pixels neither black, white, nor lit green or red."""
+        return self.nonblack - self.white - self.green - self.red
+
+    def count(self, rgb):
+        return self.exact.get(rgb, 0)
+
+    def __repr__(self):
+        return "green %d, red %d, white %d, other %d, box %s" % (
+            self.green,
+            self.red,
+            self.white,
+            self.other(),
+            self.box,
+        )
+
+
+# ---------------------------------------------------------------------------
+# The session: X server, program, tools
+
+
+class Session:
+    def __init__(self, args):
+        self.args = args
+        self.deadline = time.monotonic() + TOTAL_SECONDS
+        self.xvfb = None
+        self.program = None
+        self.env = None
+        self.shots = 0
+        self.log_path = os.path.join(args.artifacts, "octaspin-stderr.txt")
+        self.window = None
+        self.geometry = None
+        self.client = None  # client rectangle in screen pixels
+        self.menu_words = None  # [(left, right)] of the menu bar's titles
+
+    # --- plumbing ---------------------------------------------------------
+
+    def left(self):
+        remaining = self.deadline - time.monotonic()
+        if remaining <= 0:
+            raise Failure("the test ran out of its %d seconds" % TOTAL_SECONDS)
+        return remaining
+
+    def run(self, *command, check=True):
+        result = subprocess.run(
+            command,
+            env=self.env,
+            capture_output=True,
+            timeout=min(self.left(), 20),
+        )
+        if check and result.returncode != 0:
+            raise Failure(
+                "%s failed (%d): %s"
+                % (" ".join(command), result.returncode, result.stderr.decode(errors="replace"))
+            )
+        return result
+
+    def xdotool(self, *arguments, check=True):
+        return self.run("xdotool", *arguments, check=check)
+
+    def start_server(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            [
+                "Xvfb",
+                "-displayfd",
+                str(write_end),
+                "-screen",
+                "0",
+                "1024x768x24",
+                "-nolisten",
+                "tcp",
+                "-noreset",
+            ],
+            pass_fds=(write_end,),
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+        )
+        os.close(write_end)
+        number = b""
+        limit = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(limit - time.monotonic(), 0))
+            if not ready:
+                raise Failure("Xvfb did not report its display within 15 seconds")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                raise Failure("Xvfb ended before reporting its display")
+            number += chunk
+        os.close(read_end)
+        self.env = dict(os.environ)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        print("Xvfb on display %s" % self.env["DISPLAY"])
+
+    def start_program(self):
+        log = open(self.log_path, "ab")
+        self.program = subprocess.Popen(
+            [self.args.program], env=self.env, stdout=log, stderr=log, stdin=subprocess.DEVNULL
+        )
+        log.close()
+
+    def stop(self):
+        for process in (self.program, self.xvfb):
+            if process is not None and process.poll() is None:
+                process.kill()
+                process.wait()
+
+    def program_exited(self):
+        return self.program.poll() is not None
+
+    def screenshot(self, name=None):
+        ppm = self.run("import", "-window", "root", "-depth", "8", "ppm:-").stdout
+        shot = Shot(ppm)
+        if name is not None:
+            self.shots += 1
+            path = os.path.join(self.args.artifacts, "%02d-%s.png" % (self.shots, name))
+            subprocess.run(["convert", "ppm:-", "png:" + path], input=ppm, check=False)
+        return shot
+
+    def wait_for(self, what, probe, seconds=10, interval=0.1):
+        """Polls probe() until it returns a true value; returns that value."""
+        limit = time.monotonic() + seconds
+        last = None
+        while True:
+            self.left()
+            if self.program is not None and self.program_exited():
+                raise Failure("octaspin ended (code %s) while waiting for %s" % (
+                    self.program.returncode, what))
+            value = probe()
+            if value:
+                return value
+            last = value
+            if time.monotonic() >= limit:
+                raise Failure("timed out after %ss waiting for %s (last: %r)" % (seconds, what, last))
+            time.sleep(interval)
+
+    def find_window(self, title):
+        result = self.xdotool("search", "--name", "^%s$" % title, check=False)
+        ids = result.stdout.decode().split()
+        return ids[0] if ids else None
+
+    def window_rect(self, window_id):
+        geometry = {}
+        for line in self.xdotool("getwindowgeometry", "--shell", window_id).stdout.decode().split():
+            key, _, value = line.partition("=")
+            geometry[key] = int(value) if value.lstrip("-").isdigit() else value
+        x, y = geometry["X"], geometry["Y"]
+        return geometry, (x, y, x + geometry["WIDTH"], y + geometry["HEIGHT"])
+
+    def window_gone(self, window_id):
+        result = self.run("xwininfo", "-id", window_id, check=False)
+        return result.returncode != 0 or b"IsViewable" not in result.stdout
+
+    # --- the main window ----------------------------------------------------
+
+    def open_main_window(self):
+        self.start_program()
+        self.window = self.wait_for(
+            "the main window", lambda: self.find_window("Windows Application"), seconds=20
+        )
+        name = self.xdotool("getwindowname", self.window).stdout.decode().strip()
+        if name != "Windows Application":
+            raise Failure("window title is %r" % name)
+        geometry, _ = self.window_rect(self.window)
+        self.geometry = geometry
+        if (geometry["WIDTH"], geometry["HEIGHT"]) != (640, 480):
+            raise Failure("window is %sx%s, not 640x480" % (geometry["WIDTH"], geometry["HEIGHT"]))
+        if (geometry["X"], geometry["Y"]) != (0, 0):
+            raise Failure("window is at %s,%s, not at 0,0" % (geometry["X"], geometry["Y"]))
+        self.xdotool("windowfocus", "--sync", self.window)
+
+    def locate_client(self, shot):
+        """The menu bar is the band of light grey at the window's top; the
+        client area is the rest. Finds it and the menu titles on it."""
+        x0, y0 = self.geometry["X"], self.geometry["Y"]
+        w, h = self.geometry["WIDTH"], self.geometry["HEIGHT"]
+
+        def light_grey(p):
+            return max(p) - min(p) < 16 and 150 <= p[0] <= 245
+
+        probe_x = x0 + w - 8  # right end of the bar, past the titles
+        y = y0 + 3  # below the bar's top edge
+        while y < y0 + h and light_grey(shot.pixel(probe_x, y)):
+            y += 1
+        # The bar's bottom edge may be drawn darker; skip to the black client.
+        edge = y
+        while y < y0 + h and y - edge < 4 and shot.pixel(probe_x, y) != (0, 0, 0):
+            y += 1
+        bar_height = y - y0
+        if not 15 <= bar_height <= 40:
+            raise Failure("no menu bar at the window's top (grey band %d rows)" % bar_height)
+        self.client = (x0, y, x0 + w, y0 + h)
+
+        # Menu titles: runs of columns with dark text pixels in the bar.
+        dark_columns = []
+        for x in range(x0 + 4, x0 + w - 4):  # inside the bar's bevelled edges
+            column_dark = any(max(shot.pixel(x, yy)) < 90 for yy in range(y0 + 3, y - 3))
+            dark_columns.append(column_dark)
+        words = []
+        start = None
+        gap = 0
+        for i, dark in enumerate(dark_columns + [False] * 12):
+            if dark:
+                if start is None:
+                    start = i
+                gap = 0
+                last = i
+            elif start is not None:
+                gap += 1
+                if gap > 8:
+                    words.append((x0 + 4 + start, x0 + 4 + last))
+                    start = None
+        if len(words) != 3:
+            raise Failure("menu bar shows %d titles, expected File, Render, Help" % len(words))
+        self.menu_words = words
+        self.menu_y = (y0 + y) // 2
+        print("client area %s, menu titles at %s" % (self.client, words))
+
+    def stats(self, shot, skip_text=True):
+        # The overlay text sits in the client's top rows; picture checks
+        # leave those rows out.
+        return Stats(shot, self.client, skip_top=24 if skip_text else 0)
+
+    def overlay_text_pixels(self, shot):
+        left, top, _, _ = self.client
+        white = 0
+        for _, row in shot.rows((left, top, left + 260, top + 24)):
+            for i in range(0, len(row), 3):
+                if row[i] > 200 and row[i + 1] > 200 and row[i + 2] > 200:
+                    white += 1
+        return white
+
+    def is_flat_green(self, stats):
+        return stats.green >= FLAT_MIN_LIT
+
+    def is_wireframe(self, stats):
+        # One-pixel green lines: few lit pixels and nothing else coloured
+        # (the white strip below the frame does not count).
+        return (
+            WIRE_MIN_LINES <= stats.green <= WIRE_MAX_LINES
+            and stats.red == 0
+            and stats.other() <= WIRE_MAX_OTHER
+        )
+
+    def wait_picture(self, what, predicate, name, seconds=10):
+        def probe():
+            shot = self.screenshot()
+            stats = self.stats(shot)
+            return (shot, stats) if predicate(stats) else None
+
+        shot, stats = self.wait_for(what, probe, seconds=seconds)
+        self.screenshot(name)
+        print("  %s: %r" % (what, stats))
+        return shot, stats
+
+    def popup_open_under(self, word):
+        """A pull-down menu is open below the given title: the area under it
+        is mostly the menu's light grey instead of the black picture."""
+        shot = self.screenshot()
+        grey = total = 0
+        for _, row in shot.rows((word[0], self.client[1] + 2, word[0] + 30, self.client[1] + 32)):
+            for i in range(0, len(row), 3):
+                r, g, b = row[i], row[i + 1], row[i + 2]
+                total += 1
+                if max(r, g, b) - min(r, g, b) < 16 and 150 <= r <= 245:
+                    grey += 1
+        return grey > total // 2
+
+    def menu_by_keys(self, title_key, item_key, word_index):
+        self.xdotool("key", "--clearmodifiers", "alt+" + title_key)
+        self.wait_for("the menu to open", lambda: self.popup_open_under(self.menu_words[word_index]))
+        self.xdotool("key", item_key)
+
+    def first_item_center(self, word):
+        """Clicks the title, then finds the first item's text row in the
+        pull-down that opened."""
+        self.xdotool("mousemove", str((word[0] + word[1]) // 2), str(self.menu_y), "click", "1")
+        self.wait_for("the Render menu to open", lambda: self.popup_open_under(word))
+        shot = self.screenshot("render-menu-open")
+        x_from, x_to = word[0] + 2, word[0] + 60
+        y = self.client[1] + 2
+        while y < self.client[3]:
+            if any(max(shot.pixel(x, y)) < 90 for x in range(x_from, x_to)):
+                break
+            y += 1
+        top = y
+        while y < self.client[3] and any(max(shot.pixel(x, y)) < 90 for x in range(x_from, x_to)):
+            y += 1
+        if y - top < 5:
+            raise Failure("no item text found in the opened menu")
+        return word[0] + 20, (top + y) // 2
+
+    def lit_centroid(self):
+        xs, ys = [], []
+        for _ in range(3):
+            cx, cy = self.stats(self.screenshot()).centroid()
+            xs.append(cx)
+            ys.append(cy)
+        return sum(xs) / len(xs), sum(ys) / len(ys)
+
+
+# ---------------------------------------------------------------------------
+# The checks, in the order a user would meet them
+
+
+def check_start(s):
+    s.open_main_window()
+    shot = s.wait_for(
+        "the first flat-shaded frame",
+        lambda: (lambda sh: sh if Stats(sh, (0, 0, 640, 480)).green >= FLAT_MIN_LIT else None)(
+            s.screenshot()
+        ),
+        seconds=20,
+    )
+    s.locate_client(shot)
+    shot, stats = s.wait_picture("flat-shaded green polyhedron", s.is_flat_green, "start-flat")
+    text = s.overlay_text_pixels(shot)
+    if text < 40:
+        raise Failure("no white frame-rate text at the client's top-left (%d white pixels)" % text)
+    print("  overlay text: %d white pixels" % text)
+
+
+def check_wireframe(s):
+    x, y = s.first_item_center(s.menu_words[1])
+    s.xdotool("mousemove", str(x), str(y), "click", "1")
+    s.wait_picture("wireframe after Render > Wireframe by mouse", s.is_wireframe, "wireframe-mouse")
+
+    s.menu_by_keys("r", "f", 1)
+    s.wait_picture("flat again after Alt+R, F", s.is_flat_green, "flat-keys")
+
+    s.menu_by_keys("r", "w", 1)
+    s.wait_picture("wireframe after Alt+R, W", s.is_wireframe, "wireframe-keys")
+
+    s.menu_by_keys("r", "f", 1)
+    s.wait_picture("flat after Alt+R, F", s.is_flat_green, "flat-again")
+
+
+def check_arrow_keys(s):
+    before_x, _ = s.lit_centroid()
+    s.xdotool("key", "--delay", "30", "Left", "Left", "Left", "Left", "Left", "Left")
+    moved_x = s.wait_for(
+        "the picture to move right after Left x6",
+        lambda: (lambda c: c if c[0] > before_x + 30 else None)(s.lit_centroid()),
+    )[0]
+    s.screenshot("after-left-arrow")
+    print("  Left x6 moved the polyhedron from x=%.0f to x=%.0f" % (before_x, moved_x))
+    s.xdotool("key", "--delay", "30", "Right", "Right", "Right", "Right", "Right", "Right")
+    back_x = s.wait_for(
+        "the picture to move back after Right x6",
+        lambda: (lambda c: c if abs(c[0] - before_x) < 15 else None)(s.lit_centroid()),
+    )[0]
+    print("  Right x6 brought it back to x=%.0f" % back_x)
+
+
+def check_drag(s):
+    start = s.stats(s.screenshot())
+    cx, cy = start.centroid()
+    tall = max(s.stats(s.screenshot()).box_height() for _ in range(3))
+    s.xdotool("mousemove", str(int(cx)), str(int(cy)), "mousedown", "1")
+    try:
+        for step in (30, 60, 90, 120):
+            s.xdotool("mousemove", str(int(cx)), str(int(cy) + step))
+            time.sleep(0.05)
+
+        # While the button is held the spin stands still and the picture
+        # shows the drag's turn: the tall polyhedron tips toward the viewer.
+        def tipped_and_still():
+            a = s.screenshot()
+            time.sleep(0.25)
+            b = s.screenshot()
+            sa, sb = s.stats(a), s.stats(b)
+            still = sa.box == sb.box and sa.lit() == sb.lit()
+            return sb if still and sb.box_height() < 0.8 * tall else None
+
+        dragged = s.wait_for("the polyhedron to turn with the drag and hold still", tipped_and_still)
+        s.screenshot("dragging")
+        print("  drag: lit box height %d -> %d, still while held" % (tall, dragged.box_height()))
+    finally:
+        s.xdotool("mouseup", "1")
+    # File > Reset brings back the start orientation (the spin goes on).
+    s.menu_by_keys("f", "r", 0)
+    s.wait_for(
+        "File > Reset to restore the tall polyhedron",
+        lambda: s.stats(s.screenshot()).box_height() > 0.9 * tall,
+    )
+
+
+def check_colour_dialog(s):
+    s.menu_by_keys("r", "d", 1)
+    dialog = s.wait_for("the Choose Color dialog", lambda: s.find_window("Choose Color"))
+
+    _, dialog_rect = s.window_rect(dialog)
+
+    def preview(rgb):
+        shot = s.screenshot()
+        n = Stats(shot, dialog_rect).count(rgb)
+        return shot if n >= 0.95 * PREVIEW_PIXELS else None
+
+    s.wait_for("the preview in RGB(51, 242, 51)", lambda: preview((51, 242, 51)))
+    s.screenshot("colour-dialog")
+    print("  dialog shows 51, 242, 51 in its preview")
+    # The green field has the focus with its text selected; the tab order
+    # is green, red, blue.
+    s.xdotool("type", "--delay", "40", "0")
+    s.xdotool("key", "Tab")
+    s.xdotool("type", "--delay", "40", "255")
+    s.xdotool("key", "Tab")
+    s.xdotool("type", "--delay", "40", "0")
+    s.wait_for("the preview to turn RGB(255, 0, 0) while typing", lambda: preview((255, 0, 0)))
+    s.screenshot("colour-dialog-red")
+    s.xdotool("key", "Return")
+    s.wait_for("the dialog to close on Enter", lambda: s.window_gone(dialog))
+    s.wait_picture(
+        "red lit faces", lambda st: st.red >= FLAT_MIN_LIT and st.green < 100, "red-faces"
+    )
+
+
+def check_about(s):
+    s.menu_by_keys("h", "a", 2)
+    about = s.wait_for("the About box", lambda: s.find_window("About"))
+    s.screenshot("about")
+    s.xdotool("key", "Return")
+    s.wait_for("the About box to close on Enter", lambda: s.window_gone(about))
+    # The frame loop runs again: the spinning picture changes.
+    first = s.stats(s.screenshot())
+    s.wait_for(
+        "the spin to go on after About",
+        lambda: (lambda st: st.box != first.box or st.lit() != first.lit())(s.stats(s.screenshot())),
+    )
+
+
+def wait_exit(s, how):
+    limit = time.monotonic() + 10
+    while s.program.poll() is None:
+        s.left()
+        if time.monotonic() > limit:
+            raise Failure("octaspin did not end within 10 seconds after %s" % how)
+        time.sleep(0.05)
+    if s.program.returncode != 0:
+        raise Failure("octaspin ended with code %d after %s" % (s.program.returncode, how))
+    print("  octaspin ended with code 0 after %s" % how)
+
+
+def check_exit_menu(s):
+    s.menu_by_keys("f", "x", 0)
+    wait_exit(s, "File > Exit")
+
+
+def check_close_box(s):
+    s.open_main_window()
+    s.wait_for(
+        "the first frame of the second run",
+        lambda: Stats(s.screenshot(), (0, 0, 640, 480)).green >= FLAT_MIN_LIT,
+        seconds=20,
+    )
+    s.run(s.args.close_helper, s.window)
+    wait_exit(s, "the close box")
+
+
+def check_no_display(s):
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    result = subprocess.run([s.args.program], env=env, capture_output=True, timeout=min(s.left(), 20))
+    message = result.stderr.decode(errors="replace").strip()
+    if result.returncode != 0 or message != "octaspin: cannot open display":
+        raise Failure(
+            "without a display: code %d, stderr %r" % (result.returncode, message)
+        )
+    print("  without a display: %r, code 0" % message)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--close-helper", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+
+    missing = [t for t in ("Xvfb", "xdotool", "import", "convert", "xwininfo") if not shutil.which(t)]
+    if missing:
+        print("SKIP: missing tools: %s (scripts/install-deps.sh installs them)" % ", ".join(missing))
+        return SKIP
+    os.makedirs(args.artifacts, exist_ok=True)
+    for old in os.listdir(args.artifacts):
+        os.remove(os.path.join(args.artifacts, old))
+
+    session = Session(args)
+    steps = [
+        ("window, menu, flat-shaded picture and overlay", check_start),
+        ("Render > Wireframe by mouse and by Alt mnemonics", check_wireframe),
+        ("arrow keys move the picture", check_arrow_keys),
+        ("a drag turns the polyhedron, Reset restores it", check_drag),
+        ("Diffuse Color dialog", check_colour_dialog),
+        ("Help > About", check_about),
+        ("File > Exit", check_exit_menu),
+        ("close box", check_close_box),
+        ("no display", check_no_display),
+    ]
+    try:
+        session.start_server()
+        for title, step in steps:
+            print("--", title)
+            step(session)
+    except (Failure, subprocess.TimeoutExpired) as error:
+        print("FAILED: %s" % error)
+        try:
+            if session.env is not None and session.xvfb.poll() is None:
+                session.screenshot("failure")
+        except Exception:  # the failure above is what matters
+            pass
+        print("screenshots and octaspin's stderr are in %s" % args.artifacts)
+        return 1
+    finally:
+        session.stop()
+    print("all end-to-end checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
