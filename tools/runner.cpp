@@ -1,0 +1,288 @@
+#include "tools/runner.h"
+
+#include "app/app_state.h"
+#include "app/resources.h"
+#include "platform/headless.h"
+#include "platform/resources.h"
+#include "platform/win32.h"
+#include "tools/png_writer.h"
+#include "tools/script.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace headless {
+
+const char kUsage[] =
+    "usage: octaspin-headless [--frames N] [--client WxH] [--script FILE] [--png FILE] [--quiet]\n"
+    "  --frames N     passes of the frame loop to run, N >= 1 (default 300)\n"
+    "  --client WxH   client-area size, set before the first frame (default 632x434)\n"
+    "  --script FILE  input events, one per line: <frame> key|press|drag|move|release|\n"
+    "                 menu|fields|resize|close ...\n"
+    "  --png FILE     write the last presented frame as an 8-bit RGB PNG\n"
+    "  --quiet        do not print the summary line\n";
+
+namespace {
+
+bool parsePositive(const std::string& text, int& value) {
+    const char* last = text.data() + text.size();
+    auto [end, code] = std::from_chars(text.data(), last, value);
+    return code == std::errc() && end == last && !text.empty() && value >= 1;
+}
+
+bool parseSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos) {
+        return false;
+    }
+    return parsePositive(text.substr(0, x), width) && parsePositive(text.substr(x + 1), height) &&
+           width <= 16384 && height <= 16384;
+}
+
+// Drives one run from the backend's poll hook. Every PeekMessageA of the
+// frame loop calls it once, at the start of a pass, so the calls count
+// passes; the events due at a pass are posted before that pass removes its
+// message.
+class PassDriver {
+  public:
+    PassDriver(const RunnerOptions& options, const std::vector<ScriptEvent>& events,
+               platform::HeadlessBackend& backend)
+        : options_(options), events_(events), backend_(backend) {}
+
+    void atPassStart() {
+        const int pass = passes_++;
+        const HWND window = appState.window;
+        observe(window);
+        if (closed_) {
+            return;
+        }
+        if (pass == 0) {
+            start_ = std::chrono::steady_clock::now();
+            if (options_.clientWidth > 0) {
+                backend_.resizeClient(window, options_.clientWidth, options_.clientHeight);
+                observe(window);
+            }
+        }
+        if (pass == options_.frames) {
+            // N passes are done: press the close box.
+            end_ = std::chrono::steady_clock::now();
+            timedFrames_ = options_.frames;
+            closed_ = true;
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            return;
+        }
+        while (next_ < events_.size() && events_[next_].frame <= pass) {
+            post(window, events_[next_++]);
+        }
+    }
+
+    // After WinMain returned: a run that ended before N passes is timed up
+    // to here, over the passes that drew a frame.
+    void finish() {
+        if (timedFrames_ < 0) {
+            end_ = std::chrono::steady_clock::now();
+            timedFrames_ = passes_ > 0 ? passes_ - 1 : 0;
+        }
+    }
+
+    int frames() const { return timedFrames_; }
+    double seconds() const { return std::chrono::duration<double>(end_ - start_).count(); }
+    int clientWidth() const { return clientWidth_; }
+    int clientHeight() const { return clientHeight_; }
+    int frameWidth() const { return frameWidth_; }
+    int frameHeight() const { return frameHeight_; }
+    // The last frame the window showed, or an empty view.
+    platform::ImageView lastFrame() const {
+        return platform::ImageView{shownWidth_, shownHeight_, shownWidth_ * 3, shown_.data()};
+    }
+
+  private:
+    // Records what the window shows and how big it is, while it exists.
+    void observe(HWND window) {
+        if (!IsWindow(window)) {
+            return;
+        }
+        RECT client{};
+        GetClientRect(window, &client);
+        clientWidth_ = client.right - client.left;
+        clientHeight_ = client.bottom - client.top;
+        if (appState.device != nullptr) {
+            frameWidth_ = appState.device->width;
+            frameHeight_ = appState.device->height;
+        }
+        if (options_.pngPath.empty()) {
+            return;
+        }
+        const platform::ImageView view = backend_.screen(window);
+        if (view.bgr == nullptr || view.width <= 0 || view.height <= 0) {
+            return;
+        }
+        shownWidth_ = view.width;
+        shownHeight_ = view.height;
+        shown_.resize(static_cast<std::size_t>(view.width) * 3 * view.height);
+        for (int y = 0; y < view.height; ++y) {
+            const std::uint8_t* row = view.bgr + static_cast<std::ptrdiff_t>(y) * view.stride;
+            std::copy(row, row + view.width * 3,
+                      shown_.begin() + static_cast<std::ptrdiff_t>(y) * view.width * 3);
+        }
+    }
+
+    void post(HWND window, const ScriptEvent& event) {
+        const LPARAM point = MAKELPARAM(event.a, event.b);
+        switch (event.kind) {
+        case EventKind::Key:
+            // Repeat count 1 in the low word.
+            PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(event.a), 1);
+            break;
+        case EventKind::Press:
+            PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+            break;
+        case EventKind::Drag:
+            PostMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, point);
+            break;
+        case EventKind::Move:
+            PostMessageA(window, WM_MOUSEMOVE, 0, point);
+            break;
+        case EventKind::Release:
+            PostMessageA(window, WM_LBUTTONUP, 0, point);
+            break;
+        case EventKind::Menu:
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(event.a, 0), 0);
+            break;
+        case EventKind::Fields:
+            queueFields(event.fields);
+            break;
+        case EventKind::Resize:
+            backend_.resizeClient(window, event.a, event.b);
+            break;
+        case EventKind::Close:
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            break;
+        }
+    }
+
+    // The texts go to the next colour dialog that opens; any other dialog
+    // in between is confirmed and the texts wait.
+    void queueFields(const std::array<std::string, 3>& texts) {
+        backend_.queueDialogScript([texts, this](platform::DialogDriver& dialog) {
+            if (dialog.title() != "Choose Color") {
+                queueFields(texts);
+                dialog.pressEnter();
+                return;
+            }
+            dialog.type(1001, texts[0]);
+            dialog.type(1000, texts[1]);
+            dialog.type(1002, texts[2]);
+            dialog.pressEnter();
+        });
+    }
+
+    const RunnerOptions& options_;
+    const std::vector<ScriptEvent>& events_;
+    platform::HeadlessBackend& backend_;
+    std::size_t next_ = 0;
+    int passes_ = 0;
+    bool closed_ = false;
+    int timedFrames_ = -1;
+    std::chrono::steady_clock::time_point start_{};
+    std::chrono::steady_clock::time_point end_{};
+    int clientWidth_ = 0;
+    int clientHeight_ = 0;
+    int frameWidth_ = 0;
+    int frameHeight_ = 0;
+    int shownWidth_ = 0;
+    int shownHeight_ = 0;
+    std::vector<std::uint8_t> shown_;
+};
+
+} // namespace
+
+bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& options,
+                    std::string& error) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        if (option == "--quiet") {
+            options.quiet = true;
+            continue;
+        }
+        if (option != "--frames" && option != "--client" && option != "--script" &&
+            option != "--png") {
+            error = "unknown option '" + option + "'";
+            return false;
+        }
+        if (i + 1 >= arguments.size()) {
+            error = option + " needs a value";
+            return false;
+        }
+        const std::string& value = arguments[++i];
+        if (option == "--frames") {
+            if (!parsePositive(value, options.frames)) {
+                error = "--frames needs a whole number of at least 1, not '" + value + "'";
+                return false;
+            }
+        } else if (option == "--client") {
+            if (!parseSize(value, options.clientWidth, options.clientHeight)) {
+                error = "--client needs WxH with both sizes in 1..16384, not '" + value + "'";
+                return false;
+            }
+        } else if (option == "--script") {
+            options.scriptPath = value;
+        } else {
+            options.pngPath = value;
+        }
+    }
+    return true;
+}
+
+int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    RunnerOptions options;
+    std::string error;
+    if (!parseArguments(arguments, options, error)) {
+        err << "octaspin-headless: " << error << "\n" << kUsage;
+        return 2;
+    }
+    ParsedScript script;
+    if (!options.scriptPath.empty()) {
+        script = loadScript(options.scriptPath);
+        if (!script.ok()) {
+            err << script.error << "\n";
+            return 2;
+        }
+    }
+
+    platform::HeadlessBackend backend;
+    platform::setBackend(&backend);
+    PassDriver driver(options, script.events, backend);
+    backend.setPollHook([&driver] { driver.atPassStart(); });
+    const HINSTANCE instance = platform::registerModule(octaspinResources());
+    char commandLine[] = "";
+    const int exitCode = WinMain(instance, nullptr, commandLine, SW_SHOWDEFAULT);
+    driver.finish();
+    backend.setPollHook(nullptr);
+    platform::setBackend(nullptr);
+
+    if (!options.pngPath.empty()) {
+        if (!writePng(options.pngPath, driver.lastFrame(), error)) {
+            err << "octaspin-headless: cannot write the PNG: " << error << "\n";
+            return 1;
+        }
+    }
+    if (!options.quiet) {
+        const double seconds = driver.seconds();
+        const int frames = driver.frames();
+        const double fps = seconds > 0.0 ? frames / seconds : 0.0;
+        const double msPerFrame = frames > 0 ? seconds * 1000.0 / frames : 0.0;
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "frames: %d  client: %dx%d  frame: %dx%d  fps: %.1f  ms/frame: %.3f", frames,
+                      driver.clientWidth(), driver.clientHeight(), driver.frameWidth(),
+                      driver.frameHeight(), fps, msPerFrame);
+        out << line << "\n";
+    }
+    return exitCode;
+}
+
+} // namespace headless

@@ -1,0 +1,36 @@
+// The headless runner: the real program (WinMain and everything under it)
+// on the in-memory backend, driven by a pass count and an input script.
+//
+//   octaspin-headless [--frames N] [--client WxH] [--script FILE]
+//                     [--png FILE] [--quiet]
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+struct RunnerOptions {
+    int frames = 300;    // passes of the frame loop before the close box is pressed
+    int clientWidth = 0; // 0: the client area a 640 x 480 window gets
+    int clientHeight = 0;
+    std::string scriptPath;
+    std::string pngPath;
+    bool quiet = false;
+};
+
+// Parses the arguments after the program name. False, with the reason in
+// `error`, on an unknown option, a missing or malformed value.
+bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& options,
+                    std::string& error);
+
+extern const char kUsage[];
+
+// Runs the program once. Returns its exit code; 2 for bad arguments or a
+// malformed script (nothing runs then); 1 when the PNG cannot be written.
+// Installs and removes the headless backend itself; the caller provides a
+// fresh process state (platform and appState as at start).
+int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace headless

@@ -1,0 +1,218 @@
+#include "tools/script.h"
+
+#include "platform/win32.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace headless {
+
+namespace {
+
+// Client coordinates travel in the 16-bit halves of lParam.
+constexpr long long kMinCoordinate = -32768;
+constexpr long long kMaxCoordinate = 32767;
+constexpr long long kMaxClientSize = 16384;
+
+struct NamedKey {
+    const char* name;
+    int code;
+};
+constexpr NamedKey kKeys[] = {{"LEFT", VK_LEFT}, {"RIGHT", VK_RIGHT}, {"UP", VK_UP},
+                              {"DOWN", VK_DOWN}, {"A", 'A'},          {"Z", 'Z'},
+                              {"X", 'X'},        {"C", 'C'}};
+
+// Splits a line into words, dropping everything from a word that starts
+// with '#'.
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> result;
+    std::istringstream stream(line);
+    std::string word;
+    while (stream >> word) {
+        if (word[0] == '#') {
+            break;
+        }
+        result.push_back(word);
+    }
+    return result;
+}
+
+// A whole word as a decimal integer (optional '-'), or with "0x" as hex.
+bool parseInteger(const std::string& word, long long& value) {
+    const char* first = word.data();
+    const char* last = word.data() + word.size();
+    int base = 10;
+    if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+        first += 2;
+        base = 16;
+    }
+    auto [end, code] = std::from_chars(first, last, value, base);
+    return code == std::errc() && end == last && first != last;
+}
+
+std::string upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+// Parses the words after the frame number into `event`; returns the reason
+// when they are malformed.
+std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
+    const std::string& name = w[1];
+    const std::size_t arguments = w.size() - 2;
+    auto expectArguments = [&](std::size_t count, const char* usage) -> std::string {
+        if (arguments < count) {
+            return name + ": expected " + usage;
+        }
+        if (arguments > count) {
+            return name + ": unexpected '" + w[2 + count] + "' after " + usage;
+        }
+        return {};
+    };
+
+    if (name == "key") {
+        if (auto reason = expectArguments(1, "a key name or a virtual-key number");
+            !reason.empty()) {
+            return reason;
+        }
+        event.kind = EventKind::Key;
+        const std::string key = upper(w[2]);
+        for (const NamedKey& k : kKeys) {
+            if (key == k.name) {
+                event.a = k.code;
+                return {};
+            }
+        }
+        long long code = 0;
+        if (!parseInteger(w[2], code) || code < 1 || code > 254) {
+            return "key: '" + w[2] +
+                   "' is neither LEFT, RIGHT, UP, DOWN, A, Z, X, C nor a virtual-key number 1..254";
+        }
+        event.a = static_cast<int>(code);
+        return {};
+    }
+
+    if (name == "press" || name == "drag" || name == "move" || name == "release") {
+        if (auto reason = expectArguments(2, "X Y"); !reason.empty()) {
+            return reason;
+        }
+        event.kind = name == "press"  ? EventKind::Press
+                     : name == "drag" ? EventKind::Drag
+                     : name == "move" ? EventKind::Move
+                                      : EventKind::Release;
+        long long x = 0;
+        long long y = 0;
+        if (!parseInteger(w[2], x) || !parseInteger(w[3], y)) {
+            return name + ": X and Y must be integers";
+        }
+        if (x < kMinCoordinate || x > kMaxCoordinate || y < kMinCoordinate || y > kMaxCoordinate) {
+            return name + ": coordinates must lie in -32768..32767";
+        }
+        event.a = static_cast<int>(x);
+        event.b = static_cast<int>(y);
+        return {};
+    }
+
+    if (name == "menu") {
+        if (auto reason = expectArguments(1, "a command id"); !reason.empty()) {
+            return reason;
+        }
+        long long id = 0;
+        if (!parseInteger(w[2], id) || id < 0 || id > 65535) {
+            return "menu: command id must be an integer 0..65535";
+        }
+        event.kind = EventKind::Menu;
+        event.a = static_cast<int>(id);
+        return {};
+    }
+
+    if (name == "fields") {
+        if (auto reason = expectArguments(3, "three texts R G B"); !reason.empty()) {
+            return reason;
+        }
+        event.kind = EventKind::Fields;
+        for (std::size_t i = 0; i < 3; ++i) {
+            event.fields[i] = w[2 + i] == "\"\"" ? std::string() : w[2 + i];
+        }
+        return {};
+    }
+
+    if (name == "resize") {
+        if (auto reason = expectArguments(2, "W H"); !reason.empty()) {
+            return reason;
+        }
+        long long width = 0;
+        long long height = 0;
+        if (!parseInteger(w[2], width) || !parseInteger(w[3], height) || width < 1 || height < 1 ||
+            width > kMaxClientSize || height > kMaxClientSize) {
+            return "resize: W and H must be integers 1..16384";
+        }
+        event.kind = EventKind::Resize;
+        event.a = static_cast<int>(width);
+        event.b = static_cast<int>(height);
+        return {};
+    }
+
+    if (name == "close") {
+        event.kind = EventKind::Close;
+        return expectArguments(0, "close");
+    }
+
+    return "unknown event '" + name + "'";
+}
+
+} // namespace
+
+ParsedScript parseScript(std::istream& in, const std::string& fileName) {
+    ParsedScript script;
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        const std::vector<std::string> w = words(line);
+        if (w.empty()) {
+            continue;
+        }
+        auto fail = [&](const std::string& reason) {
+            script.events.clear();
+            script.error = fileName + ":" + std::to_string(lineNumber) + ": " + reason;
+            return script;
+        };
+        long long frame = 0;
+        if (!parseInteger(w[0], frame)) {
+            return fail("expected a frame number, found '" + w[0] + "'");
+        }
+        if (frame < 0 || frame > 2147483647LL) {
+            return fail("frame number must lie in 0..2147483647");
+        }
+        if (w.size() < 2) {
+            return fail("missing event after the frame number");
+        }
+        ScriptEvent event;
+        event.frame = static_cast<int>(frame);
+        event.line = lineNumber;
+        if (std::string reason = parseEvent(w, event); !reason.empty()) {
+            return fail(reason);
+        }
+        script.events.push_back(event);
+    }
+    std::stable_sort(script.events.begin(), script.events.end(),
+                     [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; });
+    return script;
+}
+
+ParsedScript loadScript(const std::string& path) {
+    std::ifstream file(path);
+    if (!file) {
+        ParsedScript script;
+        script.error = path + ": cannot open";
+        return script;
+    }
+    return parseScript(file, path);
+}
+
+} // namespace headless

@@ -1,0 +1,55 @@
+// Input scripts for the headless runner: one event per line,
+//
+//   <frame> key LEFT|RIGHT|UP|DOWN|A|Z|X|C|<virtual-key number>
+//   <frame> press X Y        left button down
+//   <frame> drag X Y         mouse move with the left button held
+//   <frame> move X Y         mouse move, no button
+//   <frame> release X Y      left button up
+//   <frame> menu <command id>
+//   <frame> fields R G B     texts typed into the next colour dialog, then Ok
+//   <frame> resize W H       the user resizes the client area
+//   <frame> close            the close box
+//
+// <frame> is the 0-based pass of the frame loop before which the event is
+// posted. A word starting with '#' begins a comment that runs to the end of
+// the line. A field text is any word; the word "" stands for an empty field.
+#pragma once
+
+#include <array>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+enum class EventKind { Key, Press, Drag, Move, Release, Menu, Fields, Resize, Close };
+
+struct ScriptEvent {
+    int frame = 0;
+    EventKind kind = EventKind::Close;
+    // Key: the virtual-key code in a. Press/Drag/Move/Release: the client
+    // point (a, b). Menu: the command id in a. Resize: the client size (a, b).
+    int a = 0;
+    int b = 0;
+    // Fields: red, green and blue texts.
+    std::array<std::string, 3> fields;
+    int line = 0; // 1-based line in the script
+};
+
+struct ParsedScript {
+    // Sorted by frame; events of one frame keep their order in the file.
+    std::vector<ScriptEvent> events;
+    // Empty on success, otherwise "FILE:LINE: reason".
+    std::string error;
+    bool ok() const { return error.empty(); }
+};
+
+// Parses a script; `fileName` is used only in the error text. Stops at the
+// first malformed line.
+ParsedScript parseScript(std::istream& in, const std::string& fileName);
+
+// Opens and parses a script file. A file that cannot be read is an error
+// "FILE: cannot open".
+ParsedScript loadScript(const std::string& path);
+
+} // namespace headless
