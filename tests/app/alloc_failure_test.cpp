@@ -1,0 +1,139 @@
+// Allocation failure at start-up: whichever allocation of WinMain's
+// start-up fails, the program tells the user, gives back what it built and
+// ends with exit code 0; it never crashes or hangs.
+//
+// This program replaces the global operator new with one that can be told
+// to fail the n-th allocation from now.
+
+#include "app/app_state.h"
+#include "app/resources.h"
+#include "platform/headless.h"
+#include "platform/resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+long failCountdown = -1; // -1: never fail
+long allocationsSeen = 0;
+} // namespace
+
+// The replacements pair malloc with free themselves; the compiler cannot
+// see that through inlining and warns of a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    ++allocationsSeen;
+    if (failCountdown >= 0 && failCountdown-- == 0) {
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+#pragma GCC diagnostic pop
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    bool loopStarted = false;
+    bool sceneLeftBehind = false;
+    std::vector<std::string> boxes;
+};
+
+// Runs WinMain for two passes with the n-th allocation after the call
+// failing (n < 0: none fails).
+Outcome runWithFailure(long n) {
+    resetAppState();
+    platform::resetForTesting();
+    Outcome outcome;
+    {
+        platform::HeadlessBackend backend;
+        platform::setBackend(&backend);
+        const HINSTANCE instance = platform::registerModule(octaspinResources());
+        int passes = 0;
+        backend.setPollHook([&] {
+            outcome.loopStarted = true;
+            if (passes++ == 2) {
+                PostMessageA(appState.window, WM_CLOSE, 0, 0);
+            }
+        });
+        char commandLine[] = "";
+        allocationsSeen = 0;
+        failCountdown = n;
+        outcome.exitCode = WinMain(instance, nullptr, commandLine, SW_SHOWNORMAL);
+        failCountdown = -1;
+        outcome.sceneLeftBehind = appState.device != nullptr || appState.polyhedron != nullptr ||
+                                  appState.material != nullptr;
+        backend.setPollHook(nullptr);
+        for (const auto& box : backend.messageBoxes()) {
+            outcome.boxes.push_back(box.caption + ": " + box.text);
+        }
+        resetAppState();
+        platform::resetForTesting();
+        platform::setBackend(nullptr);
+    }
+    return outcome;
+}
+
+TEST(AllocationFailure, EveryStartUpAllocationFailsCleanly) {
+    // How many allocations a start-up and two passes make.
+    const Outcome normal = runWithFailure(-1);
+    ASSERT_EQ(normal.exitCode, 0);
+    ASSERT_TRUE(normal.loopStarted);
+    ASSERT_TRUE(normal.boxes.empty());
+    const long total = allocationsSeen;
+    ASSERT_GT(total, 5);
+
+    // What the user may see: our own out-of-memory message, or, when the
+    // frame's memory is what ran out, the device's own report followed by
+    // the scene's.
+    const std::string outOfMemory = "Application Message: Not enough memory to run the program";
+    const std::string deviceFailed =
+        "Application Message: Error occured while intiating the device";
+    int outOfMemoryBoxes = 0;
+    int deviceReports = 0;
+    for (long n = 0; n < total; ++n) {
+        const Outcome o = runWithFailure(n);
+        EXPECT_EQ(o.exitCode, 0) << "allocation " << n;
+        EXPECT_FALSE(o.sceneLeftBehind) << "allocation " << n;
+        if (o.boxes.size() == 1) {
+            EXPECT_EQ(o.boxes[0], outOfMemory) << "allocation " << n;
+            ++outOfMemoryBoxes;
+        } else if (o.boxes.size() == 2) {
+            EXPECT_EQ(o.boxes[0].rfind("Application Message: Call to ", 0), 0u) << o.boxes[0];
+            EXPECT_EQ(o.boxes[1], deviceFailed) << "allocation " << n;
+            EXPECT_FALSE(o.loopStarted) << "allocation " << n;
+            ++deviceReports;
+        } else {
+            // Nothing shown: the allocation was one the program can do
+            // without, and it ran normally.
+            EXPECT_TRUE(o.boxes.empty()) << "allocation " << n;
+            EXPECT_TRUE(o.loopStarted) << "allocation " << n;
+        }
+    }
+    // The scene's own objects are among them: the user was told.
+    EXPECT_GT(outOfMemoryBoxes, 0);
+    EXPECT_GT(deviceReports, 0);
+}
+
+} // namespace

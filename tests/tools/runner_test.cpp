@@ -1,0 +1,219 @@
+// The headless runner end to end, in-process: arguments, scripts, the
+// summary line and the PNG of the last presented frame.
+
+#include "tools/runner.h"
+
+#include "app/app_state.h"
+#include "device/render_device.h"
+#include "platform/headless.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+namespace headless {
+namespace {
+
+class Runner : public ::testing::Test {
+  protected:
+    void SetUp() override { fresh(); }
+    void TearDown() override {
+        fresh();
+        for (const auto& path : files_) {
+            std::filesystem::remove(path);
+        }
+    }
+    static void fresh() {
+        resetAppState();
+        platform::resetForTesting();
+        frameRate = FrameRateState{};
+    }
+
+    int run(std::vector<std::string> arguments) {
+        out.str("");
+        err.str("");
+        return runHeadless(arguments, out, err);
+    }
+
+    std::string file(const std::string& name, const std::string& contents = {}) {
+        const std::string path = (std::filesystem::temp_directory_path() /
+                                  ("octaspin-runner-" + std::to_string(::getpid()) + "-" + name))
+                                     .string();
+        if (!contents.empty()) {
+            std::ofstream(path) << contents;
+        }
+        files_.push_back(path);
+        return path;
+    }
+
+    // The PNG read back as rows of RGB (8-bit RGB files only).
+    struct Image {
+        int width = 0;
+        int height = 0;
+        std::vector<std::uint8_t> rgb;
+        std::uint32_t at(int x, int y) const {
+            const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+            return (p[0] << 16) | (p[1] << 8) | p[2];
+        }
+    };
+    static Image readPng(const std::string& path) {
+        png_image png{};
+        png.version = PNG_IMAGE_VERSION;
+        Image image;
+        if (!png_image_begin_read_from_file(&png, path.c_str())) {
+            return image;
+        }
+        EXPECT_EQ(png.format, static_cast<png_uint_32>(PNG_FORMAT_RGB));
+        png.format = PNG_FORMAT_RGB;
+        image.width = static_cast<int>(png.width);
+        image.height = static_cast<int>(png.height);
+        image.rgb.resize(PNG_IMAGE_SIZE(png));
+        png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr);
+        return image;
+    }
+
+    std::ostringstream out;
+    std::ostringstream err;
+
+  private:
+    std::vector<std::string> files_;
+};
+
+struct BadArguments {
+    std::vector<std::string> arguments;
+    const char* reason;
+};
+
+class RunnerArguments : public Runner, public ::testing::WithParamInterface<BadArguments> {};
+
+TEST_P(RunnerArguments, AreRefusedWithUsageAndExitCodeTwo) {
+    EXPECT_EQ(run(GetParam().arguments), 2);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find(GetParam().reason), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("usage: octaspin-headless"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RunnerArguments,
+    ::testing::Values(BadArguments{{"--frames"}, "--frames needs a value"},
+                      BadArguments{{"--frames", "0"},
+                                   "--frames needs a whole number of at least 1, not '0'"},
+                      BadArguments{{"--frames", "ten"}, "not 'ten'"},
+                      BadArguments{{"--frames", "5x"}, "not '5x'"},
+                      BadArguments{{"--client", "640"}, "--client needs WxH"},
+                      BadArguments{{"--client", "0x10"}, "not '0x10'"},
+                      BadArguments{{"--client", "10x-4"}, "not '10x-4'"},
+                      BadArguments{{"--png"}, "--png needs a value"},
+                      BadArguments{{"--fast"}, "unknown option '--fast'"},
+                      BadArguments{{"frames", "3"}, "unknown option 'frames'"}));
+
+TEST_F(Runner, MalformedScriptStopsBeforeStarting) {
+    const std::string script = file("bad.txt", "0 key A\n# fine so far\n3 press 10\n");
+    EXPECT_EQ(run({"--script", script, "--frames", "2"}), 2);
+    EXPECT_EQ(err.str(), script + ":3: press: expected X Y\n");
+    EXPECT_EQ(out.str(), "");
+    // Nothing ran: no window was ever made.
+    EXPECT_EQ(appState.window, nullptr);
+}
+
+TEST_F(Runner, PrintsTheSummaryLine) {
+    EXPECT_EQ(run({"--frames", "3"}), 0);
+    static const std::regex line(
+        R"(frames: 3  client: ([0-9]+)x([0-9]+)  frame: ([0-9]+)x([0-9]+)  )"
+        R"(fps: [0-9]+\.[0-9]  ms/frame: [0-9]+\.[0-9]{3}\n)");
+    std::smatch m;
+    const std::string text = out.str();
+    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
+    // The default client area is what a 640 x 480 window gets; the frame
+    // is that rounded down to multiples of 4.
+    const int cw = std::stoi(m[1]), ch = std::stoi(m[2]);
+    EXPECT_GT(cw, 600);
+    EXPECT_LT(cw, 640);
+    EXPECT_GT(ch, 400);
+    EXPECT_LT(ch, 480);
+    EXPECT_EQ(std::stoi(m[3]), cw - cw % 4);
+    EXPECT_EQ(std::stoi(m[4]), ch - ch % 4);
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(Runner, QuietPrintsNothing) {
+    EXPECT_EQ(run({"--frames", "2", "--quiet"}), 0);
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(Runner, ClientSizeAppliesBeforeTheFirstFrame) {
+    const std::string png = file("client.png");
+    EXPECT_EQ(run({"--frames", "1", "--client", "401x303", "--png", png}), 0);
+    EXPECT_NE(out.str().find("client: 401x303  frame: 400x300"), std::string::npos) << out.str();
+    const Image image = readPng(png);
+    EXPECT_EQ(image.width, 401);
+    EXPECT_EQ(image.height, 303);
+}
+
+// The PNG is the window's picture as last presented: the polyhedron, the
+// overlay, and the effect of the last scripted command.
+TEST_F(Runner, PngHoldsTheLastPresentedFrame) {
+    const std::string png = file("last.png");
+    const std::string script = file("wire.txt", "2 menu 40006 # wireframe from the third frame\n");
+    EXPECT_EQ(run({"--frames", "3", "--png", png, "--script", script}), 0);
+    const Image image = readPng(png);
+    // The whole client area, as the summary line gives it.
+    EXPECT_NE(out.str().find("client: " + std::to_string(image.width) + "x" +
+                             std::to_string(image.height) + " "),
+              std::string::npos)
+        << out.str();
+    std::set<std::uint32_t> colours;
+    int overlay = 0;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t c = image.at(x, y);
+            if (y < 32 && c != 0) {
+                // The overlay text, top left.
+                ++overlay;
+            } else if (c != 0 && c != 0xFFFFFF) {
+                // Not the window's white background past the frame's
+                // rounded-down edge either.
+                colours.insert(c);
+            }
+        }
+    }
+    EXPECT_GT(overlay, 20);
+    // Wireframe: outlines in the diffuse colour only.
+    EXPECT_EQ(colours, std::set<std::uint32_t>{0x33F233});
+}
+
+TEST_F(Runner, ScriptedFieldsReachTheNextColourDialog) {
+    const std::string png = file("red.png");
+    // About first: it is confirmed and the texts wait for the colour dialog.
+    const std::string script = file("red.txt", "0 fields 255 0 \"\"\n"
+                                               "0 menu 40002\n"
+                                               "0 menu 40008\n");
+    EXPECT_EQ(run({"--frames", "4", "--png", png, "--script", script, "--quiet"}), 0);
+    const Image image = readPng(png);
+    ASSERT_GT(image.width, 400);
+    // The upper front face, lit red now.
+    const std::uint32_t c = image.at(316, 160);
+    EXPECT_GT((c >> 16) & 0xff, 200u);
+    EXPECT_LT((c >> 8) & 0xff, 30u);
+}
+
+TEST_F(Runner, ScriptedCloseEndsTheRunEarly) {
+    const std::string script = file("close.txt", "2 close\n");
+    EXPECT_EQ(run({"--frames", "100", "--script", script}), 0);
+    // Passes 0, 1 and 2 drew frames; pass 3 found the quit message.
+    EXPECT_EQ(out.str().rfind("frames: 3  ", 0), 0u) << out.str();
+}
+
+TEST_F(Runner, UnwritablePngIsAFailure) {
+    EXPECT_EQ(run({"--frames", "1", "--png", "/nonexistent/octaspin/x.png", "--quiet"}), 1);
+    EXPECT_NE(err.str().find("cannot write the PNG"), std::string::npos) << err.str();
+}
+
+} // namespace
+} // namespace headless
