@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev
     libfltk1.3-dev
-    xvfb xauth xdotool imagemagick x11-utils
+    xvfb xauth xdotool imagemagick x11-utils python3
 )
 
 missing=()

@@ -9,7 +9,8 @@ scripts/install-deps.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)"
 
-if [ -n "${DISPLAY:-}" ] && [ -x build/release/app/octaspin ]; then
+# A display that is set but cannot be reached counts as none.
+if [ -n "${DISPLAY:-}" ] && [ -x build/release/app/octaspin ] && xdpyinfo >/dev/null 2>&1; then
     exec build/release/app/octaspin
 fi
 if [ -x build/release/tools/octaspin-headless ]; then
