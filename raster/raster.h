@@ -11,6 +11,19 @@
 //
 // Polygons are drawn from the last in the list to the first. On a device
 // without a frame every operation draws nothing.
+//
+// Guards (the pixel and depth memory are never touched outside their
+// bounds, whatever the input):
+//  - a device whose frame fields disagree (sizes, pitch, rowStart,
+//    frameBytes) counts as having no frame;
+//  - a polygon with a point outside the frame, or with fewer points than
+//    pointCount, is skipped by all three rasterizers; the rest is drawn;
+//  - line pixels that step past a border (the early column step of a steep
+//    line, the drift along a wireframe side) are skipped, not wrapped;
+//  - a list whose count exceeds the polygons it holds draws what it holds;
+//  - a colour channel is clamped to 0..1 (NaN to 0) before it becomes a
+//    byte, so bad products never make an out-of-range conversion;
+//  - when the edge tables cannot be allocated a fill draws nothing.
 #pragma once
 
 #include "device/render_device.h"
@@ -20,7 +33,11 @@
 
 // One-pixel line from the cursor's pixel towards `to`; `from` and `to` give
 // the direction and pixel count (from.y <= to.y). On return the cursor holds
-// the address of the last pixel drawn. Colour: diffuseProduct.
+// the address of the last pixel drawn (when that pixel lay outside the
+// frame and was skipped: the nearest pixel inside it, so the cursor stays a
+// valid address). Colour: diffuseProduct. A cursor that does not address a
+// pixel of the frame, or an end point outside it, draws nothing and leaves
+// the cursor unchanged.
 void drawLine(RenderDevice& device, std::uint8_t*& cursor, const ScreenPoint& from,
               const ScreenPoint& to);
 
