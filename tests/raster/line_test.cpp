@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -143,12 +144,23 @@ TEST(DrawLine, RejectsCursorsAndPointsOutsideTheFrame) {
     EXPECT_TRUE(frame.guardsIntact());
 }
 
+// trunc(v * 255); channels outside 0..1 (which valid lights and materials
+// never give) are clamped instead of converted out of range.
 TEST(DrawLine, ColourIsTheTruncatedDiffuseProduct) {
-    TestFrame frame(8, 8);
-    frame.device.diffuseProduct = {1.0f, 0.5f, 0.0039f};
-    std::uint8_t* cursor = frame.at(1, 1);
-    drawLine(frame.device, cursor, pt(1, 1), pt(1, 1));
-    EXPECT_EQ(frame.rgb(1, 1), (Rgb{255, 127, 0}));
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        Color3 product;
+        Rgb color;
+    } cases[] = {{{1.0f, 0.5f, 0.0039f}, {255, 127, 0}},
+                 {{0.2f, 0.95f, 0.2f}, {51, 242, 51}},
+                 {{1.5f, -0.2f, nan}, {255, 0, 0}}};
+    for (const auto& c : cases) {
+        TestFrame frame(8, 8);
+        frame.device.diffuseProduct = c.product;
+        std::uint8_t* cursor = frame.at(1, 1);
+        drawLine(frame.device, cursor, pt(1, 1), pt(1, 1));
+        EXPECT_EQ(frame.rgb(1, 1), c.color);
+    }
 }
 
 } // namespace
