@@ -2,9 +2,10 @@
 // and the headless runner.
 //
 // Window metrics are fixed and used everywhere (tests, runner, README):
-// a 4-pixel frame on the left, right and bottom, an 18-pixel caption and a
-// 20-pixel menu bar. A 640 x 480 window with a menu therefore gets a client
-// area of 632 x 434 pixels (a render frame of 632 x 432).
+// a 4-pixel frame on all four sides (the top one above the caption), an
+// 18-pixel caption and a 20-pixel menu bar. A 640 x 480 window with a menu
+// therefore gets a client area of 632 x 434 pixels (640 - 2 * 4 by
+// 480 - 2 * 4 - 18 - 20), a render frame of 632 x 432.
 //
 // What a test can do through it: inject any message (PostMessageA /
 // SendMessageA work as usual), resize the client area as a user would,

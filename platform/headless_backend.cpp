@@ -62,8 +62,8 @@ HeadlessBackend::~HeadlessBackend() {
 PixelRect HeadlessBackend::clientRectFor(const TopLevelWindowView& window) {
     using M = HeadlessMetrics;
     int width = window.outer.width() - 2 * M::kFrame;
-    int height =
-        window.outer.height() - M::kCaption - M::kFrame - (window.menu.empty() ? 0 : M::kMenuBar);
+    int height = window.outer.height() - 2 * M::kFrame - M::kCaption -
+                 (window.menu.empty() ? 0 : M::kMenuBar);
     return PixelRect{0, 0, std::max(width, 0), std::max(height, 0)};
 }
 

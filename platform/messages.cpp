@@ -121,7 +121,6 @@ LPARAM packPoint(int x, int y) {
     return MAKELPARAM(static_cast<short>(x), static_cast<short>(y));
 }
 
-bool gLeftButtonHeld = false;
 bool gPolling = false;
 
 } // namespace
@@ -289,7 +288,6 @@ void mouseMove(WindowId window, int x, int y, bool leftButtonHeld) {
     if (!acceptsInput(window)) {
         return;
     }
-    gLeftButtonHeld = leftButtonHeld;
     postMessage(window, WM_MOUSEMOVE, leftButtonHeld ? MK_LBUTTON : 0, packPoint(x, y));
 }
 
@@ -297,14 +295,12 @@ void leftButtonDown(WindowId window, int x, int y) {
     if (!acceptsInput(window)) {
         return;
     }
-    gLeftButtonHeld = true;
     postMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, packPoint(x, y));
 }
 
 void leftButtonUp(WindowId window, int x, int y) {
     // A release reaches a captured window even when it would otherwise
     // take no input, so a drag can always end.
-    gLeftButtonHeld = false;
     Window* w = findWindow(window);
     if (w == nullptr || (w->disabled != 0 && state().capture != window)) {
         return;

@@ -104,13 +104,4 @@ HINSTANCE registerModule(const ResourceModule& module);
 // The module behind an instance handle, or null.
 const ResourceModule* moduleOf(HINSTANCE instance);
 
-class Backend;
-
-// The start-up code: installs `backend`, registers `module` and calls the
-// program's WinMain with its instance handle, no previous instance, an empty
-// command line and `showCommand`; then restores the backend installed before
-// and returns WinMain's exit code. Only a program that defines WinMain may
-// call it.
-int runProgram(Backend* backend, const ResourceModule& module, int showCommand);
-
 } // namespace platform

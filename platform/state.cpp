@@ -201,6 +201,8 @@ void resetForTesting() {
     s.capture = 0;
     std::fill(std::begin(s.stockBrushes), std::end(s.stockBrushes), core::Handle{0});
     s.stockBitmap = 0;
+    s.dialogBrush = 0;
+    s.dialogResults.clear();
     s.systemIcon = 0;
     s.arrowCursor = 0;
     s.clock = nullptr;

@@ -100,27 +100,35 @@ class Font {
     }
 
   private:
+    // Asks fontconfig for the file of the best match. A configuration of
+    // our own is loaded for the question and dropped afterwards, so nothing
+    // of fontconfig stays allocated once the font is open.
     static bool findFile(const char* name, std::string* file, int* index) {
-        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
-        if (pattern == nullptr) {
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        if (config == nullptr) {
             return false;
         }
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
         bool found = false;
-        if (match != nullptr) {
-            FcChar8* path = nullptr;
-            if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr) {
-                *file = reinterpret_cast<const char*>(path);
-                int i = 0;
-                *index = FcPatternGetInteger(match, FC_INDEX, 0, &i) == FcResultMatch ? i : 0;
-                found = true;
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
+        if (pattern != nullptr) {
+            FcConfigSubstitute(config, pattern, FcMatchPattern);
+            FcDefaultSubstitute(pattern);
+            FcResult result = FcResultNoMatch;
+            FcPattern* match = FcFontMatch(config, pattern, &result);
+            if (match != nullptr) {
+                FcChar8* path = nullptr;
+                if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
+                    path != nullptr) {
+                    *file = reinterpret_cast<const char*>(path);
+                    int i = 0;
+                    *index = FcPatternGetInteger(match, FC_INDEX, 0, &i) == FcResultMatch ? i : 0;
+                    found = true;
+                }
+                FcPatternDestroy(match);
             }
-            FcPatternDestroy(match);
+            FcPatternDestroy(pattern);
         }
-        FcPatternDestroy(pattern);
+        FcConfigDestroy(config);
         return found;
     }
 
