@@ -33,16 +33,20 @@ void applyTailRule(const ClipPolygon& in, ClipPolygon& out) {
 
 } // namespace
 
-void drawPolyline(RenderDevice& device, const Mesh& mesh) {
+std::int32_t clipPolyline(const RenderDevice& device, const Mesh& mesh, ClipPolygon& result) {
+    result.vertexCount = 0;
     const std::size_t n = mesh.vertices.size();
-    if (n < 2 || !device.hasFrame()) {
-        return;
+    if (n < 2) {
+        return 0;
     }
     // Room for twice the vertices to start with; a stage that needs more
     // (a zigzag across a plane gains up to half its input per stage) grows
     // its output instead of writing past it.
     ClipPolygon p(2 * n);
-    ClipPolygon q(2 * n);
+    ClipPolygon& q = result;
+    if (q.vertices.size() < 2 * n) {
+        q.vertices.resize(2 * n);
+    }
     Matrix4 m;
     multiply(m, device.worldMatrix, device.viewMatrix);
     for (std::size_t i = 0; i < n; ++i) {
@@ -52,38 +56,54 @@ void drawPolyline(RenderDevice& device, const Mesh& mesh) {
     }
     p.vertexCount = static_cast<std::int32_t>(n);
 
+    // near P -> Q, left Q -> P, right P -> Q, top Q -> P, bottom P -> Q.
     ClipPolygon* from = &p;
     ClipPolygon* to = &q;
     for (ClipStage stage : kClipStages) {
         clipPolygon(device, stage, *from, *to);
         applyTailRule(*from, *to);
         if (to->vertexCount == 0) {
-            return;
+            result.vertexCount = 0;
+            return 0;
         }
         std::swap(from, to);
     }
-    const ClipPolygon& clipped = *from;
-    if (clipped.vertexCount < 2) {
+    // After five stages the last output is Q, the caller's buffer.
+    return result.vertexCount;
+}
+
+void drawPolyline(RenderDevice& device, const Mesh& mesh) {
+    if (mesh.vertices.size() < 2 || !device.hasFrame()) {
+        return;
+    }
+    ClipPolygon clipped(2 * mesh.vertices.size());
+    if (clipPolyline(device, mesh, clipped) < 2) {
         return;
     }
 
-    // The eye point (view depth 0) has no pixel and is left out; the line
+    // The eye point (view depth 0) has no image and is left out; the line
     // then runs straight between its neighbours.
-    std::vector<ScreenPoint> points(static_cast<std::size_t>(clipped.vertexCount));
-    std::size_t count = 0;
+    std::vector<PixelPosition> pixels;
+    pixels.reserve(static_cast<std::size_t>(clipped.vertexCount));
     for (std::int32_t i = 0; i < clipped.vertexCount; ++i) {
-        if (mapToPixel(device, clipped.vertices[static_cast<std::size_t>(i)].position,
-                       points[count])) {
-            ++count;
+        PixelPosition pixel;
+        if (projectToPixel(device, clipped.vertices[static_cast<std::size_t>(i)].position, pixel)) {
+            pixels.push_back(pixel);
         }
     }
 
     // Segment k joins points k and k + 1, drawn downward from the upper
     // point (the earlier one when both share a row); the last point is not
-    // joined back to the first.
-    for (std::size_t k = 0; k + 1 < count; ++k) {
-        const ScreenPoint& a = points[k];
-        const ScreenPoint& b = points[k + 1];
+    // joined back to the first. A segment that would leave the frame (only
+    // under a projection that does not fit the pyramid) is cut to it first.
+    for (std::size_t k = 0; k + 1 < pixels.size(); ++k) {
+        PixelPosition from = pixels[k];
+        PixelPosition to = pixels[k + 1];
+        if (!clipSegmentToFrame(device, from, to)) {
+            continue;
+        }
+        const ScreenPoint a = truncateToPixel(from);
+        const ScreenPoint b = truncateToPixel(to);
         const ScreenPoint& start = b.y < a.y ? b : a;
         const ScreenPoint& end = b.y < a.y ? a : b;
         std::uint8_t* cursor = device.rowStart +

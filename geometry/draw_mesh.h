@@ -3,6 +3,9 @@
 
 #include "device/render_device.h"
 #include "geometry/mesh.h"
+#include "geometry/pipeline.h"
+
+#include <cstdint>
 
 // Draws the mesh into the device's frame.
 //  - FaceList mode (it wins when both bits are set): a mesh with faces goes
@@ -19,3 +22,10 @@ void drawMesh(RenderDevice& device, const Mesh& mesh);
 // rule applied after every stage (see draw_mesh.cpp), projected, and drawn
 // as one-pixel lines in diffuseProduct's colour.
 void drawPolyline(RenderDevice& device, const Mesh& mesh);
+
+// The clipping half of the polyline path: the vertices moved into view
+// space (world x view, divided by w) and clipped through the five stages,
+// each stage's output trimmed by the tail rule. The view-space result goes
+// to `result` (grown as needed); returns its vertex count, 0 when fewer
+// than two vertices were given or nothing lies inside the pyramid.
+std::int32_t clipPolyline(const RenderDevice& device, const Mesh& mesh, ClipPolygon& result);

@@ -12,9 +12,9 @@
 #include <vector>
 
 struct Vertex {
-    Vec3 position;        // model space (view space in the pipeline's working copies)
-    Vec3 normal;          // model space, unit length, used as stored for Gouraud lighting
-    float aux1 = 0.0f;    // carried for the mesh's builder; no stage reads it
+    Vec3 position;     // model space (view space in the pipeline's working copies)
+    Vec3 normal;       // model space, unit length, used as stored for Gouraud lighting
+    float aux1 = 0.0f; // carried for the mesh's builder; no stage reads it
     float aux2 = 0.0f;
     float intensity = 0.0f; // diffuse lighting; written only in the pipeline's working copies
 };
@@ -30,11 +30,11 @@ struct Face {
 };
 
 struct Mesh {
-    std::vector<Face> faces;         // faceCount faces; empty when faceCount is 0
-    std::vector<Vertex> vertices;    // vertexCount vertices, positions and normals zero
-    std::vector<Vec3> faceNormals;   // one per face, zero until computeFaceNormals
+    std::vector<Face> faces;       // faceCount faces; empty when faceCount is 0
+    std::vector<Vertex> vertices;  // vertexCount vertices, positions and normals zero
+    std::vector<Vec3> faceNormals; // one per face, zero until computeFaceNormals
     std::int32_t vertexCount = 0;
-    std::int32_t faceCount = 0;      // 0: drawn as a polyline through the vertices
+    std::int32_t faceCount = 0; // 0: drawn as a polyline through the vertices
 
     Mesh(std::int32_t vertexCount, std::int32_t faceCount);
 };

@@ -56,23 +56,45 @@ inline constexpr ClipStage kClipStages[5] = {clipNear, clipLeft, clipRight, clip
 void clipPolygon(const RenderDevice& device, ClipStage stage, const ClipPolygon& in,
                  ClipPolygon& out);
 
-// One view-space point to its pixel: (xp, yp) = transformPoint of the point
-// by projectionMatrix, x = trunc((xp + 1) * maxX * 0.5) and
-// y = trunc((1 - yp) * maxY * 0.5), truncating toward zero; depth is the
-// view-space z, intensity is left alone.
-//  - A point at view depth 0 (the eye itself, the only point the pyramid
-//    admits there), a point with homogeneous w <= 0, and a point whose
-//    image is not finite have no pixel: the result is false.
-//  - A point that lands outside the frame (possible only with a projection
-//    that does not map the pyramid onto -1..1, or by rounding near its
-//    apex) is clamped onto the frame's border. The clamp is monotonic, so
-//    it never reorders points along a side.
+// A projected point before truncation, in pixels: x = (xp + 1) * maxX * 0.5
+// and y = (1 - yp) * maxY * 0.5, where (xp, yp) = transformPoint of the
+// view-space point by projectionMatrix. depth is the view-space z.
+struct PixelPosition {
+    double x = 0.0;
+    double y = 0.0;
+    float depth = 0.0f;
+    float intensity = 0.0f;
+};
+
+// False when the point has no image: view depth 0 (the eye itself, the only
+// point the pyramid admits there), homogeneous w <= 0, or a result that is
+// not finite. Intensity is left alone.
+bool projectToPixel(const RenderDevice& device, const Vec3& view, PixelPosition& pixel);
+
+// True when truncation toward zero puts the point inside the frame (x in
+// (-1, maxX + 1), y in (-1, maxY + 1)). With a projection that maps the
+// pyramid |x| <= z, |y| <= z onto -1..1 every clipped point does.
+bool landsInFrame(const RenderDevice& device, const PixelPosition& pixel);
+
+// x and y truncated toward zero; depth and intensity carried.
+ScreenPoint truncateToPixel(const PixelPosition& pixel);
+
+// projectToPixel, landsInFrame and truncateToPixel in one: false when the
+// point has no image or its pixel would lie outside the frame.
 bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& pixel);
 
-// Projects a clipped polygon with projectionMatrix and maps its points to
-// pixels with mapToPixel, carrying each vertex's intensity.
-//  - Points without a pixel are dropped; the others keep the clipped order
+// Leaves a segment whose ends both land in the frame as it is; otherwise cuts
+// it to the frame rectangle [0, maxX] x [0, maxY]. False when nothing of it
+// lies inside.
+bool clipSegmentToFrame(const RenderDevice& device, PixelPosition& a, PixelPosition& b);
+
+// Projects a clipped polygon and truncates its points to pixels.
+//  - Points without an image are dropped; the others keep the clipped order
 //    (a polygon may so end with fewer than 3 points, or none).
+//  - If a point would land outside the frame (only with a projection that
+//    does not map the pyramid onto -1..1), the projected polygon is first cut
+//    to the frame rectangle, depth and intensity interpolated along the
+//    screen, so the rasterizers never get a point outside the frame.
 //  - When truncation has left the points with corners that turn both ways,
 //    or with sides that do not run monotonically down (and across) the
 //    screen, they are replaced by their convex hull, counter-clockwise on

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <numeric>
 
 namespace {
 
@@ -109,9 +108,80 @@ std::size_t convexHull(std::vector<ScreenPoint>& points, std::size_t n) {
     return k;
 }
 
+// The side of one frame border that lies inside, as a signed distance in
+// pixels: x >= 0, x <= maxX, y >= 0, y <= maxY.
+enum class Border { Left, Right, Top, Bottom };
+
+double insideDistance(Border border, const PixelPosition& p, double maxX, double maxY) {
+    switch (border) {
+    case Border::Left:
+        return p.x;
+    case Border::Right:
+        return maxX - p.x;
+    case Border::Top:
+        return p.y;
+    case Border::Bottom:
+        return maxY - p.y;
+    }
+    return 0.0;
+}
+
+// Where edge a -> b meets the border: the border's coordinate exactly, the
+// other coordinate, depth and intensity interpolated linearly on the screen
+// (as the rasterizers interpolate them).
+PixelPosition borderCrossing(Border border, const PixelPosition& a, const PixelPosition& b,
+                             double da, double db, double maxX, double maxY) {
+    const double t = da / (da - db);
+    PixelPosition c;
+    c.x = a.x + t * (b.x - a.x);
+    c.y = a.y + t * (b.y - a.y);
+    c.depth = static_cast<float>(a.depth + t * (static_cast<double>(b.depth) - a.depth));
+    c.intensity =
+        static_cast<float>(a.intensity + t * (static_cast<double>(b.intensity) - a.intensity));
+    switch (border) {
+    case Border::Left:
+        c.x = 0.0;
+        break;
+    case Border::Right:
+        c.x = maxX;
+        break;
+    case Border::Top:
+        c.y = 0.0;
+        break;
+    case Border::Bottom:
+        c.y = maxY;
+        break;
+    }
+    return c;
+}
+
+// The convex polygon cut down to the frame rectangle, border by border.
+void clipToFrame(std::vector<PixelPosition>& polygon, double maxX, double maxY) {
+    std::vector<PixelPosition> out;
+    for (Border border : {Border::Left, Border::Right, Border::Top, Border::Bottom}) {
+        out.clear();
+        const std::size_t n = polygon.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            const PixelPosition& a = polygon[i];
+            const PixelPosition& b = polygon[i + 1 == n ? 0 : i + 1];
+            const double da = insideDistance(border, a, maxX, maxY);
+            const double db = insideDistance(border, b, maxX, maxY);
+            if (da >= 0.0) {
+                out.push_back(a);
+                if (db < 0.0) {
+                    out.push_back(borderCrossing(border, a, b, da, db, maxX, maxY));
+                }
+            } else if (db >= 0.0) {
+                out.push_back(borderCrossing(border, a, b, da, db, maxX, maxY));
+            }
+        }
+        polygon.swap(out);
+    }
+}
+
 } // namespace
 
-bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& pixel) {
+bool projectToPixel(const RenderDevice& device, const Vec3& view, PixelPosition& pixel) {
     const Matrix4& p = device.projectionMatrix;
     // View depth 0 is the eye: no image. (NaN fails the test as well.)
     if (!(view.z > 0.0f)) {
@@ -126,34 +196,101 @@ bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& pixel
     }
     Vec3 projected;
     transformPoint(projected, p, view);
-    const double maxX = device.maxX;
-    const double maxY = device.maxY;
-    double x = (static_cast<double>(projected.x) + 1.0) * maxX * 0.5;
-    double y = (1.0 - static_cast<double>(projected.y)) * maxY * 0.5;
-    if (!std::isfinite(x) || !std::isfinite(y)) {
+    pixel.x = (static_cast<double>(projected.x) + 1.0) * device.maxX * 0.5;
+    pixel.y = (1.0 - static_cast<double>(projected.y)) * device.maxY * 0.5;
+    pixel.depth = view.z;
+    return std::isfinite(pixel.x) && std::isfinite(pixel.y);
+}
+
+bool landsInFrame(const RenderDevice& device, const PixelPosition& pixel) {
+    // Truncation toward zero takes (-1, 0) to column 0 and (maxX, maxX + 1)
+    // to maxX: xp = -1.0000001 of the pyramid's left plane still gives 0.
+    return pixel.x > -1.0 && pixel.x < device.maxX + 1.0 && pixel.y > -1.0 &&
+           pixel.y < device.maxY + 1.0;
+}
+
+ScreenPoint truncateToPixel(const PixelPosition& pixel) {
+    ScreenPoint point;
+    point.x = static_cast<std::int32_t>(pixel.x);
+    point.y = static_cast<std::int32_t>(pixel.y);
+    point.depth = pixel.depth;
+    point.intensity = pixel.intensity;
+    return point;
+}
+
+bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& point) {
+    PixelPosition pixel;
+    if (!projectToPixel(device, view, pixel) || !landsInFrame(device, pixel)) {
         return false;
     }
-    // Truncation toward zero keeps -1.0000001 in column 0; the clamp
-    // catches what a foreign projection or rounding puts further out.
-    x = std::clamp(x, 0.0, maxX);
-    y = std::clamp(y, 0.0, maxY);
-    pixel.x = static_cast<std::int32_t>(x);
-    pixel.y = static_cast<std::int32_t>(y);
-    pixel.depth = view.z;
+    point = truncateToPixel(pixel);
+    return true;
+}
+
+bool clipSegmentToFrame(const RenderDevice& device, PixelPosition& a, PixelPosition& b) {
+    if (landsInFrame(device, a) && landsInFrame(device, b)) {
+        return true;
+    }
+    // Parametric clip of a + t (b - a), t in 0..1, against the four borders.
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    double enter = 0.0;
+    double leave = 1.0;
+    const double step[4] = {-dx, dx, -dy, dy};
+    const double room[4] = {a.x, device.maxX - a.x, a.y, device.maxY - a.y};
+    for (int k = 0; k < 4; ++k) {
+        if (step[k] == 0.0) {
+            if (room[k] < 0.0) {
+                return false; // parallel to this border and outside it
+            }
+            continue;
+        }
+        const double t = room[k] / step[k];
+        if (step[k] < 0.0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+    }
+    if (enter > leave) {
+        return false;
+    }
+    const PixelPosition from = a;
+    auto at = [&](double t) {
+        PixelPosition p = from;
+        p.x = std::clamp(from.x + t * dx, 0.0, static_cast<double>(device.maxX));
+        p.y = std::clamp(from.y + t * dy, 0.0, static_cast<double>(device.maxY));
+        return p;
+    };
+    const PixelPosition to = at(leave);
+    a = at(enter);
+    b = to;
     return true;
 }
 
 std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
                              std::vector<ScreenPoint>& points) {
-    points.resize(static_cast<std::size_t>(std::max(polygon.vertexCount, 0)));
-    std::size_t n = 0;
+    std::vector<PixelPosition> projected;
+    projected.reserve(static_cast<std::size_t>(std::max(polygon.vertexCount, 0)));
+    bool allLand = true;
     for (std::int32_t q = 0; q < polygon.vertexCount; ++q) {
         const Vertex& v = polygon.vertices[static_cast<std::size_t>(q)];
-        ScreenPoint& point = points[n];
-        if (mapToPixel(device, v.position, point)) {
-            point.intensity = v.intensity;
-            ++n;
+        PixelPosition pixel;
+        if (projectToPixel(device, v.position, pixel)) {
+            pixel.intensity = v.intensity;
+            allLand = allLand && landsInFrame(device, pixel);
+            projected.push_back(pixel);
         }
+    }
+    // Only a projection that does not map the pyramid onto -1..1 leaves
+    // points outside the frame; the polygon is then cut to the frame.
+    if (!allLand) {
+        clipToFrame(projected, device.maxX, device.maxY);
+    }
+    std::size_t n = projected.size();
+    points.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        points[i] = truncateToPixel(projected[i]);
     }
     if (!convexAndMonotonic(points, n)) {
         n = convexHull(points, n);
