@@ -15,7 +15,7 @@
 
 struct FrameView {
     std::uint8_t* rowStart = nullptr; // first byte of screen row 0
-    std::ptrdiff_t pitch = 0;         // bytes from one screen row to the next one down
+    std::ptrdiff_t pitch = 0;         // bytes from one screen row to the next one down (< 0)
     std::ptrdiff_t pixelBytes = 0;    // bytes from one column to the next
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -24,8 +24,8 @@ struct FrameView {
 
 // Fills `view` and returns true when the device has a usable frame: both
 // buffers present, positive sizes, at least three bytes per pixel, rows
-// without padding in either direction, rowStart on the first or last row
-// of the pixel memory accordingly, and frameBytes covering every pixel.
+// without padding stored bottom-up (pitch = -width * bytesPerPixel, rowStart
+// on the last row in memory), and frameBytes covering every pixel.
 inline bool viewFrame(const RenderDevice& device, FrameView& view) {
     if (!device.hasFrame() || device.width <= 0 || device.height <= 0 || device.bytesPerPixel < 3) {
         return false;
@@ -35,13 +35,8 @@ inline bool viewFrame(const RenderDevice& device, FrameView& view) {
     if (totalBytes > std::int64_t{device.frameBytes}) {
         return false;
     }
-    std::uint8_t* expectedRowStart = device.colorBits;
-    if (device.pitch == -rowBytes) {
-        expectedRowStart += static_cast<std::ptrdiff_t>(totalBytes - rowBytes);
-    } else if (device.pitch != rowBytes) {
-        return false;
-    }
-    if (device.rowStart != expectedRowStart) {
+    if (device.pitch != -rowBytes ||
+        device.rowStart != device.colorBits + static_cast<std::ptrdiff_t>(totalBytes - rowBytes)) {
         return false;
     }
     view.rowStart = device.rowStart;

@@ -16,9 +16,9 @@ bool insideFrame(const FrameView& view, const ScreenPoint& p) {
 // The screen position of the pixel a cursor addresses. False when the
 // cursor is not the first byte of a pixel inside the pixel memory.
 bool penAtCursor(const FrameView& view, const std::uint8_t* cursor, LinePen& pen) {
-    const std::ptrdiff_t rowBytes = view.pitch < 0 ? -view.pitch : view.pitch;
-    const std::uint8_t* memoryStart =
-        view.pitch < 0 ? view.rowStart + (view.height - 1) * view.pitch : view.rowStart;
+    const std::ptrdiff_t rowBytes = -view.pitch;
+    // The bottom screen row is the first in memory.
+    const std::uint8_t* memoryStart = view.rowStart + (view.height - 1) * view.pitch;
     // Compared as integers: the cursor may point anywhere.
     const auto start = reinterpret_cast<std::uintptr_t>(memoryStart);
     const auto at = reinterpret_cast<std::uintptr_t>(cursor);
@@ -36,7 +36,7 @@ bool penAtCursor(const FrameView& view, const std::uint8_t* cursor, LinePen& pen
         return false;
     }
     pen.x = static_cast<std::int32_t>(inRow / view.pixelBytes);
-    pen.y = view.pitch < 0 ? view.height - 1 - memoryRow : memoryRow;
+    pen.y = view.height - 1 - memoryRow;
     return true;
 }
 

@@ -64,15 +64,6 @@ TEST_P(FillTest, CoversRowsFromTopToBottomMinusOneAndColumnsLeftToRightMinusOne)
     }
 }
 
-TEST_P(FillTest, BottomUpAndTopDownFramesShowTheSameImage) {
-    TestFrame bottomUp(12, 12, true);
-    TestFrame topDown(12, 12, false);
-    fill(bottomUp, {litPolygon({pt(5, 1), pt(1, 9), pt(10, 7)}, 1.0f)});
-    fill(topDown, {litPolygon({pt(5, 1), pt(1, 9), pt(10, 7)}, 1.0f)});
-    EXPECT_FALSE(bottomUp.written().empty());
-    EXPECT_EQ(bottomUp.written(), topDown.written());
-}
-
 TEST_P(FillTest, DepthIsInterpolatedAlongTheSpan) {
     TestFrame frame(8, 8);
     fill(frame,

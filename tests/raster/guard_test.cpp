@@ -31,7 +31,8 @@ TEST(Guards, DeviceWithoutAUsableFrameDrawsNothing) {
         [](RenderDevice& d) { d.height = 400; }, // larger than the memory
         [](RenderDevice& d) { d.frameBytes -= 3; },
         [](RenderDevice& d) { d.pitch = -3 * d.width - 3; },
-        [](RenderDevice& d) { d.rowStart = d.colorBits; }, // bottom-up pitch, top-down start
+        [](RenderDevice& d) { d.rowStart = d.colorBits; }, // top-down start
+        [](RenderDevice& d) { d.pitch = 3 * d.width; },    // top-down pitch
         [](RenderDevice& d) { d.bytesPerPixel = 2; },
     };
     int index = 0;

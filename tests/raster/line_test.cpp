@@ -77,14 +77,6 @@ TEST(DrawLine, LastPixelFollowsTheEarlyStepRule) {
     }
 }
 
-TEST(DrawLine, StartsAtTheCursorWhereverItIs) {
-    TestFrame frame(32, 32);
-    std::uint8_t* cursor = frame.at(20, 3);
-    drawLine(frame.device, cursor, pt(0, 0), pt(0, 2));
-    EXPECT_EQ(frame.written(), (PixelSet{{20, 3}, {20, 4}, {20, 5}}));
-    EXPECT_EQ(cursor, frame.at(20, 5));
-}
-
 struct BorderCase {
     const char* name;
     Pixel cursor;

@@ -1,7 +1,6 @@
 // A device frame built directly in memory for the rasterizer tests: the
-// layout the device creates (bottom-up rows, negative pitch, or top-down on
-// request), cleared to black and depth 0.0, with guard zones before and
-// after both buffers so a stray write shows up even without the sanitizer.
+// layout the device creates (bottom-up rows, negative pitch), cleared to black and depth 0.0, with
+// guard zones before and after both buffers so a stray write shows up even without the sanitizer.
 #pragma once
 
 #include "device/render_device.h"
@@ -34,7 +33,7 @@ class TestFrame {
     static constexpr std::uint8_t kGuardByte = 0xA5;
     static constexpr float kGuardDepth = -12345.0f;
 
-    TestFrame(int width, int height, bool bottomUp = true)
+    TestFrame(int width, int height)
         : pixels_(2 * kGuard + std::size_t(width) * height * 3, kGuardByte),
           depth_(new float[2 * kGuard + std::size_t(width) * height]) {
         const std::size_t n = std::size_t(width) * height;
@@ -48,8 +47,8 @@ class TestFrame {
         d.maxY = height - 1;
         d.bytesPerPixel = 3;
         d.colorBits = pixels_.data() + kGuard;
-        d.pitch = bottomUp ? -3 * width : 3 * width;
-        d.rowStart = bottomUp ? d.colorBits + std::size_t(height - 1) * width * 3 : d.colorBits;
+        d.pitch = -3 * width;
+        d.rowStart = d.colorBits + std::size_t(height - 1) * width * 3;
         d.frameBytes = static_cast<std::uint32_t>(n * 3);
         d.depthBuffer.reset(depth_ + kGuard);
         d.ambientProduct = {0.1f, 0.1f, 0.1f};
