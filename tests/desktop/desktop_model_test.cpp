@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,19 @@ struct LabelCase {
     std::string plain;
     std::string menu;
 };
+
+// Tabs written as \t, so test names stay on one line.
+void PrintTo(const LabelCase& c, std::ostream* os) {
+    *os << '"';
+    for (char ch : c.text) {
+        if (ch == '\t') {
+            *os << "\\t";
+        } else {
+            *os << ch;
+        }
+    }
+    *os << '"';
+}
 
 class LabelTest : public ::testing::TestWithParam<LabelCase> {};
 
@@ -173,6 +187,10 @@ struct KeyCase {
     unsigned virtualKey;
 };
 
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << "key 0x" << std::hex << c.toolkit << " -> 0x" << c.virtualKey;
+}
+
 class VirtualKeyTest : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(VirtualKeyTest, MapsToolkitSymbol) {
@@ -231,6 +249,10 @@ struct ClipCase {
     PixelRect in;
     PixelRect out;
 };
+
+void PrintTo(const ClipCase& c, std::ostream* os) {
+    *os << "(" << c.in.left << "," << c.in.top << ")-(" << c.in.right << "," << c.in.bottom << ")";
+}
 
 class ClipRectTest : public ::testing::TestWithParam<ClipCase> {};
 
