@@ -563,6 +563,40 @@ def check_about(s):
     )
 
 
+def check_resize(s):
+    # The user makes the window larger: the client area, and with it the
+    # frame, grows, so the polyhedron (in the middle of the view) moves to
+    # the middle of the wider area.
+    s.xdotool("windowsize", "--sync", s.window, "800", "600")
+    s.geometry, _ = s.window_rect(s.window)
+    left, top, _, _ = s.client
+    s.client = (left, top, left + 800, s.geometry["Y"] + 600)
+    cx = s.wait_for(
+        "the picture to re-centre in the 800-pixel-wide client area",
+        lambda: (lambda c: c if abs(c[0] - (left + 400)) < 25 else None)(s.lit_centroid()),
+    )[0]
+    s.screenshot("resized")
+    print("  resized to 800x600: polyhedron centred at x=%.0f" % cx)
+
+
+def check_key_repeat(s):
+    # One Left press moves the picture about 15 pixels; holding the key
+    # makes the keyboard repeat it, and every repeat turns the camera.
+    before_x, _ = s.lit_centroid()
+    s.xdotool("keydown", "Left")
+    time.sleep(1.5)
+    s.xdotool("keyup", "Left")
+    shot = s.screenshot("after-holding-left")
+    stats = s.stats(shot)
+    if stats.lit() > 0 and stats.centroid()[0] < before_x + 80:
+        raise Failure(
+            "holding Left moved the picture only from x=%.0f to x=%.0f"
+            % (before_x, stats.centroid()[0])
+        )
+    where = "out of view" if stats.lit() == 0 else "to x=%.0f" % stats.centroid()[0]
+    print("  holding Left carried the polyhedron from x=%.0f %s" % (before_x, where))
+
+
 def wait_exit(s, how):
     limit = time.monotonic() + 10
     while s.program.poll() is None:
@@ -625,6 +659,8 @@ def main():
         ("a drag turns the polyhedron, Reset restores it", check_drag),
         ("Diffuse Color dialog", check_colour_dialog),
         ("Help > About", check_about),
+        ("resizing the window", check_resize),
+        ("auto-repeat of a held key", check_key_repeat),
         ("File > Exit", check_exit_menu),
         ("close box", check_close_box),
         ("no display", check_no_display),
