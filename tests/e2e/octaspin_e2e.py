@@ -533,6 +533,24 @@ def check_colour_dialog(s):
     s.wait_for("the preview in RGB(51, 242, 51)", lambda: preview((51, 242, 51)))
     s.screenshot("colour-dialog")
     print("  dialog shows 51, 242, 51 in its preview")
+
+    # While the dialog is open the frame loop stands still: the part of the
+    # picture beside the dialog does not change.
+    beside = (dialog_rect[2] + 2, s.client[1] + 24, s.client[2], s.client[3])
+    a = Stats(s.screenshot(), beside)
+    time.sleep(0.3)
+    b = Stats(s.screenshot(), beside)
+    if a.lit() == 0 or a.box != b.box or a.exact != b.exact:
+        raise Failure("the picture beside the open dialog changed (or is empty): %r / %r" % (a, b))
+    print("  the picture stands still while the dialog is open")
+
+    # Escape and the close box leave the dialog open.
+    s.xdotool("key", "Escape")
+    s.run(s.args.close_helper, dialog)
+    time.sleep(0.3)
+    if s.window_gone(dialog) or not preview((51, 242, 51)):
+        raise Failure("Escape or the close box closed the colour dialog")
+    print("  Escape and the close box leave it open")
     # The green field has the focus with its text selected; the tab order
     # is green, red, blue.
     s.xdotool("type", "--delay", "40", "0")
