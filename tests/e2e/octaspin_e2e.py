@@ -265,8 +265,19 @@ class Session:
                 return value
             last = value
             if time.monotonic() >= limit:
-                raise Failure("timed out after %ss waiting for %s (last: %r)" % (seconds, what, last))
+                raise Failure(
+                    "timed out after %ss waiting for %s (last: %r)" % (seconds, what, last)
+                )
             time.sleep(interval)
+
+    def wait_value(self, what, produce, accept, seconds=10):
+        """Polls produce() until accept(value) holds; returns that value."""
+
+        def probe():
+            value = produce()
+            return (value,) if accept(value) else None
+
+        return self.wait_for(what, probe, seconds=seconds)[0]
 
     def find_window(self, title):
         result = self.xdotool("search", "--name", "^%s$" % title, check=False)
@@ -402,7 +413,8 @@ class Session:
 
     def menu_by_keys(self, title_key, item_key, word_index):
         self.xdotool("key", "--clearmodifiers", "alt+" + title_key)
-        self.wait_for("the menu to open", lambda: self.popup_open_under(self.menu_words[word_index]))
+        word = self.menu_words[word_index]
+        self.wait_for("the menu to open", lambda: self.popup_open_under(word))
         self.xdotool("key", item_key)
 
     def first_item_center(self, word):
@@ -439,11 +451,10 @@ class Session:
 
 def check_start(s):
     s.open_main_window()
-    shot = s.wait_for(
+    shot = s.wait_value(
         "the first flat-shaded frame",
-        lambda: (lambda sh: sh if Stats(sh, (0, 0, 640, 480)).green >= FLAT_MIN_LIT else None)(
-            s.screenshot()
-        ),
+        s.screenshot,
+        lambda sh: Stats(sh, (0, 0, 640, 480)).green >= FLAT_MIN_LIT,
         seconds=20,
     )
     s.locate_client(shot)
@@ -472,17 +483,17 @@ def check_wireframe(s):
 def check_arrow_keys(s):
     before_x, _ = s.lit_centroid()
     s.xdotool("key", "--delay", "30", "Left", "Left", "Left", "Left", "Left", "Left")
-    moved_x = s.wait_for(
-        "the picture to move right after Left x6",
-        lambda: (lambda c: c if c[0] > before_x + 30 else None)(s.lit_centroid()),
-    )[0]
+    moved_x, _ = s.wait_value(
+        "the picture to move right after Left x6", s.lit_centroid, lambda c: c[0] > before_x + 30
+    )
     s.screenshot("after-left-arrow")
     print("  Left x6 moved the polyhedron from x=%.0f to x=%.0f" % (before_x, moved_x))
     s.xdotool("key", "--delay", "30", "Right", "Right", "Right", "Right", "Right", "Right")
-    back_x = s.wait_for(
+    back_x, _ = s.wait_value(
         "the picture to move back after Right x6",
-        lambda: (lambda c: c if abs(c[0] - before_x) < 15 else None)(s.lit_centroid()),
-    )[0]
+        s.lit_centroid,
+        lambda c: abs(c[0] - before_x) < 15,
+    )
     print("  Right x6 brought it back to x=%.0f" % back_x)
 
 
@@ -506,7 +517,7 @@ def check_drag(s):
             still = sa.box == sb.box and sa.lit() == sb.lit()
             return sb if still and sb.box_height() < 0.8 * tall else None
 
-        dragged = s.wait_for("the polyhedron to turn with the drag and hold still", tipped_and_still)
+        dragged = s.wait_for("the polyhedron to turn with the drag and stand", tipped_and_still)
         s.screenshot("dragging")
         print("  drag: lit box height %d -> %d, still while held" % (tall, dragged.box_height()))
     finally:
@@ -567,6 +578,10 @@ def check_colour_dialog(s):
     )
 
 
+def differs(a, b):
+    return a.box != b.box or a.lit() != b.lit()
+
+
 def check_about(s):
     s.menu_by_keys("h", "a", 2)
     about = s.wait_for("the About box", lambda: s.find_window("About"))
@@ -577,7 +592,7 @@ def check_about(s):
     first = s.stats(s.screenshot())
     s.wait_for(
         "the spin to go on after About",
-        lambda: (lambda st: st.box != first.box or st.lit() != first.lit())(s.stats(s.screenshot())),
+        lambda: differs(first, s.stats(s.screenshot())),
     )
 
 
@@ -589,10 +604,11 @@ def check_resize(s):
     s.geometry, _ = s.window_rect(s.window)
     left, top, _, _ = s.client
     s.client = (left, top, left + 800, s.geometry["Y"] + 600)
-    cx = s.wait_for(
+    cx, _ = s.wait_value(
         "the picture to re-centre in the 800-pixel-wide client area",
-        lambda: (lambda c: c if abs(c[0] - (left + 400)) < 25 else None)(s.lit_centroid()),
-    )[0]
+        s.lit_centroid,
+        lambda c: abs(c[0] - (left + 400)) < 25,
+    )
     s.screenshot("resized")
     print("  resized to 800x600: polyhedron centred at x=%.0f" % cx)
 
@@ -625,6 +641,7 @@ def wait_exit(s, how):
     if s.program.returncode != 0:
         raise Failure("octaspin ended with code %d after %s" % (s.program.returncode, how))
     print("  octaspin ended with code 0 after %s" % how)
+    s.program = None
 
 
 def check_exit_menu(s):
@@ -643,9 +660,38 @@ def check_close_box(s):
     wait_exit(s, "the close box")
 
 
+def check_message_box(s):
+    probe = subprocess.Popen(
+        [s.args.message_box_probe], env=s.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE
+    )
+    try:
+        box = s.wait_for("the message box", lambda: s.find_window("Application Message"))
+        _, rect = s.window_rect(box)
+        shot = s.screenshot("message-box")
+        dark = 0
+        for _, row in shot.rows(rect):
+            dark += sum(1 for i in range(0, len(row), 3) if max(row[i : i + 3]) < 90)
+        if dark < 150:
+            raise Failure("the message box shows no text (%d dark pixels)" % dark)
+        s.xdotool("key", "Return")
+        out, err = probe.communicate(timeout=min(s.left(), 10))
+    finally:
+        if probe.poll() is None:
+            probe.kill()
+            probe.wait()
+    if probe.returncode != 0 or out.decode().strip() != "1":
+        raise Failure(
+            "message box probe: code %d, MessageBoxA gave %r, %s"
+            % (probe.returncode, out.decode().strip(), err.decode(errors="replace"))
+        )
+    print("  message box shown with its text; Enter returned IDOK")
+
+
 def check_no_display(s):
     env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-    result = subprocess.run([s.args.program], env=env, capture_output=True, timeout=min(s.left(), 20))
+    result = subprocess.run(
+        [s.args.program], env=env, capture_output=True, timeout=min(s.left(), 20)
+    )
     message = result.stderr.decode(errors="replace").strip()
     if result.returncode != 0 or message != "octaspin: cannot open display":
         raise Failure(
@@ -658,12 +704,14 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--close-helper", required=True)
+    parser.add_argument("--message-box-probe", required=True)
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
 
-    missing = [t for t in ("Xvfb", "xdotool", "import", "convert", "xwininfo") if not shutil.which(t)]
+    tools = ("Xvfb", "xdotool", "import", "convert", "xwininfo")
+    missing = [t for t in tools if not shutil.which(t)]
     if missing:
-        print("SKIP: missing tools: %s (scripts/install-deps.sh installs them)" % ", ".join(missing))
+        print("SKIP: missing %s (scripts/install-deps.sh installs them)" % ", ".join(missing))
         return SKIP
     os.makedirs(args.artifacts, exist_ok=True)
     for old in os.listdir(args.artifacts):
@@ -681,6 +729,7 @@ def main():
         ("auto-repeat of a held key", check_key_repeat),
         ("File > Exit", check_exit_menu),
         ("close box", check_close_box),
+        ("message box", check_message_box),
         ("no display", check_no_display),
     ]
     try:
