@@ -93,6 +93,8 @@ class HeadlessBackend final : public Backend {
     int abandonedDialogs() const { return abandoned_; }
     // Titles of the dialogs opened so far, in order.
     const std::vector<std::string>& dialogsOpened() const { return dialogTitles_; }
+    // How often a dialog's picture changed (dialogPainted calls).
+    int dialogPaints() const { return dialogPaints_; }
 
     // Called at the start of every pollEvents (that is, every PeekMessageA):
     // lets a runner or test inject input between frames.
@@ -135,6 +137,7 @@ class HeadlessBackend final : public Backend {
     std::function<void()> pollHook_;
     HWND capture_ = nullptr;
     int abandoned_ = 0;
+    int dialogPaints_ = 0;
     int failRegister_ = 0;
     int failCreate_ = 0;
     int failDib_ = 0;

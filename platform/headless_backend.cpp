@@ -152,6 +152,7 @@ void HeadlessBackend::dialogPainted(WindowId dialog, const ImageView& image) {
     // The picture stays with the layer; DialogDriver::image reads it there.
     (void)dialog;
     (void)image;
+    ++dialogPaints_;
 }
 
 void HeadlessBackend::messageBox(WindowId owner, const std::string& text,

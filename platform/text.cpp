@@ -57,7 +57,9 @@ class Font {
             if (findFile(pattern, &file, &index) &&
                 FT_New_Face(library_, file.c_str(), index, &face_) == 0) {
                 if (FT_Set_Pixel_Sizes(face_, 0, kPixelSize) == 0) {
-                    ascender_ = static_cast<int>((face_->size->metrics.ascender + 63) >> 6);
+                    const FT_Size_Metrics& m = face_->size->metrics;
+                    ascender_ = static_cast<int>((m.ascender + 63) >> 6);
+                    cellHeight_ = ascender_ + static_cast<int>((-m.descender + 63) >> 6);
                     return true;
                 }
                 FT_Done_Face(face_);
@@ -68,6 +70,8 @@ class Font {
     }
 
     int ascender() const { return ascender_; }
+    // From the top of the cell to the bottom of the lowest descender.
+    int cellHeight() const { return cellHeight_; }
 
     const Glyph& glyph(unsigned char c) {
         Glyph& g = glyphs_[c];
@@ -135,6 +139,7 @@ class Font {
     FT_Library library_ = nullptr;
     FT_Face face_ = nullptr;
     int ascender_ = 0;
+    int cellHeight_ = 0;
     std::array<Glyph, 256> glyphs_{};
 };
 
@@ -191,7 +196,7 @@ bool drawText(const PixelTarget& target, int x, int y, const char* text, int len
         long long x1 = std::min<long long>(x + width, target.width);
         long long y0 = std::max<long long>(y, 0);
         long long y1 =
-            std::min<long long>(static_cast<long long>(y) + kPixelSize + 2, target.height);
+            std::min<long long>(static_cast<long long>(y) + f->cellHeight(), target.height);
         for (long long row = y0; row < y1; ++row) {
             std::uint8_t* p = target.row(static_cast<int>(row)) + x0 * 3;
             for (long long col = x0; col < x1; ++col, p += 3) {

@@ -152,7 +152,9 @@ TEST_F(DialogsTest, TypingSendsChangeThenThePaintLandsInTheDialogImage) {
         ASSERT_NE(first.bgr, nullptr);
         EXPECT_EQ(pixelAt(first, 25, 75), RGB(51, 242, 51));
         commandsBefore = log.seen.size();
+        int paintsBefore = backend.dialogPaints();
         d.type(1001, "200");
+        EXPECT_EQ(backend.dialogPaints(), paintsBefore + 1); // the backend heard of it
         for (std::size_t i = commandsBefore; i < log.seen.size(); ++i) {
             afterType.push_back(log.seen[i].message);
         }

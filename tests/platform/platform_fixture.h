@@ -94,7 +94,7 @@ inline platform::ResourceModule makeTestModule() {
     colour.name = platform::ResourceName::named("IDD_COLORDLG");
     colour.title = "Choose Color";
     colour.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-    colour.fontName = "MS Sans Serif";
+    colour.fontName = "Sans Serif";
     colour.width = 191;
     colour.height = 69;
     const DWORD field = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;

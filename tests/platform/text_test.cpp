@@ -106,11 +106,14 @@ TEST_F(TextTest, TransparentModeLeavesTheBackgroundAndOpaqueFillsIt) {
     Canvas opaque(60, 20);
     SetTextColor(opaque.dc, RGB(0, 255, 0));
     ASSERT_TRUE(TextOutA(opaque.dc, 2, 2, ".", 1)); // OPAQUE is the default
-    // The cell behind the glyph is white.
+    // The cell behind the glyph is white, and only the one cell: a 13-pixel
+    // monospace character is about 8 pixels wide.
     const std::uint8_t* cell = opaque.at(3, 3);
     EXPECT_EQ(cell[0], 255);
     EXPECT_EQ(cell[1], 255);
     EXPECT_EQ(cell[2], 255);
+    EXPECT_EQ(opaque.at(2 + 12, 3)[1], 0);
+    EXPECT_EQ(opaque.at(3, 1)[1], 0); // nothing above y
 }
 
 TEST_F(TextTest, DifferentTextDrawsDifferentPixels) {
