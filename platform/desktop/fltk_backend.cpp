@@ -680,8 +680,8 @@ class DesktopBackend final : public Backend {
         int x = 0;
         int y = 0;
         if (owner != nullptr && owner->shown()) {
-            // A dialog's position is relative to its owner's client area;
-            // the templates put it at that area's top-left corner.
+            // A dialog is placed relative to its owner's client area; this
+            // program's templates both ask for that area's top-left corner.
             x = owner->x() + owner->client()->x();
             y = owner->y() + owner->client()->y();
         }
@@ -694,7 +694,7 @@ class DesktopBackend final : public Backend {
         dialogs_.erase(view.id);
         dialog->hide();
         Fl::delete_widget(dialog);
-        giveKeyboardTo(owner);
+        giveKeyboardTo(find(view.owner)); // the owner may be gone by now
     }
 
     void dialogPainted(WindowId id, const ImageView& image) override {
@@ -721,7 +721,7 @@ class DesktopBackend final : public Backend {
         }
         box.hide();
         Fl::check();
-        giveKeyboardTo(owner);
+        giveKeyboardTo(find(ownerId));
     }
 
   private:
