@@ -411,30 +411,66 @@ class Session:
                     grey += 1
         return grey > total // 2
 
-    def menu_by_keys(self, title_key, item_key, word_index):
+    def item_rows(self, shot, word):
+        """The text rows (top, bottom) of the items of the pull-down open
+        under a title, top to bottom; divider lines are too thin to count."""
+        x_from, x_to = word[0] + 20, word[0] + 50  # past the check box column
+        rows = []
+        top = None
+        for y in range(self.client[1] + 2, self.client[1] + 140):
+            dark = any(max(shot.pixel(x, y)) < 90 for x in range(x_from, x_to))
+            if dark and top is None:
+                top = y
+            elif not dark and top is not None:
+                if y - top >= 5:
+                    rows.append((top, y))
+                top = None
+        if not rows:
+            raise Failure("no item text found in the opened menu")
+        return rows
+
+    def checked_item(self, shot, word):
+        """Index of the item that shows the check box (white inside), or
+        None when no item is checked."""
+        white = [
+            y
+            for y in range(self.client[1] + 2, self.client[1] + 140)
+            if any(shot.pixel(x, y) == (255, 255, 255) for x in range(word[0] - 4, word[0] + 12))
+        ]
+        if not white:
+            return None
+        middle = (white[0] + white[-1]) // 2
+        for index, (top, bottom) in enumerate(self.item_rows(shot, word)):
+            if top - 4 <= middle <= bottom + 4:
+                return index
+        raise Failure("a check box at y=%d beside no item" % middle)
+
+    def expect_checked(self, word, index, name):
+        shot = self.screenshot(name)
+        checked = self.checked_item(shot, word)
+        if checked != index:
+            raise Failure("the open menu marks item %s, expected item %d" % (checked, index))
+
+    def menu_by_keys(self, title_key, item_key, word_index, checked=None):
+        """Alt+title_key opens a pull-down, item_key picks from it. With
+        `checked`, the open menu must mark that item."""
+        # The pointer goes out of the way: an item under it is highlighted.
+        self.xdotool("mousemove", str(self.client[2] - 20), str(self.client[3] - 20))
         self.xdotool("key", "--clearmodifiers", "alt+" + title_key)
         word = self.menu_words[word_index]
         self.wait_for("the menu to open", lambda: self.popup_open_under(word))
+        if checked is not None:
+            self.expect_checked(word, checked, "menu-alt-" + title_key)
         self.xdotool("key", item_key)
 
-    def first_item_center(self, word):
-        """Clicks the title, then finds the first item's text row in the
-        pull-down that opened."""
+    def first_item_center(self, word, checked):
+        """Clicks the title, checks which item is marked, and returns the
+        middle of the first item's text row."""
         self.xdotool("mousemove", str((word[0] + word[1]) // 2), str(self.menu_y), "click", "1")
         self.wait_for("the Render menu to open", lambda: self.popup_open_under(word))
-        shot = self.screenshot("render-menu-open")
-        x_from, x_to = word[0] + 2, word[0] + 60
-        y = self.client[1] + 2
-        while y < self.client[3]:
-            if any(max(shot.pixel(x, y)) < 90 for x in range(x_from, x_to)):
-                break
-            y += 1
-        top = y
-        while y < self.client[3] and any(max(shot.pixel(x, y)) < 90 for x in range(x_from, x_to)):
-            y += 1
-        if y - top < 5:
-            raise Failure("no item text found in the opened menu")
-        return word[0] + 20, (top + y) // 2
+        self.expect_checked(word, checked, "render-menu-open")
+        top, bottom = self.item_rows(self.screenshot(), word)[0]
+        return word[0] + 20, (top + bottom) // 2
 
     def lit_centroid(self):
         xs, ys = [], []
@@ -466,17 +502,18 @@ def check_start(s):
 
 
 def check_wireframe(s):
-    x, y = s.first_item_center(s.menu_words[1])
+    # Render items: 0 Wireframe, 1 Flat, 2 Gouraud; the mark follows the mode.
+    x, y = s.first_item_center(s.menu_words[1], checked=1)
     s.xdotool("mousemove", str(x), str(y), "click", "1")
     s.wait_picture("wireframe after Render > Wireframe by mouse", s.is_wireframe, "wireframe-mouse")
 
-    s.menu_by_keys("r", "f", 1)
+    s.menu_by_keys("r", "f", 1, checked=0)
     s.wait_picture("flat again after Alt+R, F", s.is_flat_green, "flat-keys")
 
-    s.menu_by_keys("r", "w", 1)
+    s.menu_by_keys("r", "w", 1, checked=1)
     s.wait_picture("wireframe after Alt+R, W", s.is_wireframe, "wireframe-keys")
 
-    s.menu_by_keys("r", "f", 1)
+    s.menu_by_keys("r", "f", 1, checked=0)
     s.wait_picture("flat after Alt+R, F", s.is_flat_green, "flat-again")
 
 
@@ -531,7 +568,7 @@ def check_drag(s):
 
 
 def check_colour_dialog(s):
-    s.menu_by_keys("r", "d", 1)
+    s.menu_by_keys("r", "d", 1, checked=1)
     dialog = s.wait_for("the Choose Color dialog", lambda: s.find_window("Choose Color"))
 
     _, dialog_rect = s.window_rect(dialog)
