@@ -52,7 +52,8 @@ struct PixelTarget {
     }
 };
 
-// A window's client-area picture: top-down rows, no padding.
+// A window's client-area picture: top-down rows, no padding;
+// pixels.size() == width * height * 3 always (0 x 0 when too large to make).
 struct Surface {
     std::vector<std::uint8_t> pixels;
     int width = 0;
@@ -68,7 +69,6 @@ struct Surface {
     // New size; what fits of the old picture stays at the top left, the rest
     // takes `fill`.
     void resize(int newWidth, int newHeight, COLORREF fill);
-    void fillAll(COLORREF color);
 };
 
 struct WindowClass {
@@ -249,7 +249,9 @@ const MenuEntry* findMenuCommand(Handle menu, UINT id);
 // Dialogs.
 LRESULT dialogWindowProc(Handle dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Windows.
+// Windows. Client sizes are held to 0..kMaxClientSize, as WM_SIZE carries
+// each in 16 bits.
+constexpr int kMaxClientSize = 0xffff;
 void setClientSize(Window& window, int width, int height);
 // CreateWindowExA without the failure injection (used for dialog controls).
 HWND createWindow(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,

@@ -13,13 +13,26 @@ using namespace platform::core;
 
 namespace platform::core {
 
+// Pictures larger than this are not made: drawing into such a window or
+// bitmap fails instead of exhausting memory.
+constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
+
 void Surface::resize(int newWidth, int newHeight, COLORREF fill) {
-    std::vector<std::uint8_t> next(static_cast<std::size_t>(newWidth) * newHeight * 3);
+    std::uint64_t bytes = static_cast<std::uint64_t>(std::max(newWidth, 0)) *
+                          static_cast<std::uint64_t>(std::max(newHeight, 0)) * 3;
+    if (bytes > kMaxPictureBytes) {
+        pixels.clear();
+        width = 0;
+        height = 0;
+        return;
+    }
+    std::vector<std::uint8_t> next(static_cast<std::size_t>(bytes));
     for (std::size_t i = 0; i < next.size(); i += 3) {
         next[i + 0] = GetBValue(fill);
         next[i + 1] = GetGValue(fill);
         next[i + 2] = GetRValue(fill);
     }
+    // What fits of the old picture stays at the top left.
     int keepWidth = std::min(width, newWidth);
     int keepHeight = std::min(height, newHeight);
     for (int y = 0; y < keepHeight; ++y) {
@@ -30,14 +43,6 @@ void Surface::resize(int newWidth, int newHeight, COLORREF fill) {
     pixels = std::move(next);
     width = newWidth;
     height = newHeight;
-}
-
-void Surface::fillAll(COLORREF color) {
-    for (std::size_t i = 0; i + 2 < pixels.size(); i += 3) {
-        pixels[i + 0] = GetBValue(color);
-        pixels[i + 1] = GetGValue(color);
-        pixels[i + 2] = GetRValue(color);
-    }
 }
 
 Handle stockBrush(int index) {
@@ -180,8 +185,6 @@ void dropContext(Handle handle) {
     s.contexts.erase(it);
 }
 
-constexpr std::uint64_t kMaxBitmapBytes = std::uint64_t{1} << 30;
-
 } // namespace
 
 HGDIOBJ GetStockObject(int object) {
@@ -244,7 +247,7 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
     // Rows are padded to a multiple of 4 bytes.
     std::uint64_t stride = (static_cast<std::uint64_t>(width) * 3 + 3) / 4 * 4;
     std::uint64_t size = stride * static_cast<std::uint64_t>(height);
-    if (size > kMaxBitmapBytes) {
+    if (size > kMaxPictureBytes) {
         return nullptr;
     }
     // Zero-filled, as the platform's section memory is.

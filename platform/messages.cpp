@@ -339,7 +339,7 @@ void clientResized(WindowId window, int width, int height) {
     setClientSize(*w, width, height);
     invalidate(*w, nullptr, true);
     SendMessageA(asHandle<HWND>(window), WM_SIZE, SIZE_RESTORED,
-                 MAKELPARAM(std::max(width, 0), std::max(height, 0)));
+                 MAKELPARAM(w->clientWidth, w->clientHeight));
     sendPaintIfInvalid(window);
 }
 

@@ -11,8 +11,8 @@ using namespace platform::core;
 namespace platform::core {
 
 void setClientSize(Window& window, int width, int height) {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
+    width = std::clamp(width, 0, kMaxClientSize);
+    height = std::clamp(height, 0, kMaxClientSize);
     window.outer.right += width - window.clientWidth;
     window.outer.bottom += height - window.clientHeight;
     window.clientWidth = width;
@@ -249,8 +249,12 @@ HWND platform::core::createWindow(DWORD exStyle, LPCSTR className, LPCSTR window
         width = kDefaultWidth;
         height = kDefaultHeight;
     }
-    width = std::max(width, 0);
-    height = std::max(height, 0);
+    // Positions and sizes are held where the sums below and the 16-bit
+    // fields of WM_SIZE and WM_MOVE cannot overflow.
+    x = std::clamp(x, -kMaxClientSize, kMaxClientSize);
+    y = std::clamp(y, -kMaxClientSize, kMaxClientSize);
+    width = std::clamp(width, 0, kMaxClientSize);
+    height = std::clamp(height, 0, kMaxClientSize);
     w.handle = newHandle();
     w.instance = instance;
     w.style = style & ~static_cast<DWORD>(WS_VISIBLE);
@@ -273,8 +277,8 @@ HWND platform::core::createWindow(DWORD exStyle, LPCSTR className, LPCSTR window
         }
         view.icon = iconView(w.icon);
         platform::PixelRect client = backend->clientRectFor(view);
-        w.clientWidth = std::max(client.width(), 0);
-        w.clientHeight = std::max(client.height(), 0);
+        w.clientWidth = std::clamp(client.width(), 0, kMaxClientSize);
+        w.clientHeight = std::clamp(client.height(), 0, kMaxClientSize);
         if (!backend->createWindow(view)) {
             if (w.menu != 0 && menu == nullptr) {
                 destroyMenu(w.menu);

@@ -108,6 +108,31 @@ TEST_F(WindowsTest, ResizeSendsSizeThenPaintAtOnce) {
     EXPECT_EQ(client.bottom, 299);
 }
 
+TEST_F(WindowsTest, HugeSizesAreHeldToWhatSizeMessagesCarry) {
+    HWND window = openMain();
+    backend.resizeClient(window, 70000, -3);
+    const Seen* size = lastSize(recorder);
+    ASSERT_NE(size, nullptr);
+    EXPECT_EQ(LOWORD(size->lParam), 0xffff);
+    EXPECT_EQ(HIWORD(size->lParam), 0);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 0xffff);
+    EXPECT_EQ(client.bottom, 0);
+    // A client area too large to keep a picture of takes no drawing, and
+    // does no harm.
+    backend.resizeClient(window, 0xffff, 0xffff);
+    HDC dc = GetDC(window);
+    RECT r{0, 0, 10, 10};
+    EXPECT_FALSE(FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+    ReleaseDC(window, dc);
+    HWND wide = CreateWindowExA(0, kClassName, "W", WS_OVERLAPPEDWINDOW, INT32_MAX, INT32_MIN,
+                                INT32_MAX, INT32_MAX, nullptr, nullptr, instance, nullptr);
+    ASSERT_NE(wide, nullptr);
+    GetClientRect(wide, &client);
+    EXPECT_LE(client.right, 0xffff);
+}
+
 TEST_F(WindowsTest, CreateParameterArrivesInCreateStruct) {
     ASSERT_NE(registerClass(), 0);
     int marker = 0;
