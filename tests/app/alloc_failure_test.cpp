@@ -2,8 +2,8 @@
 // start-up fails, the program tells the user, gives back what it built and
 // ends with exit code 0; it never crashes or hangs.
 //
-// This program replaces the global operator new with one that can be told
-// to fail the n-th allocation from now.
+// This program replaces the global operator new (plain and nothrow, single
+// and array) with one that can be told to fail the n-th allocation from now.
 
 #include "app/app_state.h"
 #include "app/resources.h"
@@ -37,6 +37,16 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
     return operator new(size);
 }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
 void operator delete(void* p) noexcept {
     std::free(p);
 }
@@ -47,6 +57,12 @@ void operator delete(void* p, std::size_t) noexcept {
     operator delete(p);
 }
 void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     operator delete(p);
 }
 #pragma GCC diagnostic pop
