@@ -385,7 +385,11 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     dy1 = std::min({dy1, static_cast<long long>(target.height), origin.height - shiftY});
     if (dx0 < dx1 && dy0 < dy1) {
         std::size_t bytes = static_cast<std::size_t>(dx1 - dx0) * 3;
-        for (long long row = dy0; row < dy1; ++row) {
+        // Within one picture, rows are visited so that none is overwritten
+        // before it has been read: from the bottom when the source lies above.
+        bool upward = target.bits == origin.bits && shiftY < 0;
+        for (long long i = 0; i < dy1 - dy0; ++i) {
+            long long row = upward ? dy1 - 1 - i : dy0 + i;
             std::uint8_t* d = target.row(static_cast<int>(row)) + dx0 * 3;
             const std::uint8_t* s = origin.row(static_cast<int>(row + shiftY)) + (dx0 + shiftX) * 3;
             std::memmove(d, s, bytes);

@@ -241,6 +241,46 @@ INSTANTIATE_TEST_SUITE_P(Rects, FillRectTest,
                                            FillCase{"Outside", {20, 20, 30, 30}, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct ShiftCase {
+    const char* name;
+    int dx;
+    int dy;
+};
+
+class SelfBlitTest : public PlatformTest, public ::testing::WithParamInterface<ShiftCase> {};
+
+TEST_P(SelfBlitTest, OverlappingCopyWithinOneBitmapReadsBeforeWriting) {
+    const ShiftCase& c = GetParam();
+    constexpr int w = 6;
+    constexpr int h = 6;
+    Dib dib = makeDib(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            setDibPixel(dib, w, h, x, y, RGB(x, y, 7));
+        }
+    }
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, dib.bitmap);
+    // Copy the top-left 4 x 4 block by (dx, dy) onto itself.
+    int sx = c.dx < 0 ? -c.dx : 0;
+    int sy = c.dy < 0 ? -c.dy : 0;
+    ASSERT_TRUE(BitBlt(dc, sx + c.dx, sy + c.dy, 4, 4, dc, sx, sy, SRCCOPY));
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(getDibPixel(dib, w, h, sx + c.dx + x, sy + c.dy + y), RGB(sx + x, sy + y, 7))
+                << x << "," << y;
+        }
+    }
+    DeleteDC(dc);
+    DeleteObject(dib.bitmap);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shifts, SelfBlitTest,
+                         ::testing::Values(ShiftCase{"Down", 0, 2}, ShiftCase{"Up", 0, -2},
+                                           ShiftCase{"Right", 2, 0}, ShiftCase{"Left", -2, 0},
+                                           ShiftCase{"Diagonal", 1, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(GdiTest, FillRectWithTheStockWhiteBrush) {
     Dib dib = makeDib(4, 4);
     HDC dc = CreateCompatibleDC(nullptr);
