@@ -1,10 +1,11 @@
 // The windowing, graphics and clock services the program uses, under the
 // platform's own names, types and constant values.
 //
-// On Windows this header is <windows.h> (plus timeGetTime from the
-// multimedia library). Everywhere else it declares the same subset and our
-// own layer implements it (platform/*.cpp) over a backend: an in-memory
-// headless one for tests and the headless runner, or a real desktop window.
+// On the platform itself this header is the platform's own headers (plus
+// timeGetTime from its multimedia library). Everywhere else it declares the
+// same subset and our own layer implements it (platform/*.cpp) over a
+// backend: an in-memory headless one for tests and the headless runner, or
+// a real desktop window.
 // Code above this header is written exactly as it would be against the
 // real platform.
 //
@@ -17,15 +18,24 @@
 //    WM_DESTROY; WM_QUIT carries PostQuitMessage's exit code.
 //  - Handles are checked: every call on a destroyed or unknown handle fails
 //    harmlessly (returns 0 / FALSE / null and touches nothing).
-//  - CreateDIBSection gives a bottom-up 24-bit bitmap whose pixel memory
-//    stays valid until DeleteObject; GDI drawing never writes outside it.
+//  - CreateDIBSection gives a bottom-up 24-bit bitmap (a negative height: a
+//    top-down one) with rows padded to 4 bytes, zero-filled, whose pixel
+//    memory stays valid until DeleteObject (which refuses while the bitmap
+//    is selected into a context); a zero width or height makes no bitmap.
+//    Drawing never writes outside a bitmap or a window's client area.
+//  - SetWindowTextA on a single-line edit control sends EN_CHANGE to its
+//    dialog, as a change typed by the user does.
+//  - Input reaches no window that a modal dialog or message box disabled,
+//    except the button release of a window holding the capture.
 #pragma once
 
 #if defined(_WIN32)
 
-#include <mmsystem.h>
+// clang-format off
 #include <windows.h>
 #include <windowsx.h>
+#include <mmsystem.h>
+// clang-format on
 
 #else
 
