@@ -38,6 +38,67 @@ void invertRigid(Matrix4& inverse, const Matrix4& w) {
     inverse[15] = 1.0f;
 }
 
+// True when the upper 3x3 is orthonormal (rows of unit length at right
+// angles, within 1e-3 to allow for rounding that accumulates over many
+// frames of small turns): a rotation, as the program builds, or a mirror.
+// Its transpose is its inverse.
+bool isOrthonormal(const Matrix4& w) {
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            const double product = static_cast<double>(w.at(i, 0)) * w.at(j, 0) +
+                                   static_cast<double>(w.at(i, 1)) * w.at(j, 1) +
+                                   static_cast<double>(w.at(i, 2)) * w.at(j, 2);
+            if (!(std::fabs(product - (i == j ? 1.0 : 0.0)) < 1e-3)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The inverse of any invertible affine matrix (scaling and shear included):
+// the 3x3 inverted through its cofactors, the translation carried back
+// through it. False, with `inverse` untouched, when the 3x3 is singular or
+// not finite.
+bool invertAffine(Matrix4& inverse, const Matrix4& w) {
+    auto a = [&w](int row, int column) { return static_cast<double>(w.at(row, column)); };
+    double cofactor[3][3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            const int r0 = (i + 1) % 3;
+            const int r1 = (i + 2) % 3;
+            const int c0 = (j + 1) % 3;
+            const int c1 = (j + 2) % 3;
+            cofactor[i][j] = a(r0, c0) * a(r1, c1) - a(r0, c1) * a(r1, c0);
+        }
+    }
+    const double determinant =
+        a(0, 0) * cofactor[0][0] + a(0, 1) * cofactor[0][1] + a(0, 2) * cofactor[0][2];
+    if (determinant == 0.0 || !std::isfinite(determinant)) {
+        return false;
+    }
+    Matrix4 result;
+    identity(result);
+    double m[3][3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            m[i][j] = cofactor[j][i] / determinant; // adjugate over determinant
+            result.at(i, j) = static_cast<float>(m[i][j]);
+        }
+    }
+    for (int j = 0; j < 3; ++j) {
+        result.at(3, j) =
+            static_cast<float>(-(a(3, 0) * m[0][j] + a(3, 1) * m[1][j] + a(3, 2) * m[2][j]));
+    }
+    for (float entry : result.m) {
+        if (!std::isfinite(entry)) {
+            return false;
+        }
+    }
+    inverse = result;
+    return true;
+}
+
 // The eye position in world space of a view matrix built by lookAt: the
 // fourth row is -(eye . axis) for each axis column, so the eye is that row
 // carried back through the transposed axes.
@@ -71,7 +132,17 @@ bool scaleToUnit(Vec3& v) {
 
 void RenderDevice::setWorldMatrix(const Matrix4& world) {
     worldMatrix = world;
-    invertRigid(inverseWorldMatrix, worldMatrix);
+    // A rotation plus translation is inverted by transposing, with the
+    // exact roundings the drawing path is tuned to. Any other invertible
+    // matrix gets a true inverse, so culling against the model-space eye
+    // stays right under scaling or shear (lightDirInObject is then turned
+    // but, as always, not normalized again). A singular matrix has no
+    // inverse: the model-space values of the last usable world stay.
+    if (isOrthonormal(worldMatrix)) {
+        invertRigid(inverseWorldMatrix, worldMatrix);
+    } else if (!invertAffine(inverseWorldMatrix, worldMatrix)) {
+        return;
+    }
     const Vec3 eye = eyeOfView(viewMatrix);
     transformPoint(eyeInObject, inverseWorldMatrix, eye);
     if ((lightFlags & LightKind::Directional) != 0) {

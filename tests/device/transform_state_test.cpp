@@ -184,6 +184,63 @@ TEST(SetWorldMatrix, RotationWithTranslationCarriesTheEyeBack) {
     expectNear(back, eye, 1e-3f);
 }
 
+struct NonRigidCase {
+    std::string name;
+    Matrix4 world;
+};
+
+Matrix4 affine(std::initializer_list<float> upper, Vec3 translation) {
+    Matrix4 m = identityMatrix();
+    int i = 0;
+    for (float v : upper) {
+        m.at(i / 3, i % 3) = v;
+        ++i;
+    }
+    m[12] = translation.x;
+    m[13] = translation.y;
+    m[14] = translation.z;
+    return m;
+}
+
+class NonRigidWorld : public ::testing::TestWithParam<NonRigidCase> {};
+
+TEST_P(NonRigidWorld, GetsATrueInverseAndTheRightEye) {
+    RenderDevice device;
+    const Vec3 eye{10, 20, -150};
+    device.lookAt(eye, Vec3{0, 0, 0}, Vec3{0, 1, 0});
+    device.setWorldMatrix(GetParam().world);
+    Matrix4 product;
+    multiply(product, device.worldMatrix, device.inverseWorldMatrix);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(product[i], identityMatrix()[i], 1e-5f) << i;
+    }
+    Vec3 back;
+    transformPoint(back, device.worldMatrix, device.eyeInObject);
+    expectNear(back, eye, 1e-3f);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Worlds, NonRigidWorld,
+    ::testing::Values(NonRigidCase{"uniformScale", affine({2, 0, 0, 0, 2, 0, 0, 0, 2}, {5, 0, 1})},
+                      NonRigidCase{"stretch", affine({1, 0, 0, 0, 3, 0, 0, 0, 0.5f}, {0, -4, 9})},
+                      NonRigidCase{"shear", affine({1, 0, 0, 0.5f, 1, 0, 0, 0, 1}, {1, 2, 3})},
+                      NonRigidCase{"mirror", affine({-1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 0, 0})}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SetWorldMatrix, SingularWorldKeepsTheLastModelSpaceValues) {
+    RenderDevice device;
+    device.lookAt(Vec3{0, 0, -200}, Vec3{0, 0, 0}, Vec3{0, 1, 0});
+    Matrix4 turn;
+    rotationY(turn, 0.4f);
+    device.setWorldMatrix(turn);
+    const Matrix4 inverse = device.inverseWorldMatrix;
+    const Vec3 eye = device.eyeInObject;
+    device.setWorldMatrix(affine({1, 0, 0, 0, 0, 0, 0, 0, 1}, {0, 0, 0})); // flattens y
+    expectEqual(device.inverseWorldMatrix, inverse);
+    expectNear(device.eyeInObject, eye, 0.0f);
+    EXPECT_TRUE(allFinite(device.inverseWorldMatrix));
+}
+
 TEST(DirectionalLight, TurnsIntoModelSpaceWithTheWorld) {
     RenderDevice device;
     Light light;

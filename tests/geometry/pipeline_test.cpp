@@ -110,6 +110,23 @@ TEST_F(Pipeline, FaceNamingAMissingVertexIsNotDrawn) {
     EXPECT_EQ(list.count, 1);
 }
 
+TEST_F(Pipeline, ScaledWorldCullsAgainstTheTrueModelSpaceEye) {
+    // Half size, moved 10 along +z: the face at model z = -10 sits at view
+    // z = 5 facing the eye. The eye in model space is (0, 0, -20); a plain
+    // transpose would put it at (0, 0, -5), behind the face.
+    Matrix4 world;
+    identity(world);
+    world[0] = world[5] = world[10] = 0.5f;
+    world[14] = 10.0f;
+    device.setWorldMatrix(world);
+    EXPECT_FLOAT_EQ(device.eyeInObject.z, -20.0f);
+    auto mesh = meshOf({{{0, 0, -10}, {2, 0, -10}, {0, 2, -10}}});
+    const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(list.polygons[0].pointCount, 3);
+    EXPECT_EQ(list.polygons[0].points[0].depth, 5.0f);
+}
+
 struct FarCase {
     std::string name;
     float step; // how far the extra vertex lies beyond farPlane, in ulps
