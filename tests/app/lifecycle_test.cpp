@@ -252,7 +252,11 @@ INSTANTIATE_TEST_SUITE_P(, Resizing,
                                            ResizeCase{641, 481, 640, 480},
                                            ResizeCase{203, 97, 200, 96},
                                            // Minimized: no frame, and nothing breaks.
-                                           ResizeCase{3, 2, 0, 0}));
+                                           ResizeCase{3, 2, 0, 0}),
+                         [](const auto& info) {
+                             return "Client" + std::to_string(info.param.clientWidth) + "x" +
+                                    std::to_string(info.param.clientHeight);
+                         });
 
 TEST_F(Lifecycle, FrameComesBackAfterTheWindowWasTooSmall) {
     int widthAfter = 0;
