@@ -335,6 +335,7 @@ class Session:
         if not 15 <= bar_height <= 40:
             raise Failure("no menu bar at the window's top (grey band %d rows)" % bar_height)
         self.client = (x0, y, x0 + w, y0 + h)
+        self.bar_height = y - y0
 
         # Menu titles: runs of columns with dark text pixels in the bar.
         dark_columns = []
@@ -686,13 +687,52 @@ def check_exit_menu(s):
     wait_exit(s, "File > Exit")
 
 
-def check_close_box(s):
+def check_drag_beyond_edge(s):
+    """Second run: the window is moved away from the screen's corner, and a
+    drag that starts on the polyhedron goes on past the window's left edge
+    (negative client coordinates, delivered under the capture) and ends
+    there."""
     s.open_main_window()
     s.wait_for(
         "the first frame of the second run",
         lambda: Stats(s.screenshot(), (0, 0, 640, 480)).green >= FLAT_MIN_LIT,
         seconds=20,
     )
+    s.xdotool("windowmove", "--sync", s.window, "240", "160")
+    s.geometry, rect = s.window_rect(s.window)
+    s.client = (rect[0], rect[1] + s.bar_height, rect[2], rect[3])
+    cx, cy = s.wait_value(
+        "the picture to follow the moved window",
+        s.lit_centroid,
+        lambda c: abs(c[0] - (s.client[0] + 320)) < 40,
+    )
+
+    def still_picture():
+        a = s.stats(s.screenshot())
+        time.sleep(0.25)
+        b = s.stats(s.screenshot())
+        return b if a.box == b.box and a.exact == b.exact and b.lit() > 0 else None
+
+    s.xdotool("mousemove", str(int(cx)), str(int(cy)), "mousedown", "1")
+    try:
+        s.xdotool("mousemove", str(int(cx) - 60), str(int(cy)))
+        inside = s.wait_for("the drag inside the window to hold still", still_picture)
+        s.xdotool("mousemove", str(s.client[0] - 120), str(int(cy)))
+        outside = s.wait_for("the drag beyond the left edge to hold still", still_picture)
+        s.screenshot("drag-beyond-left-edge")
+    finally:
+        s.xdotool("mouseup", "1")
+    if outside.exact == inside.exact:
+        raise Failure("moving beyond the window's edge did not turn the polyhedron further")
+    print("  the drag went on beyond the left edge (client x = -120)")
+    first = s.stats(s.screenshot())
+    s.wait_for(
+        "the spin to resume after a release outside the window",
+        lambda: differs(first, s.stats(s.screenshot())),
+    )
+
+
+def check_close_box(s):
     s.run(s.args.close_helper, s.window)
     wait_exit(s, "the close box")
 
@@ -765,6 +805,7 @@ def main():
         ("resizing the window", check_resize),
         ("auto-repeat of a held key", check_key_repeat),
         ("File > Exit", check_exit_menu),
+        ("a drag beyond the window's edge", check_drag_beyond_edge),
         ("close box", check_close_box),
         ("message box", check_message_box),
         ("no display", check_no_display),
