@@ -254,6 +254,8 @@ LRESULT dialogWindowProc(Handle dialog, UINT message, WPARAM wParam, LPARAM lPar
 constexpr int kMaxClientSize = 0xffff;
 void setClientSize(Window& window, int width, int height);
 // CreateWindowExA without the failure injection (used for dialog controls).
+// The 32 x 32 picture of a loaded icon, or an empty view.
+ImageView iconView(HICON icon);
 HWND createWindow(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                   int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 

@@ -69,16 +69,6 @@ void sendCommand(Handle dialog, int id, WORD code, Handle control) {
                  static_cast<LPARAM>(control));
 }
 
-ImageView iconImage(HICON icon) {
-    auto& icons = state().icons;
-    auto it = icons.find(handleOf(icon));
-    if (it == icons.end() || it->second.bgr.empty()) {
-        return ImageView{};
-    }
-    constexpr int n = IconResource::kSize;
-    return ImageView{n, n, n * 3, it->second.bgr.data()};
-}
-
 } // namespace
 
 namespace platform::core {
@@ -186,7 +176,7 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
         iconControl.push_back(cv.className == "STATIC" && isIconStatic(c.style));
         if (iconControl.back()) {
             // The text names the icon to show.
-            cv.icon = iconImage(LoadIconA(instance, c.text.c_str()));
+            cv.icon = iconView(LoadIconA(instance, c.text.c_str()));
         } else {
             cv.text = c.text;
         }

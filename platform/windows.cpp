@@ -24,6 +24,16 @@ void setClientSize(Window& window, int width, int height) {
     }
 }
 
+ImageView iconView(HICON icon) {
+    auto& icons = state().icons;
+    auto it = icons.find(handleOf(icon));
+    if (it == icons.end() || it->second.bgr.empty()) {
+        return ImageView{};
+    }
+    constexpr int n = IconResource::kSize;
+    return ImageView{n, n, n * 3, it->second.bgr.data()};
+}
+
 } // namespace platform::core
 
 namespace {
@@ -49,16 +59,6 @@ Handle makeIcon(const IconResource* resource) {
     }
     state().icons[handle] = std::move(icon);
     return handle;
-}
-
-ImageView iconView(HICON icon) {
-    auto& icons = state().icons;
-    auto it = icons.find(handleOf(icon));
-    if (it == icons.end() || it->second.bgr.empty()) {
-        return ImageView{};
-    }
-    constexpr int n = IconResource::kSize;
-    return ImageView{n, n, n * 3, it->second.bgr.data()};
 }
 
 void sendSize(Handle window) {
