@@ -1,4 +1,5 @@
 #include "raster/edge_walk.h"
+#include "raster/error_term.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -51,18 +52,14 @@ template <> struct CarriedValues<ShadedEdgeEntry> {
 
 template <typename Entry> void stepEdge(Entry* table, const ScreenPoint& a, const ScreenPoint& b) {
     using Values = CarriedValues<Entry>;
-    // 1. Direction and lengths.
-    std::int32_t dx = b.x - a.x;
-    const std::int32_t dy = b.y - a.y;
-    std::int32_t sx = 1;
-    if (dx < 0) {
-        sx = -1;
-        dx = -dx;
-    }
-    // 2. Error term.
-    const std::int32_t major = std::max(dx, dy);
-    const std::int32_t minor = std::min(dx, dy);
-    std::int32_t err = 2 * minor - major;
+    // 1. and 2. Direction, lengths and the error term.
+    const ErrorTerm t = startErrorTerm(a, b);
+    const std::int32_t dx = t.dx;
+    const std::int32_t dy = t.dy;
+    const std::int32_t sx = t.sx;
+    const std::int32_t major = t.major;
+    const std::int32_t minor = t.minor;
+    std::int32_t err = t.err;
 
     // 3. The upper end's row.
     table[a.y] = Values::exact(a);

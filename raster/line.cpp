@@ -1,5 +1,6 @@
 // One-pixel lines: an integer error-term stepper whose error is raised
 // before it is tested, so the minor coordinate moves one step early.
+#include "raster/error_term.h"
 #include "raster/line_stepper.h"
 #include "raster/raster.h"
 
@@ -53,18 +54,15 @@ PixelColor lineColor(const RenderDevice& device) {
 
 void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, const ScreenPoint& to,
               const PixelColor& color) {
-    // 1. Direction and lengths; dy is not made absolute (from is the upper point).
-    std::int32_t dx = to.x - from.x;
-    const std::int32_t dy = to.y - from.y;
-    std::int32_t sx = 1;
-    if (dx < 0) {
-        sx = -1;
-        dx = -dx;
-    }
-    // 2. Error term.
-    const std::int32_t major = std::max(dx, dy);
-    const std::int32_t minor = std::min(dx, dy);
-    std::int32_t err = 2 * minor - major;
+    // 1. and 2. Direction, lengths and the error term; dy is not made
+    // absolute (from is the upper point).
+    const ErrorTerm t = startErrorTerm(from, to);
+    const std::int32_t dx = t.dx;
+    const std::int32_t dy = t.dy;
+    const std::int32_t sx = t.sx;
+    const std::int32_t major = t.major;
+    const std::int32_t minor = t.minor;
+    std::int32_t err = t.err;
 
     // The pen's screen position is tracked beside its byte offset from
     // rowStart; the offset is only turned into an address for pixels the
