@@ -53,13 +53,7 @@ template <> struct CarriedValues<ShadedEdgeEntry> {
 template <typename Entry> void stepEdge(Entry* table, const ScreenPoint& a, const ScreenPoint& b) {
     using Values = CarriedValues<Entry>;
     // 1. and 2. Direction, lengths and the error term.
-    const ErrorTerm t = startErrorTerm(a, b);
-    const std::int32_t dx = t.dx;
-    const std::int32_t dy = t.dy;
-    const std::int32_t sx = t.sx;
-    const std::int32_t major = t.major;
-    const std::int32_t minor = t.minor;
-    std::int32_t err = t.err;
+    ErrorTerm t = startErrorTerm(a, b);
 
     // 3. The upper end's row.
     table[a.y] = Values::exact(a);
@@ -67,14 +61,12 @@ template <typename Entry> void stepEdge(Entry* table, const ScreenPoint& a, cons
     std::int32_t y = a.y;
     Values values(a);
 
-    if (dx < dy) {
+    if (t.dx < t.dy) {
         // 4. Steep: one step per row.
-        const Values step = Values::steps(a, b, dy);
-        for (std::int32_t n = dy; n > 0; --n) {
-            err += 2 * minor;
-            if (err >= 0) {
-                err -= 2 * major;
-                x += sx;
+        const Values step = Values::steps(a, b, t.dy);
+        for (std::int32_t n = t.dy; n > 0; --n) {
+            if (t.step()) {
+                x += t.sx;
             }
             values.advance(step);
             ++y;
@@ -83,15 +75,13 @@ template <typename Entry> void stepEdge(Entry* table, const ScreenPoint& a, cons
     } else if (a.y < b.y) {
         // 5. Shallow: one step per column; a row is recorded with the
         // values from before the column move that carried it.
-        const Values step = Values::steps(a, b, dx);
+        const Values step = Values::steps(a, b, t.dx);
         while (y != b.y) {
-            err += 2 * minor;
-            if (err >= 0) {
-                err -= 2 * major;
+            if (t.step()) {
                 ++y;
                 table[y] = values.entry(x);
             }
-            x += sx;
+            x += t.sx;
             values.advance(step);
         }
     }

@@ -20,6 +20,17 @@ struct ErrorTerm {
     std::int32_t major = 0;
     std::int32_t minor = 0;
     std::int32_t err = 0;
+
+    // One step: raises the error term, then tests it. True when the minor
+    // coordinate moves in this step.
+    bool step() {
+        err += 2 * minor;
+        if (err >= 0) {
+            err -= 2 * major;
+            return true;
+        }
+        return false;
+    }
 };
 
 inline ErrorTerm startErrorTerm(const ScreenPoint& a, const ScreenPoint& b) {

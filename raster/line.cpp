@@ -56,13 +56,7 @@ void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, cons
               const PixelColor& color) {
     // 1. and 2. Direction, lengths and the error term; dy is not made
     // absolute (from is the upper point).
-    const ErrorTerm t = startErrorTerm(from, to);
-    const std::int32_t dx = t.dx;
-    const std::int32_t dy = t.dy;
-    const std::int32_t sx = t.sx;
-    const std::int32_t major = t.major;
-    const std::int32_t minor = t.minor;
-    std::int32_t err = t.err;
+    ErrorTerm t = startErrorTerm(from, to);
 
     // The pen's screen position is tracked beside its byte offset from
     // rowStart; the offset is only turned into an address for pixels the
@@ -70,7 +64,7 @@ void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, cons
     // sides of each border at once.
     std::int32_t x = pen.x;
     std::int32_t y = pen.y;
-    const std::ptrdiff_t columnStep = sx * view.pixelBytes;
+    const std::ptrdiff_t columnStep = t.sx * view.pixelBytes;
     std::ptrdiff_t offset = y * view.pitch + x * view.pixelBytes;
     const auto width = static_cast<std::uint32_t>(view.width);
     const auto height = static_cast<std::uint32_t>(view.height);
@@ -82,13 +76,11 @@ void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, cons
 
     // 3. The first pixel, at the pen.
     plot();
-    if (dx < dy) {
+    if (t.dx < t.dy) {
         // 4. Steep: dy steps, one per row.
-        for (std::int32_t n = dy; n > 0; --n) {
-            err += 2 * minor;
-            if (err >= 0) {
-                err -= 2 * major;
-                x += sx;
+        for (std::int32_t n = t.dy; n > 0; --n) {
+            if (t.step()) {
+                x += t.sx;
                 offset += columnStep;
             }
             ++y;
@@ -97,14 +89,12 @@ void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, cons
         }
     } else {
         // 5. Shallow: dx - 1 steps, one per column.
-        for (std::int32_t n = dx - 1; n > 0; --n) {
-            err += 2 * minor;
-            if (err >= 0) {
-                err -= 2 * major;
+        for (std::int32_t n = t.dx - 1; n > 0; --n) {
+            if (t.step()) {
                 ++y;
                 offset += view.pitch;
             }
-            x += sx;
+            x += t.sx;
             offset += columnStep;
             plot();
         }
