@@ -386,15 +386,20 @@ struct HitCase {
     bool hit;
 };
 
-TEST(HitTest, PointsInsideAndOutsideTheSilhouette) {
-    // A device with a 632 x 432 frame (maxX 631, maxY 431) and the start camera.
-    RenderDevice device;
+// A 632 x 432 frame's extent (maxX 631, maxY 431), the demo projection and
+// the start camera: all hitTestMesh reads of a device.
+void aimStartCamera(RenderDevice& device) {
     device.maxX = 631;
     device.maxY = 431;
     Matrix4 projection;
     perspective(projection, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
     device.setProjection(projection);
     device.lookAt({0, 0, -200}, {0, 0, 0}, {0, 1, 0});
+}
+
+TEST(HitTest, PointsInsideAndOutsideTheSilhouette) {
+    RenderDevice device;
+    aimStartCamera(device);
     const auto mesh = buildPolyhedron();
     // The silhouette: poles at rows 108 and 323, equator corners at
     // columns 210 and 420 (0.33 of the half-width from the centre).
@@ -411,12 +416,7 @@ TEST(HitTest, PointsInsideAndOutsideTheSilhouette) {
 
 TEST(HitTest, FacesAtOrBehindTheCameraPlaneNeverHit) {
     RenderDevice device;
-    device.maxX = 631;
-    device.maxY = 431;
-    Matrix4 projection;
-    perspective(projection, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
-    device.setProjection(projection);
-    device.lookAt({0, 0, -200}, {0, 0, 0}, {0, 1, 0});
+    aimStartCamera(device);
     // Two corners 250 in front of the eye, one 100 behind it and above: the
     // visible part of this triangle lies above the centre, but projecting
     // the corner behind the eye naively puts it at the bottom.

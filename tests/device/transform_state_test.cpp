@@ -160,6 +160,19 @@ TEST(SetWorldMatrix, RotationInvertsAndTurnsTheEyeBack) {
     }
 }
 
+// worldMatrix x inverseWorldMatrix is the identity, and eyeInObject carried
+// back through the world matrix is the world eye again.
+void expectInverseAndEyeBack(const RenderDevice& device, const Vec3& eye) {
+    Matrix4 product;
+    multiply(product, device.worldMatrix, device.inverseWorldMatrix);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(product[i], identityMatrix()[i], 1e-5f) << i;
+    }
+    Vec3 back;
+    transformPoint(back, device.worldMatrix, device.eyeInObject);
+    expectNear(back, eye, 1e-3f);
+}
+
 TEST(SetWorldMatrix, RotationWithTranslationCarriesTheEyeBack) {
     RenderDevice device;
     const Vec3 eye{12, -30, -150};
@@ -174,14 +187,7 @@ TEST(SetWorldMatrix, RotationWithTranslationCarriesTheEyeBack) {
     world[13] = -7.0f;
     world[14] = 25.0f;
     device.setWorldMatrix(world);
-    Matrix4 product;
-    multiply(product, device.worldMatrix, device.inverseWorldMatrix);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(product[i], identityMatrix()[i], 1e-5f) << i;
-    }
-    Vec3 back;
-    transformPoint(back, device.worldMatrix, device.eyeInObject);
-    expectNear(back, eye, 1e-3f);
+    expectInverseAndEyeBack(device, eye);
 }
 
 struct NonRigidCase {
@@ -209,14 +215,7 @@ TEST_P(NonRigidWorld, GetsATrueInverseAndTheRightEye) {
     const Vec3 eye{10, 20, -150};
     device.lookAt(eye, Vec3{0, 0, 0}, Vec3{0, 1, 0});
     device.setWorldMatrix(GetParam().world);
-    Matrix4 product;
-    multiply(product, device.worldMatrix, device.inverseWorldMatrix);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(product[i], identityMatrix()[i], 1e-5f) << i;
-    }
-    Vec3 back;
-    transformPoint(back, device.worldMatrix, device.eyeInObject);
-    expectNear(back, eye, 1e-3f);
+    expectInverseAndEyeBack(device, eye);
 }
 
 INSTANTIATE_TEST_SUITE_P(
