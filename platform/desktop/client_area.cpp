@@ -1,0 +1,99 @@
+#include "platform/desktop/client_area.h"
+
+#include "platform/desktop/fltk_support.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
+
+namespace platform::desktop {
+
+void ClientArea::present(const ImageView& image, const PixelRect& dirty) {
+    const PixelRect changed = takeFrame(canvas_, image, dirty);
+    if (changed.width() > 0) {
+        pending_ = uniteRects(pending_, changed);
+        damage(FL_DAMAGE_USER1);
+    }
+}
+
+bool ClientArea::takeExposed() {
+    const bool exposed = exposed_;
+    exposed_ = false;
+    return exposed;
+}
+
+int ClientArea::handle(int event) {
+    switch (event) {
+    case FL_FOCUS:
+    case FL_ENTER:
+    case FL_LEAVE:
+        return 1;
+    case FL_UNFOCUS:
+        keys_.releaseAll();
+        return 1;
+    case FL_KEYDOWN:
+        return keyDown();
+    case FL_KEYUP:
+        keys_.release(virtualKeyFor(Fl::event_key()));
+        return 1;
+    case FL_PUSH:
+        take_focus();
+        if (Fl::event_button() == FL_LEFT_MOUSE) {
+            input::leftButtonDown(id_, clientX(), clientY());
+        }
+        return 1;
+    case FL_DRAG:
+    case FL_MOVE:
+        if (reachesWindow()) {
+            input::mouseMove(id_, clientX(), clientY(), Fl::event_state(FL_BUTTON1) != 0);
+        }
+        return 1;
+    case FL_RELEASE:
+        if (Fl::event_button() == FL_LEFT_MOUSE && reachesWindow()) {
+            input::leftButtonUp(id_, clientX(), clientY());
+        }
+        return 1;
+    default:
+        return Fl_Widget::handle(event);
+    }
+}
+
+void ClientArea::draw() {
+    fl_push_clip(x(), y(), w(), h());
+    if (damage() == FL_DAMAGE_USER1) {
+        drawCanvas(canvas_, clipRect(pending_, w(), h()), x(), y());
+    } else {
+        drawCanvas(canvas_, clipRect(PixelRect{0, 0, canvas_.width, canvas_.height}, w(), h()), x(),
+                   y());
+        fillUncovered(canvas_, x(), y(), w(), h(), FL_WHITE);
+        exposed_ = true;
+    }
+    fl_pop_clip();
+    pending_ = PixelRect{};
+}
+
+int ClientArea::clientX() const {
+    return Fl::event_x() - x();
+}
+
+int ClientArea::clientY() const {
+    return Fl::event_y() - y();
+}
+
+bool ClientArea::reachesWindow() const {
+    const int cx = clientX();
+    const int cy = clientY();
+    return captured_ || (cx >= 0 && cy >= 0 && cx < w() && cy < h());
+}
+
+int ClientArea::keyDown() {
+    const unsigned virtualKey = virtualKeyFor(Fl::event_key());
+    if (virtualKey == 0) {
+        return 0;
+    }
+    const bool altHeld = Fl::event_state(FL_ALT) != 0;
+    input::keyDown(id_, virtualKey, altHeld, keys_.press(virtualKey));
+    // With Alt held the key goes on to the menu bar as a mnemonic.
+    return altHeld ? 0 : 1;
+}
+
+} // namespace platform::desktop

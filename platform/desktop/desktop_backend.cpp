@@ -1,0 +1,197 @@
+// The desktop backend on the toolkit: one toolkit window per top-level
+// window (menu bar on top, the client area below), a toolkit window per
+// modal dialog and per message box. Native events become the platform's
+// messages through platform::input; nothing here knows the messages.
+//
+// No file of this backend that names toolkit types includes
+// platform/win32.h: the toolkit's X11 headers define names (BOOL, Status,
+// None) that clash with it.
+
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/dialog_window.h"
+#include "platform/desktop/fltk_support.h"
+#include "platform/desktop/main_window.h"
+#include "platform/desktop/message_box_window.h"
+#include "platform/desktop/window_layout.h"
+
+#include <FL/Fl.H>
+#include <FL/x.H>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+using desktop::DialogWindow;
+using desktop::giveKeyboardTo;
+using desktop::kModalPollSeconds;
+using desktop::MainWindow;
+using desktop::MessageBoxWindow;
+using desktop::showAt;
+
+class DesktopBackend final : public Backend {
+  public:
+    ~DesktopBackend() override {
+        for (auto& entry : windows_) {
+            entry.second->hide();
+            delete entry.second;
+        }
+        Fl::check();
+    }
+
+    PixelRect clientRectFor(const TopLevelWindowView& window) override {
+        return desktop::clientRectForOuter(window.outer.width(), window.outer.height(),
+                                           !window.menu.empty());
+    }
+
+    bool createWindow(const TopLevelWindowView& view) override {
+        if (windows_.count(view.id) != 0 || view.outer.width() <= 0 || view.outer.height() <= 0) {
+            return false;
+        }
+        windows_[view.id] = new MainWindow(view);
+        return true;
+    }
+
+    void showWindow(WindowId id, bool visible) override {
+        MainWindow* window = find(id);
+        if (window == nullptr) {
+            return;
+        }
+        if (visible) {
+            showAt(window, window->askedX(), window->askedY());
+            window->client()->take_focus();
+        } else {
+            window->hide();
+        }
+    }
+
+    void destroyWindow(WindowId id) override {
+        auto it = windows_.find(id);
+        if (it == windows_.end()) {
+            return;
+        }
+        it->second->hide();
+        // May run inside one of the window's own callbacks: the toolkit
+        // deletes it once control is back in its event loop.
+        Fl::delete_widget(it->second);
+        windows_.erase(it);
+    }
+
+    void menuChanged(WindowId id, const std::vector<MenuPopupView>& menu) override {
+        if (MainWindow* window = find(id)) {
+            window->setMenu(menu);
+        }
+    }
+
+    void windowPresented(WindowId id, const ImageView& image, const PixelRect& dirty) override {
+        MainWindow* window = find(id);
+        if (window == nullptr) {
+            return;
+        }
+        window->client()->present(image, dirty);
+        if (window->shown()) {
+            Fl::flush(); // the copy reaches the screen now, as a blit does
+        }
+    }
+
+    void captureChanged(WindowId id) override {
+        for (auto& entry : windows_) {
+            entry.second->client()->setCaptured(entry.first == id);
+        }
+    }
+
+    // The toolkit handles what is pending and redraws; a window it had to
+    // repaint from its own copy then gets the paint request the platform
+    // sends for an uncovered window (after the event handling, never from
+    // inside the toolkit's drawing).
+    void pollEvents() override {
+        Fl::check();
+        std::vector<WindowId> exposed;
+        for (auto& entry : windows_) {
+            if (entry.second->client()->takeExposed()) {
+                exposed.push_back(entry.first);
+            }
+        }
+        for (WindowId id : exposed) {
+            input::paintRequested(id);
+        }
+    }
+
+    void runModalDialog(const DialogView& view) override {
+        MainWindow* owner = find(view.owner);
+        int x = 0;
+        int y = 0;
+        if (owner != nullptr && owner->shown()) {
+            // A dialog is placed relative to its owner's client area; this
+            // program's templates both ask for that area's top-left corner.
+            x = owner->x() + owner->client()->x();
+            y = owner->y() + owner->client()->y();
+        }
+        auto* dialog = new DialogWindow(view, x, y);
+        dialogs_[view.id] = dialog;
+        dialog->open();
+        while (!input::dialogEnded(view.id)) {
+            Fl::wait(kModalPollSeconds);
+        }
+        dialogs_.erase(view.id);
+        dialog->hide();
+        Fl::delete_widget(dialog);
+        giveKeyboardTo(find(view.owner)); // the owner may be gone by now
+    }
+
+    void dialogPainted(WindowId id, const ImageView& image) override {
+        auto it = dialogs_.find(id);
+        if (it != dialogs_.end()) {
+            it->second->setBackground(image);
+        }
+    }
+
+    void messageBox(WindowId ownerId, const std::string& text,
+                    const std::string& caption) override {
+        MessageBoxWindow box(text, caption);
+        MainWindow* owner = find(ownerId);
+        if (owner != nullptr && owner->shown()) {
+            box.position(owner->x() + (owner->w() - box.w()) / 2,
+                         owner->y() + (owner->h() - box.h()) / 2);
+        } else {
+            box.position((Fl::w() - box.w()) / 2, (Fl::h() - box.h()) / 2);
+        }
+        box.show();
+        giveKeyboardTo(&box);
+        while (!box.dismissed()) {
+            Fl::wait(kModalPollSeconds);
+        }
+        box.hide();
+        Fl::check();
+        giveKeyboardTo(find(ownerId));
+    }
+
+  private:
+    MainWindow* find(WindowId id) {
+        auto it = windows_.find(id);
+        return it == windows_.end() ? nullptr : it->second;
+    }
+
+    std::map<WindowId, MainWindow*> windows_;
+    std::map<WindowId, DialogWindow*> dialogs_;
+};
+
+} // namespace
+
+std::unique_ptr<Backend> createDesktopBackend() {
+    // The toolkit ends the process when it cannot open the display itself,
+    // so the display is opened here first and handed over.
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return nullptr;
+    }
+    fl_open_display(display);
+    Fl::visual(FL_RGB);
+    return std::make_unique<DesktopBackend>();
+}
+
+} // namespace platform
