@@ -5,6 +5,8 @@
 
 #include "app/resource.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 namespace apptest {
@@ -97,20 +99,60 @@ TEST_F(Resources, DialogsOpenWithTheirControlsAndTexts) {
     EXPECT_EQ(about->controls[1].text, ORVANDE_ICON);
 }
 
-// The icon is a lit octahedron: a solid diamond on a plain background,
-// shaded in several greens, brighter above than below.
-TEST(Icon, IsAShadedOctahedron) {
+// The window icon is pinned pixel for pixel: the larger installed icons
+// come from the same drawing code, which must leave this one as it was.
+TEST(Icon, WindowIconIsThePinnedPicture) {
     const platform::IconResource* icon = octaspinResources().findIcon(ORVANDE_ICON);
     ASSERT_NE(icon, nullptr);
+    const std::array<COLORREF, 16> palette = {
+        0xC0C0C0, 0x003000, 0x092B09, 0x0C3A0C, 0x0F4A0F, 0x125912, 0x166816, 0x197819,
+        0x1C871C, 0x1F961F, 0x22A522, 0x26B526, 0x29C429, 0x2CD32C, 0x2FE22F, 0x33F233};
+    const char* const rows[platform::IconResource::kSize] = {
+        "00000000000000000000000000000000", "00000000000000000000000000000000",
+        "00000000000000011000000000000000", "000000000000001e1000000000000000",
+        "000000000000001e4100000000000000", "00000000000001eee410000000000000",
+        "0000000000001eeee410000000000000", "0000000000001eeee441000000000000",
+        "000000000001eeeee444100000000000", "00000000001eeeeee444410000000000",
+        "0000000001eeeeeee444410000000000", "0000000001eeeeeeee44441000000000",
+        "000000001eeeeeeeee44444100000000", "00000001eeeeeeeee644444100000000",
+        "0000001eeeee66666633344410000000", "00000016666666666633333341000000",
+        "00000016666666666633333331000000", "00000001666666666333333331000000",
+        "00000000166666666333333310000000", "00000000166666666333333100000000",
+        "00000000016666666333331000000000", "00000000001666666333331000000000",
+        "00000000001666666333310000000000", "00000000000166666333100000000000",
+        "00000000000016666331000000000000", "00000000000001666331000000000000",
+        "00000000000001663310000000000000", "00000000000000163100000000000000",
+        "00000000000000013100000000000000", "00000000000000011000000000000000",
+        "00000000000000000000000000000000", "00000000000000000000000000000000",
+    };
+    EXPECT_EQ(icon->palette, palette);
     const int n = platform::IconResource::kSize;
-    auto index = [&](int x, int y) { return icon->pixels[static_cast<std::size_t>(y * n + x)]; };
-    const std::uint8_t background = index(0, 0);
-    for (auto [x, y] : {std::pair{n - 1, 0}, {0, n - 1}, {n - 1, n - 1}}) {
-        EXPECT_EQ(index(x, y), background);
+    for (int y = 0; y < n; ++y) {
+        std::string row;
+        for (int x = 0; x < n; ++x) {
+            row += "0123456789abcdef"[icon->pixels[static_cast<std::size_t>(y * n + x)] & 0x0f];
+        }
+        EXPECT_EQ(row, rows[y]) << "row " << y;
+    }
+}
+
+// At every size the icon is a lit octahedron: a solid diamond on a plain
+// background, shaded in several greens, brighter above than below, with
+// the same shape (its share of the square) as the window icon.
+class IconAtSize : public ::testing::TestWithParam<int> {};
+
+TEST_P(IconAtSize, IsAShadedOctahedron) {
+    const int n = GetParam();
+    const IconPicture icon = drawOctahedronIcon(n);
+    ASSERT_EQ(icon.size, n);
+    ASSERT_EQ(icon.pixels.size(), static_cast<std::size_t>(n * n));
+    auto index = [&](int x, int y) { return icon.pixels[static_cast<std::size_t>(y * n + x)]; };
+    for (auto [x, y] : {std::pair{0, 0}, {n - 1, 0}, {0, n - 1}, {n - 1, n - 1}}) {
+        EXPECT_EQ(index(x, y), kIconBackground);
     }
     // Solid down the middle from near the top to near the bottom.
-    for (int y = 4; y < n - 4; ++y) {
-        EXPECT_NE(index(15, y), background) << y;
+    for (int y = n / 8; y < n - n / 8; ++y) {
+        EXPECT_NE(index(n / 2 - 1, y), kIconBackground) << y;
     }
     std::set<std::uint8_t> used;
     double upper = 0.0, lower = 0.0;
@@ -119,11 +161,11 @@ TEST(Icon, IsAShadedOctahedron) {
         for (int x = 0; x < n; ++x) {
             const std::uint8_t i = index(x, y);
             ASSERT_LT(i, 16);
-            if (i == background) {
+            if (i == kIconBackground) {
                 continue;
             }
             used.insert(i);
-            const COLORREF c = icon->palette[i];
+            const COLORREF c = icon.palette[i];
             EXPECT_GE(GetGValue(c), GetRValue(c));
             (y < n / 2 ? upper : lower) += GetGValue(c);
             ++(y < n / 2 ? upperCount : lowerCount);
@@ -133,6 +175,41 @@ TEST(Icon, IsAShadedOctahedron) {
     ASSERT_GT(upperCount, 0);
     ASSERT_GT(lowerCount, 0);
     EXPECT_GT(upper / upperCount, lower / lowerCount);
+    // Drawn at the size, not scaled from 32: the solid covers the same
+    // share of the square (within the width of its edge pixels), and a
+    // larger picture has edge steps finer than the 32-pixel ones.
+    const IconPicture small = drawOctahedronIcon(32);
+    auto solidShare = [](const IconPicture& p) {
+        return static_cast<double>(
+                   std::count_if(p.pixels.begin(), p.pixels.end(),
+                                 [](std::uint8_t i) { return i != kIconBackground; })) /
+               static_cast<double>(p.pixels.size());
+    };
+    EXPECT_NEAR(solidShare(icon), solidShare(small), 4.0 / 32.0 * solidShare(small));
+    if (n > 32 && n % 32 == 0) {
+        const int k = n / 32;
+        bool finer = false;
+        for (int y = 0; y < n && !finer; ++y) {
+            for (int x = 0; x < n && !finer; ++x) {
+                const bool solid = index(x, y) != kIconBackground;
+                const bool scaledSolid =
+                    small.pixels[static_cast<std::size_t>((y / k) * 32 + x / k)] != kIconBackground;
+                finer = solid != scaledSolid;
+            }
+        }
+        EXPECT_TRUE(finer) << "the " << n << "-pixel icon is the 32-pixel one scaled up";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, IconAtSize, ::testing::Values(16, 32, 48, 64, 128, 256),
+                         [](const auto& info) { return "Size" + std::to_string(info.param); });
+
+TEST(Icon, SizesOutsideTheRangeGiveNoPicture) {
+    for (int size : {0, -1, kMaxIconSize + 1}) {
+        const IconPicture icon = drawOctahedronIcon(size);
+        EXPECT_EQ(icon.size, 0) << size;
+        EXPECT_TRUE(icon.pixels.empty()) << size;
+    }
 }
 
 } // namespace
