@@ -10,6 +10,7 @@
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/dialog_window.h"
 #include "platform/desktop/fltk_support.h"
+#include "platform/desktop/frame_extents.h"
 #include "platform/desktop/main_window.h"
 #include "platform/desktop/message_box_window.h"
 #include "platform/desktop/window_layout.h"
@@ -17,6 +18,7 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -27,14 +29,22 @@ namespace platform {
 namespace {
 
 using desktop::DialogWindow;
+using desktop::FrameExtents;
 using desktop::giveKeyboardTo;
 using desktop::kModalPollSeconds;
 using desktop::MainWindow;
 using desktop::MessageBoxWindow;
 using desktop::showAt;
 
+// Windows are placed as the program asks: a top-level window's position and
+// size are those of its outer rectangle, the window manager's frame
+// included, so the frame's caption lies where the program put the window.
 class DesktopBackend final : public Backend {
   public:
+    // `frame`: the window manager's frame around a top-level window, zero
+    // on every side when it cannot tell.
+    explicit DesktopBackend(const FrameExtents& frame) : frame_(frame) {}
+
     ~DesktopBackend() override {
         for (auto& entry : windows_) {
             entry.second->hide();
@@ -44,15 +54,15 @@ class DesktopBackend final : public Backend {
     }
 
     PixelRect clientRectFor(const TopLevelWindowView& window) override {
-        return desktop::clientRectForOuter(window.outer.width(), window.outer.height(),
-                                           !window.menu.empty());
+        const PixelRect inner = desktop::windowRectInFrame(window.outer, frame_);
+        return desktop::clientRectForWindow(inner.width(), inner.height(), !window.menu.empty());
     }
 
     bool createWindow(const TopLevelWindowView& view) override {
         if (windows_.count(view.id) != 0 || view.outer.width() <= 0 || view.outer.height() <= 0) {
             return false;
         }
-        windows_[view.id] = new MainWindow(view);
+        windows_[view.id] = new MainWindow(view, desktop::windowRectInFrame(view.outer, frame_));
         return true;
     }
 
@@ -123,15 +133,17 @@ class DesktopBackend final : public Backend {
 
     void runModalDialog(const DialogView& view) override {
         MainWindow* owner = find(view.owner);
-        int x = 0;
-        int y = 0;
+        desktop::PixelPoint outer;
         if (owner != nullptr && owner->shown()) {
-            // A dialog is placed relative to its owner's client area; this
-            // program's templates both ask for that area's top-left corner.
-            x = owner->x() + owner->client()->x();
-            y = owner->y() + owner->client()->y();
+            // A dialog's frame is placed relative to its owner's client
+            // area; this program's templates both ask for that area's
+            // top-left corner.
+            outer = {owner->x() + owner->client()->x(), owner->y() + owner->client()->y()};
         }
-        auto* dialog = new DialogWindow(view, x, y);
+        const desktop::PixelPoint at =
+            desktop::placeOnScreen(outer, std::max(view.clientWidth, 1),
+                                   std::max(view.clientHeight, 1), frame_, screenAt(outer));
+        auto* dialog = new DialogWindow(view, at.x, at.y);
         dialogs_[view.id] = dialog;
         dialog->open();
         while (!input::dialogEnded(view.id)) {
@@ -153,14 +165,21 @@ class DesktopBackend final : public Backend {
     void messageBox(WindowId ownerId, const std::string& text,
                     const std::string& caption) override {
         MessageBoxWindow box(text, caption);
+        // Centred, frame and all, over the owner's frame, or else over the
+        // screen.
         MainWindow* owner = find(ownerId);
+        PixelRect over = screenAt(desktop::PixelPoint{});
         if (owner != nullptr && owner->shown()) {
-            box.position(owner->x() + (owner->w() - box.w()) / 2,
-                         owner->y() + (owner->h() - box.h()) / 2);
-        } else {
-            box.position((Fl::w() - box.w()) / 2, (Fl::h() - box.h()) / 2);
+            over = desktop::frameAround(
+                PixelRect{owner->x(), owner->y(), owner->x() + owner->w(), owner->y() + owner->h()},
+                frame_);
         }
-        box.show();
+        const PixelRect boxFrame = desktop::frameAround(PixelRect{0, 0, box.w(), box.h()}, frame_);
+        const desktop::PixelPoint centre =
+            desktop::centredOver(over, boxFrame.width(), boxFrame.height());
+        const desktop::PixelPoint at =
+            desktop::placeOnScreen(centre, box.w(), box.h(), frame_, screenAt(centre));
+        showAt(&box, at.x, at.y);
         giveKeyboardTo(&box);
         while (!box.dismissed()) {
             Fl::wait(kModalPollSeconds);
@@ -171,6 +190,16 @@ class DesktopBackend final : public Backend {
     }
 
   private:
+    // The usable part of the screen that holds the point.
+    static PixelRect screenAt(desktop::PixelPoint point) {
+        int x = 0;
+        int y = 0;
+        int w = 0;
+        int h = 0;
+        Fl::screen_work_area(x, y, w, h, point.x, point.y);
+        return PixelRect{x, y, x + w, y + h};
+    }
+
     MainWindow* find(WindowId id) {
         auto it = windows_.find(id);
         return it == windows_.end() ? nullptr : it->second;
@@ -178,6 +207,7 @@ class DesktopBackend final : public Backend {
 
     std::map<WindowId, MainWindow*> windows_;
     std::map<WindowId, DialogWindow*> dialogs_;
+    FrameExtents frame_;
 };
 
 } // namespace
@@ -189,9 +219,12 @@ std::unique_ptr<Backend> createDesktopBackend() {
     if (display == nullptr) {
         return nullptr;
     }
+    // Asked before the toolkit takes over the display, so that no window of
+    // ours exists yet whose events the question could disturb.
+    const FrameExtents frame = desktop::askFrameExtents(display).value_or(FrameExtents{});
     fl_open_display(display);
     Fl::visual(FL_RGB);
-    return std::make_unique<DesktopBackend>();
+    return std::make_unique<DesktopBackend>(frame);
 }
 
 } // namespace platform

@@ -9,16 +9,16 @@
 
 namespace platform::desktop {
 
-MainWindow::MainWindow(const TopLevelWindowView& view)
-    : Fl_Window(view.outer.left, view.outer.top, view.outer.width(), view.outer.height()),
-      id_(view.id), askedX_(view.outer.left), askedY_(view.outer.top) {
+MainWindow::MainWindow(const TopLevelWindowView& view, const PixelRect& placement)
+    : Fl_Window(placement.left, placement.top, placement.width(), placement.height()), id_(view.id),
+      askedX_(placement.left), askedY_(placement.top) {
     copy_label(view.title.c_str());
     const int menuHeight = view.menu.empty() ? 0 : kMenuBarHeight;
     begin();
     if (menuHeight > 0) {
         menuBar_ = new Fl_Menu_Bar(0, 0, w(), menuHeight);
     }
-    const PixelRect client = clientRectForOuter(w(), h(), menuHeight > 0);
+    const PixelRect client = clientRectForWindow(w(), h(), menuHeight > 0);
     client_ = new ClientArea(0, menuHeight, client.width(), client.height(), id_);
     end();
     resizable(client_);

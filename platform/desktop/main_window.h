@@ -19,7 +19,9 @@ namespace platform::desktop {
 
 class MainWindow : public Fl_Window {
   public:
-    explicit MainWindow(const TopLevelWindowView& view);
+    // The toolkit window at `placement`: the view's outer rectangle less the
+    // window manager's frame.
+    MainWindow(const TopLevelWindowView& view, const PixelRect& placement);
 
     ClientArea* client() { return client_; }
     int askedX() const { return askedX_; }

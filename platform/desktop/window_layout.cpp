@@ -14,10 +14,38 @@ constexpr std::uint32_t kButtonKindMask = 0x0F;
 
 } // namespace
 
-PixelRect clientRectForOuter(int outerWidth, int outerHeight, bool hasMenu) {
-    const int width = std::max(outerWidth, 0);
-    const int height = std::max(outerHeight - (hasMenu ? kMenuBarHeight : 0), 0);
+PixelRect windowRectInFrame(const PixelRect& outer, const FrameExtents& frame) {
+    const int left = outer.left + frame.left;
+    const int top = outer.top + frame.top;
+    const int width = std::max(outer.width() - frame.left - frame.right, 1);
+    const int height = std::max(outer.height() - frame.top - frame.bottom, 1);
+    return PixelRect{left, top, left + width, top + height};
+}
+
+PixelRect frameAround(const PixelRect& window, const FrameExtents& frame) {
+    return PixelRect{window.left - frame.left, window.top - frame.top, window.right + frame.right,
+                     window.bottom + frame.bottom};
+}
+
+PixelRect clientRectForWindow(int windowWidth, int windowHeight, bool hasMenu) {
+    const int width = std::max(windowWidth, 0);
+    const int height = std::max(windowHeight - (hasMenu ? kMenuBarHeight : 0), 0);
     return PixelRect{0, 0, width, height};
+}
+
+PixelPoint centredOver(const PixelRect& area, int outerWidth, int outerHeight) {
+    return PixelPoint{area.left + (area.width() - outerWidth) / 2,
+                      area.top + (area.height() - outerHeight) / 2};
+}
+
+PixelPoint placeOnScreen(PixelPoint outerTopLeft, int width, int height, const FrameExtents& frame,
+                         const PixelRect& screen) {
+    const int outerWidth = width + frame.left + frame.right;
+    const int outerHeight = height + frame.top + frame.bottom;
+    // Off the far edges first, then the near edges win.
+    const int x = std::max(std::min(outerTopLeft.x, screen.right - outerWidth), screen.left);
+    const int y = std::max(std::min(outerTopLeft.y, screen.bottom - outerHeight), screen.top);
+    return PixelPoint{x + frame.left, y + frame.top};
 }
 
 ControlKind controlKindOf(const ControlView& control) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace platform::desktop {
@@ -382,27 +383,79 @@ TEST(TakeFrame, MalformedFramesLeaveTheCanvasAlone) {
 // ---------------------------------------------------------------------------
 // Window and dialog layout
 
-TEST(ClientRect, MenuBarComesOffTheOuterHeightAndNothingGoesNegative) {
+// The outer rectangle holds the window manager's frame (here 1, 1, 20, 5
+// as one decorates, or none), then the menu bar, then the client area.
+TEST(ClientRect, FrameAndMenuBarComeOffTheOuterRectangleAndNothingGoesNegative) {
+    const FrameExtents none{};
+    const FrameExtents framed{1, 1, 20, 5};
     struct Case {
-        int w, h;
+        PixelRect outer;
+        FrameExtents frame;
         bool menu;
+        PixelRect window; // the toolkit window on screen
         int cw, ch;
     };
     const Case cases[] = {
-        {640, 480, true, 640, 480 - kMenuBarHeight},
-        {640, 480, false, 640, 480},
-        {100, kMenuBarHeight, true, 100, 0},
-        {50, 10, true, 50, 0},
-        {-3, -3, false, 0, 0},
+        {{0, 0, 640, 480}, none, true, {0, 0, 640, 480}, 640, 480 - kMenuBarHeight},
+        {{0, 0, 640, 480}, none, false, {0, 0, 640, 480}, 640, 480},
+        {{0, 0, 640, 480}, framed, true, {1, 20, 639, 475}, 638, 455 - kMenuBarHeight},
+        {{-30, 40, 610, 520}, framed, false, {-29, 60, 609, 515}, 638, 455},
+        {{0, 0, 100, kMenuBarHeight}, none, true, {0, 0, 100, kMenuBarHeight}, 100, 0},
+        {{0, 0, 50, 10}, none, true, {0, 0, 50, 10}, 50, 0},
+        // A frame as large as the window leaves a 1 x 1 toolkit window.
+        {{0, 0, 2, 20}, framed, true, {1, 20, 2, 21}, 1, 0},
+        {{0, 0, -3, -3}, none, false, {0, 0, 1, 1}, 1, 1},
     };
     for (const Case& c : cases) {
-        const PixelRect r = clientRectForOuter(c.w, c.h, c.menu);
+        const PixelRect w = windowRectInFrame(c.outer, c.frame);
+        EXPECT_EQ(std::tie(w.left, w.top, w.right, w.bottom),
+                  std::tie(c.window.left, c.window.top, c.window.right, c.window.bottom))
+            << c.outer.width() << "x" << c.outer.height();
+        const PixelRect r = clientRectForWindow(w.width(), w.height(), c.menu);
         EXPECT_EQ(r.left, 0);
         EXPECT_EQ(r.top, 0);
-        EXPECT_EQ(r.width(), c.cw) << c.w << "x" << c.h;
-        EXPECT_EQ(r.height(), c.ch) << c.w << "x" << c.h;
+        EXPECT_EQ(r.width(), c.cw) << c.outer.width() << "x" << c.outer.height();
+        EXPECT_EQ(r.height(), c.ch) << c.outer.width() << "x" << c.outer.height();
+        if (c.outer.width() >= c.frame.left + c.frame.right + 1 &&
+            c.outer.height() >= c.frame.top + c.frame.bottom + 1) {
+            const PixelRect back = frameAround(w, c.frame);
+            EXPECT_EQ(std::tie(back.left, back.top, back.right, back.bottom),
+                      std::tie(c.outer.left, c.outer.top, c.outer.right, c.outer.bottom));
+        }
     }
+    EXPECT_EQ(clientRectForWindow(-3, -3, true).height(), 0);
     EXPECT_GT(kMinWindowHeight, kMenuBarHeight) << "a dragged-small window keeps a client area";
+}
+
+// Dialogs and message boxes: the frame's top-left where asked, moved onto
+// the screen (1024 x 768 from the origin) as little as needed.
+TEST(DialogPlacement, FrameLandsWhereAskedAndStaysOnTheScreen) {
+    const PixelRect screen{0, 0, 1024, 768};
+    const FrameExtents none{};
+    const FrameExtents framed{1, 1, 20, 5};
+    struct Case {
+        PixelPoint asked; // the frame's top-left
+        int w, h;         // the toolkit window
+        FrameExtents frame;
+        PixelPoint at; // the toolkit window's top-left
+    };
+    const Case cases[] = {
+        {{1, 45}, 287, 112, framed, {2, 65}},       // under the owner's menu bar
+        {{0, 25}, 287, 112, none, {0, 25}},         // no window manager: as before
+        {{900, 700}, 287, 112, framed, {736, 651}}, // off the far edges: pushed back
+        {{-50, -10}, 287, 112, framed, {1, 20}},    // off the near edges: caption on screen
+        {{-50, -10}, 287, 112, none, {0, 0}},
+        {{300, 200}, 2000, 1000, framed, {1, 20}}, // larger than the screen: top-left wins
+    };
+    for (const Case& c : cases) {
+        const PixelPoint p = placeOnScreen(c.asked, c.w, c.h, c.frame, screen);
+        EXPECT_EQ(std::tie(p.x, p.y), std::tie(c.at.x, c.at.y)) << c.asked.x << "," << c.asked.y;
+    }
+    // Centred over an owner's frame: 640 x 480 at the origin, box 302 x 120
+    // with its frame.
+    const PixelPoint centre = centredOver(PixelRect{0, 0, 640, 480}, 302, 120);
+    EXPECT_EQ(centre.x, 169);
+    EXPECT_EQ(centre.y, 180);
 }
 
 ControlView control(std::string className, std::uint32_t style, std::uint32_t exStyle = 0) {

@@ -6,6 +6,11 @@ would (mouse on the menu, Alt mnemonics, arrow keys, a drag, the colour
 dialog, the About box, File > Exit, the close box) and checks screenshots
 by colours and regions, never by exact pixels of decorations.
 
+With --window-manager the display gets a real window manager (openbox),
+and the run checks what it adds: the main window's caption on screen with
+the client area below it, minimize and restore, a resize by the window
+manager, captions on the dialogs, and the close box.
+
 Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 Screenshots are kept as PNG files in --artifacts.
 """
@@ -19,6 +24,8 @@ import sys
 import time
 
 TOTAL_SECONDS = 110  # the whole run, both program starts included
+OUTER = (0, 0, 640, 480)  # the main window's outer rectangle, frame included
+SCREEN = (1024, 768)
 SKIP = 77
 
 FLAT_MIN_LIT = 5000  # lit pixels of the flat-shaded polyhedron, at least
@@ -158,6 +165,7 @@ class Session:
         self.args = args
         self.deadline = time.monotonic() + TOTAL_SECONDS
         self.xvfb = None
+        self.wm = None
         self.program = None
         self.env = None
         self.shots = 0
@@ -201,7 +209,7 @@ class Session:
                 str(write_end),
                 "-screen",
                 "0",
-                "1024x768x24",
+                "%dx%dx24" % SCREEN,
                 "-nolisten",
                 "tcp",
                 "-noreset",
@@ -226,6 +234,25 @@ class Session:
         self.env["DISPLAY"] = ":" + number.decode().strip()
         print("Xvfb on display %s" % self.env["DISPLAY"])
 
+    def start_window_manager(self):
+        """openbox with its stock configuration, its own files kept in the
+        artifacts folder."""
+        env = dict(self.env)
+        for name in ("XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME"):
+            env[name] = os.path.join(self.args.artifacts, "wm-" + name.lower())
+        log = open(os.path.join(self.args.artifacts, "openbox-stderr.txt"), "ab")
+        self.wm = subprocess.Popen(
+            ["openbox", "--sm-disable"], env=env, stdout=log, stderr=log, stdin=subprocess.DEVNULL
+        )
+        log.close()
+
+        def managing():
+            out = self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False).stdout
+            return b"window id" in out
+
+        self.wait_for("the window manager", managing, seconds=15)
+        print("openbox manages the display")
+
     def start_program(self):
         log = open(self.log_path, "ab")
         self.program = subprocess.Popen(
@@ -234,7 +261,7 @@ class Session:
         log.close()
 
     def stop(self):
-        for process in (self.program, self.xvfb):
+        for process in (self.program, self.wm, self.xvfb):
             if process is not None and process.poll() is None:
                 process.kill()
                 process.wait()
@@ -285,16 +312,130 @@ class Session:
         return ids[0] if ids else None
 
     def window_rect(self, window_id):
-        geometry = {}
-        for line in self.xdotool("getwindowgeometry", "--shell", window_id).stdout.decode().split():
-            key, _, value = line.partition("=")
-            geometry[key] = int(value) if value.lstrip("-").isdigit() else value
-        x, y = geometry["X"], geometry["Y"]
-        return geometry, (x, y, x + geometry["WIDTH"], y + geometry["HEIGHT"])
+        """The window's place on the screen, from the X server itself (a
+        window manager's frame window sits between it and the root)."""
+        info = {}
+        for line in self.run("xwininfo", "-id", window_id).stdout.decode().splitlines():
+            key, _, value = line.strip().partition(":")
+            info[key] = value.strip()
+        x = int(info["Absolute upper-left X"])
+        y = int(info["Absolute upper-left Y"])
+        w, h = int(info["Width"]), int(info["Height"])
+        return {"X": x, "Y": y, "WIDTH": w, "HEIGHT": h}, (x, y, x + w, y + h)
+
+    def frame_extents(self, window_id):
+        """left, right, top, bottom of the window manager's frame, or None
+        before the window manager has set them."""
+        out = self.run("xprop", "-id", window_id, "_NET_FRAME_EXTENTS").stdout.decode()
+        _, _, values = out.partition("=")
+        sides = [int(v) for v in values.replace(",", " ").split()]
+        return tuple(sides) if len(sides) == 4 else None
+
+    def frame_rect(self, window_id):
+        """The outer rectangle of a managed window, its frame included."""
+        extents = self.wait_for("the frame extents", lambda: self.frame_extents(window_id))
+        _, rect = self.window_rect(window_id)
+        left, right, top, bottom = extents
+        return (rect[0] - left, rect[1] - top, rect[2] + right, rect[3] + bottom), extents
 
     def window_gone(self, window_id):
         result = self.run("xwininfo", "-id", window_id, check=False)
         return result.returncode != 0 or b"IsViewable" not in result.stdout
+
+    def press_close_box(self, window_id):
+        """The close box: through the window manager when one runs, else the
+        message a window manager would send."""
+        if self.args.window_manager:
+            self.run("wmctrl", "-i", "-c", "0x%x" % int(window_id))
+        else:
+            self.run(self.args.close_helper, window_id)
+
+    def expect_caption(self, window_id, what):
+        """Under the window manager: the window has a caption, and its whole
+        frame is on the screen. Returns the frame's rectangle."""
+        outer, extents = self.frame_rect(window_id)
+        if extents[2] <= 0:
+            raise Failure("%s has no caption (frame extents %s)" % (what, extents))
+        screen = (0, 0, SCREEN[0], SCREEN[1])
+        if outer[0] < screen[0] or outer[1] < screen[1] or outer[2] > screen[2] or outer[3] > screen[3]:
+            raise Failure("%s's frame %s is not wholly on the screen" % (what, outer))
+        print("  %s: frame %s, caption %d rows" % (what, outer, extents[2]))
+        return outer
+
+    # --- the overlay --------------------------------------------------------
+
+    def overlay_region(self, shot):
+        left, top, _, _ = self.client
+        return b"".join(row for _, row in shot.rows((left, top, left + 260, top + 24)))
+
+    def reference_overlay(self, width, height):
+        """What the overlay's "WxH fps:" looks like for a client area of
+        width x height: the same program's first frame from the headless
+        runner (same font, same text code). Returns (columns, rows)."""
+        path = os.path.join(self.args.artifacts, "reference-%dx%d.png" % (width, height))
+        self.run(self.args.headless, "--frames", "1", "--client", "%dx%d" % (width, height),
+                 "--png", path, "--quiet")
+        ref = Shot(self.run("convert", "png:" + path, "-depth", "8", "ppm:-").stdout)
+        # Text columns of the overlay's rows, grouped into words at blank
+        # runs wider than a glyph's side bearings.
+        inked = [
+            any(ref.pixel(x, y) != (0, 0, 0) for y in range(24)) for x in range(min(ref.width, 300))
+        ]
+        words = []
+        start = None
+        blank = 0
+        for x, ink in enumerate(inked + [False] * 5):
+            if ink:
+                start = x if start is None else start
+                blank = 0
+                last = x
+            elif start is not None:
+                blank += 1
+                if blank >= 4:
+                    words.append((start, last))
+                    start = None
+        if len(words) < 3:
+            raise Failure("the reference overlay has %d words, expected 3" % len(words))
+        columns = words[1][1] + 2  # through "fps:"
+        rows = [row for _, row in ref.rows((0, 0, columns, 24))]
+        return columns, rows
+
+    @staticmethod
+    def first_ink(lines):
+        """(row, column) of the first pixel that is not black, or None."""
+        for y, line in enumerate(lines):
+            for i in range(0, len(line), 3):
+                if line[i : i + 3] != b"\x00\x00\x00":
+                    return y, i // 3
+        return None
+
+    def find_client_top(self):
+        """The client's exact top edge, from the overlay text (drawn at a
+        fixed place in the client area): the menu bar's dark bottom line
+        looks like the black picture below it."""
+        _, rows = self.reference_overlay(OUTER[2], OUTER[3])
+        ref = self.first_ink(rows)
+        left, top = self.client[0], self.client[1]  # at or above the true edge
+        shot = self.screenshot()
+        ink = self.first_ink([row for _, row in shot.rows((left, top, left + 100, top + 30))])
+        if ink is None or ref is None or ink[1] != ref[1]:
+            raise Failure("no overlay text where the reference has it (%r, %r)" % (ink, ref))
+        exact = top + ink[0] - ref[0]
+        self.client = (self.client[0], exact, self.client[2], self.client[3])
+        self.bar_height = exact - self.geometry["Y"]
+
+    def overlay_shows_size(self, width, height):
+        """Waits until the overlay reads the frame size for a client area of
+        width x height (both rounded down to a multiple of 4)."""
+        columns, rows = self.reference_overlay(width, height)
+        left, top = self.client[0], self.client[1]
+
+        def matches():
+            shot = self.screenshot()
+            return [row for _, row in shot.rows((left, top, left + columns, top + 24))] == rows
+
+        self.wait_for("the overlay to read %dx%d" % (width // 4 * 4, height // 4 * 4), matches)
+        print("  the overlay reads %dx%d" % (width // 4 * 4, height // 4 * 4))
 
     # --- the main window ----------------------------------------------------
 
@@ -306,12 +447,19 @@ class Session:
         name = self.xdotool("getwindowname", self.window).stdout.decode().strip()
         if name != "Windows Application":
             raise Failure("window title is %r" % name)
-        geometry, _ = self.window_rect(self.window)
+        # Without a window manager the window is the whole outer rectangle;
+        # with one, the frame takes its share of it.
+        expected = OUTER
+        if self.args.window_manager:
+            outer, extents = self.frame_rect(self.window)
+            if outer != OUTER:
+                raise Failure("the frame is at %s, not at %s (extents %s)" % (outer, OUTER, extents))
+            left, right, top, bottom = extents
+            expected = (left, top, OUTER[2] - right, OUTER[3] - bottom)
+        geometry, rect = self.window_rect(self.window)
         self.geometry = geometry
-        if (geometry["WIDTH"], geometry["HEIGHT"]) != (640, 480):
-            raise Failure("window is %sx%s, not 640x480" % (geometry["WIDTH"], geometry["HEIGHT"]))
-        if (geometry["X"], geometry["Y"]) != (0, 0):
-            raise Failure("window is at %s,%s, not at 0,0" % (geometry["X"], geometry["Y"]))
+        if rect != expected:
+            raise Failure("window is at %s, not at %s" % (rect, expected))
         self.xdotool("windowfocus", "--sync", self.window)
 
     def locate_client(self, shot):
@@ -573,6 +721,8 @@ def check_colour_dialog(s):
     dialog = s.wait_for("the Choose Color dialog", lambda: s.find_window("Choose Color"))
 
     _, dialog_rect = s.window_rect(dialog)
+    if s.args.window_manager:
+        expect_dialog_frame_at_owner(s, dialog, "the colour dialog")
 
     def preview(rgb):
         shot = s.screenshot()
@@ -593,9 +743,10 @@ def check_colour_dialog(s):
         raise Failure("the picture beside the open dialog changed (or is empty): %r / %r" % (a, b))
     print("  the picture stands still while the dialog is open")
 
-    # Escape and the close box leave the dialog open.
+    # Escape and the close box leave the dialog open, and the colour as it
+    # was.
     s.xdotool("key", "Escape")
-    s.run(s.args.close_helper, dialog)
+    s.press_close_box(dialog)
     time.sleep(0.3)
     if s.window_gone(dialog) or not preview((51, 242, 51)):
         raise Failure("Escape or the close box closed the colour dialog")
@@ -623,7 +774,15 @@ def differs(a, b):
 def check_about(s):
     s.menu_by_keys("h", "a", 2)
     about = s.wait_for("the About box", lambda: s.find_window("About"))
+    if s.args.window_manager:
+        expect_dialog_frame_at_owner(s, about, "the About box")
     s.screenshot("about")
+    # Escape and the close box leave it open; Enter presses OK.
+    s.xdotool("key", "Escape")
+    s.press_close_box(about)
+    time.sleep(0.3)
+    if s.window_gone(about):
+        raise Failure("Escape or the close box closed the About box")
     s.xdotool("key", "Return")
     s.wait_for("the About box to close on Enter", lambda: s.window_gone(about))
     # The frame loop runs again: the spinning picture changes.
@@ -632,6 +791,15 @@ def check_about(s):
         "the spin to go on after About",
         lambda: differs(first, s.stats(s.screenshot())),
     )
+
+
+def expect_dialog_frame_at_owner(s, dialog, what):
+    """A dialog's frame, caption and all, sits at its owner's client-area
+    corner, as its template asks."""
+    outer = s.expect_caption(dialog, what)
+    if (outer[0], outer[1]) != (s.client[0], s.client[1]):
+        raise Failure("%s's frame is at %s, not at the client's corner %s" % (
+            what, outer[:2], s.client[:2]))
 
 
 def check_resize(s):
@@ -733,7 +901,7 @@ def check_drag_beyond_edge(s):
 
 
 def check_close_box(s):
-    s.run(s.args.close_helper, s.window)
+    s.press_close_box(s.window)
     wait_exit(s, "the close box")
 
 
@@ -744,6 +912,12 @@ def check_message_box(s):
     try:
         box = s.wait_for("the message box", lambda: s.find_window("Application Message"))
         _, rect = s.window_rect(box)
+        if s.args.window_manager:
+            # Without an owner it is centred on the screen, frame and all.
+            outer = s.expect_caption(box, "the message box")
+            off = ((outer[0] + outer[2]) - SCREEN[0], (outer[1] + outer[3]) - SCREEN[1])
+            if max(abs(off[0]), abs(off[1])) > 2 * 8:
+                raise Failure("the message box's frame %s is not centred on the screen" % (outer,))
         shot = s.screenshot("message-box")
         dark = 0
         for _, row in shot.rows(rect):
@@ -777,22 +951,104 @@ def check_no_display(s):
     print("  without a display: %r, code 0" % message)
 
 
+# ---------------------------------------------------------------------------
+# Under the window manager
+
+
+def check_caption(s):
+    """The main window's frame fills the outer rectangle at the screen's
+    corner: the caption is on the screen, painted by the window manager,
+    and the client area is what remains below it and the menu bar."""
+    check_start(s)
+    outer = s.expect_caption(s.window, "the main window")
+    top = s.frame_extents(s.window)[2]
+    shot = s.screenshot("caption")
+    painted = sum(
+        1
+        for _, row in shot.rows((outer[0], outer[1], outer[2], outer[1] + top))
+        for i in range(0, len(row), 3)
+        if row[i : i + 3] != b"\x00\x00\x00"
+    )
+    if painted < 0.9 * (outer[2] - outer[0]) * top:
+        raise Failure("the caption rows are not painted (%d pixels)" % painted)
+    s.find_client_top()
+    if s.client[1] != outer[1] + top + s.bar_height:
+        raise Failure("the client area starts at y=%d, not below the caption" % s.client[1])
+    width, height = s.client[2] - s.client[0], s.client[3] - s.client[1]
+    s.overlay_shows_size(width, height)
+
+
+def check_minimize_restore(s):
+    shown = s.screenshot()
+    s.xdotool("windowminimize", "--sync", s.window)
+    s.wait_for("the window to be minimized", lambda: s.window_gone(s.window))
+    time.sleep(0.5)
+    s.screenshot("minimized")
+    s.run("wmctrl", "-i", "-a", "0x%x" % int(s.window))  # activating restores it
+    s.wait_for("the window to come back", lambda: not s.window_gone(s.window))
+    # (openbox animates the way back)
+    s.wait_value(
+        "the restored window's frame back at the screen's corner",
+        lambda: s.frame_rect(s.window)[0],
+        lambda outer: outer == OUTER,
+    )
+    _, stats = s.wait_picture("flat-shaded polyhedron after restore", s.is_flat_green, "restored")
+    # It renders again: the overlay's frame rate moves on (once a second),
+    # and so does the spin.
+    s.wait_for(
+        "the overlay to change after restore",
+        lambda: s.overlay_region(s.screenshot()) != s.overlay_region(shown),
+        seconds=5,
+    )
+    s.wait_for("the spin to go on after restore", lambda: differs(stats, s.stats(s.screenshot())))
+    print("  restored: rendering again")
+
+
+def check_wm_resize(s):
+    """The window manager sizes the toolkit window to 800 x 600: the client
+    area below the menu bar follows, the overlay names the new frame and
+    the picture is centred in the wider area."""
+    s.xdotool("windowsize", "--sync", s.window, "800", "600")
+    s.geometry, rect = s.window_rect(s.window)
+    if (rect[2] - rect[0], rect[3] - rect[1]) != (800, 600):
+        raise Failure("the window is %s after the resize" % (rect,))
+    s.client = (rect[0], rect[1] + s.bar_height, rect[2], rect[3])
+    s.overlay_shows_size(800, 600 - s.bar_height)
+    middle = (s.client[0] + s.client[2]) / 2
+    cx, _ = s.wait_value(
+        "the picture to centre in the 800-pixel-wide client area",
+        s.lit_centroid,
+        lambda c: abs(c[0] - middle) < 25,
+    )
+    s.expect_caption(s.window, "the resized window")
+    s.screenshot("resized-by-window-manager")
+    print("  resized to 800x600: polyhedron centred at x=%.0f" % cx)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--close-helper", required=True)
     parser.add_argument("--message-box-probe", required=True)
+    parser.add_argument("--headless", required=True)
     parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--window-manager", action="store_true")
     args = parser.parse_args()
 
-    tools = ("Xvfb", "xdotool", "import", "convert", "xwininfo")
+    tools = ("Xvfb", "xdotool", "import", "convert", "xwininfo", "xprop")
+    if args.window_manager:
+        tools += ("openbox", "wmctrl")
     missing = [t for t in tools if not shutil.which(t)]
     if missing:
         print("SKIP: missing %s (scripts/install-deps.sh installs them)" % ", ".join(missing))
         return SKIP
     os.makedirs(args.artifacts, exist_ok=True)
     for old in os.listdir(args.artifacts):
-        os.remove(os.path.join(args.artifacts, old))
+        path = os.path.join(args.artifacts, old)
+        if os.path.isdir(path):
+            shutil.rmtree(path)
+        else:
+            os.remove(path)
 
     session = Session(args)
     steps = [
@@ -810,8 +1066,20 @@ def main():
         ("message box", check_message_box),
         ("no display", check_no_display),
     ]
+    if args.window_manager:
+        steps = [
+            ("caption on screen, client area below it", check_caption),
+            ("minimize and restore", check_minimize_restore),
+            ("resizing by the window manager", check_wm_resize),
+            ("Diffuse Color dialog with its caption", check_colour_dialog),
+            ("Help > About with its caption", check_about),
+            ("close box", check_close_box),
+            ("message box", check_message_box),
+        ]
     try:
         session.start_server()
+        if args.window_manager:
+            session.start_window_manager()
         for title, step in steps:
             print("--", title)
             step(session)
