@@ -1,5 +1,6 @@
 // octaspin: the program in a real window on the local display.
 
+#include "app/command_line.h"
 #include "app/resources.h"
 #include "platform/backend.h"
 #include "platform/desktop/desktop.h"
@@ -8,8 +9,15 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
-int main() {
+int main(int argc, char** argv) {
+    if (const auto answer = commandLineAnswer(std::vector<std::string>(argv + 1, argv + argc))) {
+        // A text that cannot be written (a closed or full output) fails.
+        const bool written = std::fputs(answer->c_str(), stdout) >= 0;
+        return written && std::fflush(stdout) == 0 ? 0 : 1;
+    }
     std::unique_ptr<platform::Backend> backend = platform::createDesktopBackend();
     if (!backend) {
         // Without a display the window cannot be created, which the program

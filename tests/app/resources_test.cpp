@@ -3,6 +3,7 @@
 
 #include "app_harness.h"
 
+#include "app/command_line.h"
 #include "app/resource.h"
 
 #include <algorithm>
@@ -97,6 +98,35 @@ TEST_F(Resources, DialogsOpenWithTheirControlsAndTexts) {
     EXPECT_EQ(creditText.rfind("Octaspin\n", 0), 0u);
     EXPECT_EQ(about->controls[4].text, "Contorls");
     EXPECT_EQ(about->controls[1].text, ORVANDE_ICON);
+}
+
+// octaspin --help and --version answer; the first of them counts and every
+// other argument is ignored. The version is the one the About box shows.
+TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
+    const platform::DialogTemplateResource* about =
+        octaspinResources().findDialog(MAKEINTRESOURCEA(IDD_ORVANDEABOUT));
+    ASSERT_NE(about, nullptr);
+    const std::string& credit = about->controls[2].text;
+    const std::size_t from = credit.find("Version ");
+    ASSERT_NE(from, std::string::npos);
+    const std::string version =
+        "octaspin " + credit.substr(from + 8, credit.find('\n', from) - from - 8) + "\n";
+
+    const auto answer = [](std::vector<std::string> arguments) {
+        return commandLineAnswer(arguments).value_or("(none)");
+    };
+    const std::string help = answer({"--help"});
+    EXPECT_EQ(help.rfind("usage: octaspin [--help | --version]\n", 0), 0u);
+    for (const char* mentioned : {"arrow keys", "mouse", "octaspin-headless"}) {
+        EXPECT_NE(help.find(mentioned), std::string::npos) << mentioned;
+    }
+    EXPECT_EQ(answer({"--version"}), version);
+    EXPECT_EQ(answer({"-x", "--version", "--help"}), version);
+    EXPECT_EQ(answer({"anything", "--help", "--version"}), help);
+    for (const std::vector<std::string>& ignored :
+         {std::vector<std::string>{}, {"--helpme"}, {"-help"}, {"--Version"}, {"", "-"}}) {
+        EXPECT_EQ(answer(ignored), "(none)") << ignored.size();
+    }
 }
 
 // The window icon is pinned pixel for pixel: the larger installed icons

@@ -949,6 +949,16 @@ def check_no_display(s):
             "without a display: code %d, stderr %r" % (result.returncode, message)
         )
     print("  without a display: %r, code 0" % message)
+    # --help and --version answer without opening any window.
+    for option, start in (("--help", "usage: octaspin "), ("--version", "octaspin ")):
+        result = subprocess.run(
+            [s.args.program, "ignored", option], env=env, capture_output=True,
+            timeout=min(s.left(), 20)
+        )
+        out = result.stdout.decode(errors="replace")
+        if result.returncode != 0 or not out.startswith(start) or result.stderr:
+            raise Failure("octaspin %s: code %d, output %r" % (option, result.returncode, out))
+        print("  octaspin %s: %r..., code 0" % (option, out.splitlines()[0]))
 
 
 # ---------------------------------------------------------------------------

@@ -1,0 +1,41 @@
+#include "app/command_line.h"
+
+#ifndef OCTASPIN_VERSION
+#define OCTASPIN_VERSION "1.0.0"
+#endif
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: octaspin [--help | --version]\n"
+    "\n"
+    "Octaspin shows a software 3D renderer at work: a lit octahedron spins in a\n"
+    "window, every pixel computed on the CPU. It needs a display; other arguments\n"
+    "are ignored.\n"
+    "\n"
+    "  Render menu   Wireframe, Flat or Gouraud fill; Diffuse Color and Ambient\n"
+    "                Color open a dialog of three fields (0 to 255)\n"
+    "  File menu     Reset turns the polyhedron back to its start; Exit quits\n"
+    "  Help menu     About\n"
+    "  arrow keys    turn the camera\n"
+    "  A, Z          move the camera towards and away from the polyhedron\n"
+    "  X, C          slide the camera left and right\n"
+    "  mouse         drag the polyhedron with the left button to turn it\n"
+    "\n"
+    "The same program runs without a display as octaspin-headless, installed\n"
+    "beside this one: it writes the frames it renders as PNG pictures and takes\n"
+    "its input from a script (see its manual page, octaspin-headless(1)).\n";
+
+} // namespace
+
+std::optional<std::string> commandLineAnswer(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--help") {
+            return std::string(kUsage);
+        }
+        if (argument == "--version") {
+            return std::string("octaspin " OCTASPIN_VERSION "\n");
+        }
+    }
+    return std::nullopt;
+}
