@@ -5,6 +5,7 @@
 #include "platform/headless.h"
 #include "platform/resources.h"
 #include "platform/win32.h"
+#include "tools/frame_files.h"
 #include "tools/png_writer.h"
 #include "tools/script.h"
 
@@ -22,7 +23,8 @@ const char kUsage[] =
     "  --client WxH   client-area size, set before the first frame (default 632x434)\n"
     "  --script FILE  input events, one per line: <frame> key|press|drag|move|release|\n"
     "                 menu|fields|resize|close ...\n"
-    "  --png FILE     write the last presented frame as an 8-bit RGB PNG\n"
+    "  --png FILE     write the last presented frame as an 8-bit RGB PNG; a FILE\n"
+    "                 with %d (frame-%d.png) gets every frame, numbered from 1\n"
     "  --quiet        do not print the summary line\n";
 
 namespace {
@@ -55,7 +57,9 @@ class PassDriver {
     void atPassStart() {
         const int pass = passes_++;
         const HWND window = appState.window;
-        observe(window);
+        if (observe(window) && pass > 0) {
+            saveFrame(); // the frame of the pass before
+        }
         if (closed_) {
             return;
         }
@@ -89,6 +93,8 @@ class PassDriver {
     }
 
     int frames() const { return timedFrames_; }
+    // The first failure to write a numbered frame's file, or empty.
+    const std::string& frameFileError() const { return frameFileError_; }
     double seconds() const { return std::chrono::duration<double>(end_ - start_).count(); }
     int clientWidth() const { return clientWidth_; }
     int clientHeight() const { return clientHeight_; }
@@ -101,9 +107,10 @@ class PassDriver {
 
   private:
     // Records what the window shows and how big it is, while it exists.
-    void observe(HWND window) {
+    // True when it took the window's picture.
+    bool observe(HWND window) {
         if (!IsWindow(window)) {
-            return;
+            return false;
         }
         RECT client{};
         GetClientRect(window, &client);
@@ -114,11 +121,11 @@ class PassDriver {
             frameHeight_ = appState.device->height;
         }
         if (options_.pngPath.empty()) {
-            return;
+            return false;
         }
         const platform::ImageView view = backend_.screen(window);
         if (view.bgr == nullptr || view.width <= 0 || view.height <= 0) {
-            return;
+            return false;
         }
         shownWidth_ = view.width;
         shownHeight_ = view.height;
@@ -127,6 +134,19 @@ class PassDriver {
             const std::uint8_t* row = view.bgr + static_cast<std::ptrdiff_t>(y) * view.stride;
             std::copy(row, row + view.width * 3,
                       shown_.begin() + static_cast<std::ptrdiff_t>(y) * view.width * 3);
+        }
+        return true;
+    }
+
+    // With a numbered --png name, the frame just observed goes to the next
+    // numbered file. The first failure stops the writing.
+    void saveFrame() {
+        if (!namesEveryFrame(options_.pngPath) || !frameFileError_.empty()) {
+            return;
+        }
+        std::string error;
+        if (!writePng(frameFileName(options_.pngPath, ++savedFrames_), lastFrame(), error)) {
+            frameFileError_ = error.empty() ? "cannot write" : error;
         }
     }
 
@@ -196,6 +216,8 @@ class PassDriver {
     int shownWidth_ = 0;
     int shownHeight_ = 0;
     std::vector<std::uint8_t> shown_;
+    int savedFrames_ = 0;
+    std::string frameFileError_;
 };
 
 } // namespace
@@ -231,6 +253,10 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
         } else if (option == "--script") {
             options.scriptPath = value;
         } else {
+            error = framePatternError(value);
+            if (!error.empty()) {
+                return false;
+            }
             options.pngPath = value;
         }
     }
@@ -264,7 +290,12 @@ int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, st
     backend.setPollHook(nullptr);
     platform::setBackend(nullptr);
 
-    if (!options.pngPath.empty()) {
+    if (namesEveryFrame(options.pngPath)) {
+        if (!driver.frameFileError().empty()) {
+            err << "octaspin-headless: cannot write the PNG: " << driver.frameFileError() << "\n";
+            return 1;
+        }
+    } else if (!options.pngPath.empty()) {
         if (!writePng(options.pngPath, driver.lastFrame(), error)) {
             err << "octaspin-headless: cannot write the PNG: " << error << "\n";
             return 1;

@@ -110,6 +110,11 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArguments{{"--client", "0x10"}, "not '0x10'"},
                       BadArguments{{"--client", "10x-4"}, "not '10x-4'"},
                       BadArguments{{"--png"}, "--png needs a value"},
+                      BadArguments{{"--png", "f%d%d.png"}, "only as a single %d"},
+                      BadArguments{{"--png", "f%s.png"}, "only as a single %d"},
+                      BadArguments{{"--png", "f%05d.png"}, "only as a single %d"},
+                      BadArguments{{"--png", "%d%n"}, "only as a single %d"},
+                      BadArguments{{"--png", "100%.png"}, "only as a single %d"},
                       BadArguments{{"--fast"}, "unknown option '--fast'"},
                       BadArguments{{"frames", "3"}, "unknown option 'frames'"}));
 
@@ -215,9 +220,36 @@ TEST_F(Runner, ScriptedCloseEndsTheRunEarly) {
     EXPECT_EQ(out.str().rfind("frames: 3  ", 0), 0u) << out.str();
 }
 
+// A %d in the name writes every presented frame, numbered from 1: the
+// last one is the picture a single --png file gets, and the spin shows
+// from one to the next.
+TEST_F(Runner, NumberedPngGetsEveryFrame) {
+    const std::string single = file("single.png");
+    ASSERT_EQ(run({"--frames", "3", "--png", single, "--quiet"}), 0);
+    fresh();
+    const std::string pattern = file("seq-%d.png");
+    for (int n = 1; n <= 4; ++n) {
+        file("seq-" + std::to_string(n) + ".png"); // removed after the test
+    }
+    ASSERT_EQ(run({"--frames", "3", "--png", pattern, "--quiet"}), 0) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(pattern));
+    EXPECT_FALSE(std::filesystem::exists(file("seq-4.png")));
+    std::vector<Image> frames;
+    for (int n = 1; n <= 3; ++n) {
+        frames.push_back(readPng(file("seq-" + std::to_string(n) + ".png")));
+        ASSERT_GT(frames.back().width, 400) << "frame " << n;
+    }
+    EXPECT_NE(frames[0].rgb, frames[1].rgb);
+    EXPECT_NE(frames[1].rgb, frames[2].rgb);
+    EXPECT_EQ(frames[2].rgb, readPng(single).rgb);
+}
+
 TEST_F(Runner, UnwritablePngIsAFailure) {
-    EXPECT_EQ(run({"--frames", "1", "--png", "/nonexistent/octaspin/x.png", "--quiet"}), 1);
-    EXPECT_NE(err.str().find("cannot write the PNG"), std::string::npos) << err.str();
+    for (const char* png : {"/nonexistent/octaspin/x.png", "/nonexistent/octaspin/x-%d.png"}) {
+        fresh();
+        EXPECT_EQ(run({"--frames", "2", "--png", png, "--quiet"}), 1) << png;
+        EXPECT_NE(err.str().find("cannot write the PNG"), std::string::npos) << err.str();
+    }
 }
 
 } // namespace
