@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Octaspin needs to build, test and run, when
-# any of them is missing. Uses sudo when not run as root.
+# any of them is missing, and any further packages named as arguments.
+# Uses sudo when not run as root.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,8 @@ packages=(
     libfltk1.3-dev
     xvfb xauth xdotool imagemagick x11-utils python3
     openbox wmctrl
+    desktop-file-utils dpkg-dev fakeroot file
+    "$@"
 )
 
 missing=()
