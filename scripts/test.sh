@@ -22,7 +22,38 @@ run_build() {
     ctest --preset "$preset" -j "$jobs"
 }
 
+# The Debian package, from the Release build: unpacked into a temporary
+# folder (never installed), its files checked, its runner run against the
+# build tree's, its desktop entry validated.
+check_package() (
+    echo "=== package: build, unpack and run"
+    deb=$(scripts/package.sh | tail -n 1)
+    unpacked=$(mktemp -d)
+    trap 'rm -rf "$unpacked"' EXIT
+    dpkg-deb -x "$deb" "$unpacked"
+    files=(
+        usr/bin/octaspin usr/bin/octaspin-headless
+        usr/share/applications/octaspin.desktop
+        usr/share/icons/hicolor/32x32/apps/octaspin.png
+        usr/share/icons/hicolor/256x256/apps/octaspin.png
+        usr/share/man/man1/octaspin-headless.1.gz usr/share/doc/octaspin/copyright
+    )
+    for f in "${files[@]}"; do
+        [ -s "$unpacked/$f" ] || { echo "package: $f missing from $deb"; exit 1; }
+    done
+    file "$unpacked/usr/share/icons/hicolor/256x256/apps/octaspin.png" | grep -q "256 x 256"
+    dpkg-deb -f "$deb" Depends | grep -q "libfltk1.3" || { echo "package: no dependencies"; exit 1; }
+    desktop-file-validate "$unpacked/usr/share/applications/octaspin.desktop"
+    "$unpacked/usr/bin/octaspin" --version | grep -q "^octaspin [0-9]"
+    "$unpacked/usr/bin/octaspin-headless" --frames 1 --png "$unpacked/first.png" --quiet
+    build/release/tools/octaspin-headless --frames 1 --png "$unpacked/expected.png" --quiet
+    cmp "$unpacked/first.png" "$unpacked/expected.png" ||
+        { echo "package: the unpacked runner draws a different first frame"; exit 1; }
+    echo "=== package: $deb unpacks and runs"
+)
+
 run_build release
+check_package
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_build asan
 echo "=== all tests passed in both builds"
