@@ -42,7 +42,8 @@ check_package() (
         [ -s "$unpacked/$f" ] || { echo "package: $f missing from $deb"; exit 1; }
     done
     file "$unpacked/usr/share/icons/hicolor/256x256/apps/octaspin.png" | grep -q "256 x 256"
-    dpkg-deb -f "$deb" Depends | grep -q "libfltk1.3" || { echo "package: no dependencies"; exit 1; }
+    dpkg-deb -f "$deb" Depends | grep -q "libfltk1.3" ||
+        { echo "package: no library dependencies"; exit 1; }
     desktop-file-validate "$unpacked/usr/share/applications/octaspin.desktop"
     "$unpacked/usr/bin/octaspin" --version | grep -q "^octaspin [0-9]"
     "$unpacked/usr/bin/octaspin-headless" --frames 1 --png "$unpacked/first.png" --quiet

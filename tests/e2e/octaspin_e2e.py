@@ -356,8 +356,7 @@ class Session:
         outer, extents = self.frame_rect(window_id)
         if extents[2] <= 0:
             raise Failure("%s has no caption (frame extents %s)" % (what, extents))
-        screen = (0, 0, SCREEN[0], SCREEN[1])
-        if outer[0] < screen[0] or outer[1] < screen[1] or outer[2] > screen[2] or outer[3] > screen[3]:
+        if outer[0] < 0 or outer[1] < 0 or outer[2] > SCREEN[0] or outer[3] > SCREEN[1]:
             raise Failure("%s's frame %s is not wholly on the screen" % (what, outer))
         print("  %s: frame %s, caption %d rows" % (what, outer, extents[2]))
         return outer
@@ -453,7 +452,9 @@ class Session:
         if self.args.window_manager:
             outer, extents = self.frame_rect(self.window)
             if outer != OUTER:
-                raise Failure("the frame is at %s, not at %s (extents %s)" % (outer, OUTER, extents))
+                raise Failure(
+                    "the frame is at %s, not at %s (extents %s)" % (outer, OUTER, extents)
+                )
             left, right, top, bottom = extents
             expected = (left, top, OUTER[2] - right, OUTER[3] - bottom)
         geometry, rect = self.window_rect(self.window)
@@ -915,6 +916,8 @@ def check_message_box(s):
         if s.args.window_manager:
             # Without an owner it is centred on the screen, frame and all.
             outer = s.expect_caption(box, "the message box")
+            # (twice the centre's offset; a few pixels for frames that
+            # differ between kinds of window)
             off = ((outer[0] + outer[2]) - SCREEN[0], (outer[1] + outer[3]) - SCREEN[1])
             if max(abs(off[0]), abs(off[1])) > 2 * 8:
                 raise Failure("the message box's frame %s is not centred on the screen" % (outer,))
@@ -989,7 +992,6 @@ def check_caption(s):
 
 
 def check_minimize_restore(s):
-    shown = s.screenshot()
     s.xdotool("windowminimize", "--sync", s.window)
     s.wait_for("the window to be minimized", lambda: s.window_gone(s.window))
     time.sleep(0.5)
@@ -1002,12 +1004,14 @@ def check_minimize_restore(s):
         lambda: s.frame_rect(s.window)[0],
         lambda outer: outer == OUTER,
     )
-    _, stats = s.wait_picture("flat-shaded polyhedron after restore", s.is_flat_green, "restored")
+    shot, stats = s.wait_picture(
+        "flat-shaded polyhedron after restore", s.is_flat_green, "restored"
+    )
     # It renders again: the overlay's frame rate moves on (once a second),
     # and so does the spin.
     s.wait_for(
         "the overlay to change after restore",
-        lambda: s.overlay_region(s.screenshot()) != s.overlay_region(shown),
+        lambda: s.overlay_region(s.screenshot()) != s.overlay_region(shot),
         seconds=5,
     )
     s.wait_for("the spin to go on after restore", lambda: differs(stats, s.stats(s.screenshot())))
