@@ -9,10 +9,14 @@
 #include "app/resources.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
+#include "platform/win32.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -150,6 +154,50 @@ TEST(AllocationFailure, EveryStartUpAllocationFailsCleanly) {
     // The scene's own objects are among them: the user was told.
     EXPECT_GT(outOfMemoryBoxes, 0);
     EXPECT_GT(deviceReports, 0);
+}
+
+// A character whose picture could not be stored when text first needed it
+// is not kept half made: the next text with it draws it in full. (The
+// overlay meets new digits whenever its frame rate changes.)
+TEST(AllocationFailure, GlyphThatFailedToLoadIsDrawnNextTime) {
+    platform::resetForTesting();
+    BITMAPINFO info{};
+    info.bmiHeader = BITMAPINFOHEADER{40, 64, 32, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    const auto inkOf = [&](const char* text) {
+        std::memset(bits, 0, 64 * 3 * 32);
+        TextOutA(dc, 4, 4, text, 1);
+        const auto* bytes = static_cast<const std::uint8_t*>(bits);
+        return std::count_if(bytes, bytes + 64 * 3 * 32, [](std::uint8_t b) { return b != 0; });
+    };
+    inkOf("."); // the font is open from here on
+
+    // Every allocation a new character's first drawing makes fails in
+    // turn, each time for a character not drawn before.
+    const char fresh[] = "WMQ&%#@8";
+    bool failed = true;
+    for (int n = 0; failed && fresh[n] != '\0'; ++n) {
+        failCountdown = n;
+        try {
+            inkOf(&fresh[n]);
+        } catch (const std::bad_alloc&) {
+        }
+        failed = failCountdown < 0;
+        failCountdown = -1;
+        EXPECT_GT(inkOf(&fresh[n]), 20)
+            << "'" << fresh[n] << "' after allocation " << n << " failed";
+    }
+    EXPECT_FALSE(failed) << "every allocation of a first drawing was tried";
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    platform::resetForTesting();
 }
 
 } // namespace
