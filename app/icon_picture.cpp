@@ -8,7 +8,6 @@
 #include "app/resources.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <utility>

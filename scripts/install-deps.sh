@@ -11,7 +11,7 @@ packages=(
     libfltk1.3-dev
     xvfb xauth xdotool imagemagick x11-utils python3
     openbox wmctrl
-    desktop-file-utils dpkg-dev fakeroot file
+    desktop-file-utils dpkg-dev file
     "$@"
 )
 
