@@ -88,9 +88,10 @@ RenderDevice::RenderDevice() {
     identity(inverseWorldMatrix);
     identity(worldMatrix);
     identity(viewMatrix);
-    nearPlane = 1.0f;
-    farPlane = 1000.0f;
-    perspective(projectionMatrix, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
+    nearPlane = DefaultProjection::kNear;
+    farPlane = DefaultProjection::kFar;
+    perspective(projectionMatrix, DefaultProjection::kHalfAngle, DefaultProjection::kHalfAngle,
+                DefaultProjection::kAspect, DefaultProjection::kNear, DefaultProjection::kFar);
 }
 
 RenderDevice::~RenderDevice() {

@@ -107,6 +107,15 @@ struct PipelineScratch;
 struct RasterScratch;
 template <typename T> using ScratchSlot = std::unique_ptr<T, void (*)(T*)>;
 
+// The projection a new device starts with: a 90-degree field of view both
+// ways (half-angles of pi/4 to seven decimals), aspect 1, near 1, far 1000.
+namespace DefaultProjection {
+inline constexpr float kHalfAngle = 0.7853981f;
+inline constexpr float kAspect = 1.0f;
+inline constexpr float kNear = 1.0f;
+inline constexpr float kFar = 1000.0f;
+} // namespace DefaultProjection
+
 // Fill styles; renderMode holds one or more of these bits.
 namespace RenderMode {
 enum : std::uint32_t { Wireframe = 1, Flat = 2, Gouraud = 4 };
