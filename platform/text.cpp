@@ -73,11 +73,20 @@ class Font {
     // From the top of the cell to the bottom of the lowest descender.
     int cellHeight() const { return cellHeight_; }
 
+    // Loaded on first use. If the glyph's memory cannot be had, the cache
+    // keeps no half-made glyph (a size without pixels): the next use tries
+    // again.
     const Glyph& glyph(unsigned char c) {
         Glyph& g = glyphs_[c];
-        if (g.loaded) {
-            return g;
+        if (!g.loaded) {
+            g = load(c);
         }
+        return g;
+    }
+
+  private:
+    Glyph load(unsigned char c) {
+        Glyph g;
         g.loaded = true;
         // Bytes are taken as Latin-1, whose code points equal the byte values.
         if (FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) {
@@ -103,7 +112,6 @@ class Font {
         return g;
     }
 
-  private:
     // Asks fontconfig for the file of the best match. A configuration of
     // our own is loaded for the question and dropped afterwards, so nothing
     // of fontconfig stays allocated once the font is open.
