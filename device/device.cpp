@@ -56,6 +56,7 @@ void syncDamage(RenderDevice& device) {
     d = FrameDamage{};
     d.drawn = wholeFrame(device);
     d.unshown = wholeFrame(device);
+    d.overlayUnshown = wholeFrame(device);
     d.bitmap = device.bitmap;
     d.colorBits = device.colorBits;
     d.depthBuffer = device.depthBuffer.get();
@@ -245,6 +246,7 @@ void RenderDevice::clear() {
         return;
     }
     if (!damageTracking) {
+        damage = FrameDamage{}; // describes no frame: switched on again, it starts afresh
         std::memset(colorBits, 0, frameBytes);
         std::fill_n(depthBuffer.get(),
                     static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
@@ -261,9 +263,11 @@ void RenderDevice::clear() {
         zeroRect(*this, damage.drawn, true);
     }
     zeroRect(*this, damage.overlay, false);
-    damage.unshown = unite(damage.unshown, unite(damage.drawn, damage.overlay));
+    damage.unshown = unite(damage.unshown, damage.drawn);
+    damage.overlayUnshown = unite(damage.overlayUnshown, damage.overlay);
     damage.drawn = FrameRect{};
     damage.overlay = FrameRect{};
+    damage.overlayClean = false;
 }
 
 // The window gets only the rectangle around what changed since the last
@@ -281,8 +285,20 @@ void RenderDevice::present() {
     FrameRect copy = wholeFrame(*this);
     if (damageTracking) {
         syncDamage(*this);
-        copy = unite(damage.unshown, unite(damage.drawn, damage.overlay));
-        damage.unshown = FrameRect{};
+        FrameDamage& d = damage;
+        copy = unite(d.unshown, d.drawn);
+        const bool overlayShown = d.overlayClean && d.shownClean && d.overlay == d.shownOverlay &&
+                                  d.overlayText == d.shownText;
+        if (!overlayShown) {
+            copy = unite(copy, unite(d.overlayUnshown, d.overlay));
+        }
+        d.shownOverlay = d.overlay;
+        d.shownText = d.overlayText;
+        d.shownClean = d.overlayClean;
+        d.unshown = FrameRect{};
+        d.overlayUnshown = FrameRect{};
+    } else {
+        damage = FrameDamage{};
     }
     BitBlt(windowDc, clientRect.left + copy.left, clientRect.top + copy.top, copy.width(),
            copy.height(), memoryDc, copy.left, copy.top, SRCCOPY);
@@ -305,6 +321,8 @@ void RenderDevice::resendWholeFrame() {
     }
     syncDamage(*this);
     damage.unshown = wholeFrame(*this);
+    damage.overlayUnshown = wholeFrame(*this);
+    damage.shownClean = false;
 }
 
 int formatFrameRate(char* text, std::size_t size, std::int32_t width, std::int32_t height,
@@ -332,20 +350,24 @@ void RenderDevice::drawFrameRate(HDC dc) {
         frameRate.lastRateTime = timeGetTime();
         frameRate.frameCount = 0;
     }
-    char text[64];
-    const int length = formatFrameRate(text, sizeof text, width, height, frameRate.framesPerSecond);
+    std::array<char, 64> text{};
+    const int length =
+        formatFrameRate(text.data(), text.size(), width, height, frameRate.framesPerSecond);
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
     // The context reports the box the text touched: the overlay's damage.
     SetBoundsRect(dc, nullptr, DCB_ENABLE | DCB_RESET);
-    TextOutA(dc, 10, 10, text, length);
+    TextOutA(dc, 10, 10, text.data(), length);
     RECT touched{};
     if ((GetBoundsRect(dc, &touched, DCB_RESET) & DCB_SET) != 0 && damageTracking && hasFrame()) {
         syncDamage(*this);
-        damage.overlay =
-            unite(damage.overlay,
-                  intersect(FrameRect{touched.left, touched.top, touched.right, touched.bottom},
-                            wholeFrame(*this)));
+        const FrameRect box = intersect(
+            FrameRect{touched.left, touched.top, touched.right, touched.bottom}, wholeFrame(*this));
+        // Drawn onto zeroed pixels only if it is the first overlay since
+        // the clear and no draw call wrote under it.
+        damage.overlayClean = damage.overlay.empty() && intersect(box, damage.drawn).empty();
+        damage.overlay = unite(damage.overlay, box);
+        damage.overlayText = text;
     }
     SetBoundsRect(dc, nullptr, DCB_DISABLE);
 }

@@ -29,6 +29,7 @@
 
 #include "math/vector_math.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -53,6 +54,7 @@ struct FrameRect {
     std::int32_t bottom = 0;
 
     bool empty() const { return right <= left || bottom <= top; }
+    bool operator==(const FrameRect&) const = default;
     std::int32_t width() const { return right - left; }
     std::int32_t height() const { return bottom - top; }
 };
@@ -81,13 +83,27 @@ inline FrameRect intersect(const FrameRect& a, const FrameRect& b) {
 // Which parts of a frame may hold anything but zero, and which parts the
 // window has not been shown since they changed: rectangles of frame pixels,
 // clipped to the frame. clear zeroes `drawn` in both buffers and `overlay`
-// in the colour buffer; present copies the one rectangle around
-// `unshown`, `drawn` and `overlay`. Everything outside them is zero in both
+// in the colour buffer; present copies the one rectangle around what
+// changed since the last present. Everything outside them is zero in both
 // buffers and already on the screen.
+//
+// The overlay is left out of that rectangle when it repeats the one the
+// window shows: the same text in the same box, both drawn once onto pixels
+// that a clear had zeroed and no draw call touched since. It then puts the
+// same bytes in the same place (the text changes about once a second).
 struct FrameDamage {
-    FrameRect drawn;   // colour and depth written by the draw calls since the last clear
-    FrameRect overlay; // colour written through a drawing context since the last clear
-    FrameRect unshown; // zeroed by a clear since the last present
+    FrameRect drawn;          // colour and depth written by the draw calls since the last clear
+    FrameRect overlay;        // colour written through a drawing context since the last clear
+    FrameRect unshown;        // zeroed by a clear since the last present, overlay apart
+    FrameRect overlayUnshown; // the overlay's box zeroed by a clear since the last present
+    // The overlay since the last clear: its text, and whether it was drawn
+    // once onto pixels no draw call had touched.
+    std::array<char, 64> overlayText{};
+    bool overlayClean = false;
+    // The overlay the window shows (meaningful when shownClean).
+    std::array<char, 64> shownText{};
+    FrameRect shownOverlay;
+    bool shownClean = false;
     // The frame these rectangles describe. A device with another frame (a
     // new binding, or one set up by hand) counts it as written and unshown
     // all over.
