@@ -267,7 +267,7 @@ void RenderDevice::clear() {
     damage.overlayUnshown = unite(damage.overlayUnshown, damage.overlay);
     damage.drawn = FrameRect{};
     damage.overlay = FrameRect{};
-    damage.overlayClean = false;
+    damage.overlayOnce = false;
 }
 
 // The window gets only the rectangle around what changed since the last
@@ -287,14 +287,14 @@ void RenderDevice::present() {
         syncDamage(*this);
         FrameDamage& d = damage;
         copy = unite(d.unshown, d.drawn);
-        const bool overlayShown = d.overlayClean && d.shownClean && d.overlay == d.shownOverlay &&
+        const bool overlayShown = d.overlayOnce && d.shownOnce && d.overlay == d.shownOverlay &&
                                   d.overlayText == d.shownText;
         if (!overlayShown) {
             copy = unite(copy, unite(d.overlayUnshown, d.overlay));
         }
         d.shownOverlay = d.overlay;
         d.shownText = d.overlayText;
-        d.shownClean = d.overlayClean;
+        d.shownOnce = d.overlayOnce;
         d.unshown = FrameRect{};
         d.overlayUnshown = FrameRect{};
     } else {
@@ -322,7 +322,7 @@ void RenderDevice::resendWholeFrame() {
     syncDamage(*this);
     damage.unshown = wholeFrame(*this);
     damage.overlayUnshown = wholeFrame(*this);
-    damage.shownClean = false;
+    damage.shownOnce = false;
 }
 
 int formatFrameRate(char* text, std::size_t size, std::int32_t width, std::int32_t height,
@@ -363,9 +363,8 @@ void RenderDevice::drawFrameRate(HDC dc) {
         syncDamage(*this);
         const FrameRect box = intersect(
             FrameRect{touched.left, touched.top, touched.right, touched.bottom}, wholeFrame(*this));
-        // Drawn onto zeroed pixels only if it is the first overlay since
-        // the clear and no draw call wrote under it.
-        damage.overlayClean = damage.overlay.empty() && intersect(box, damage.drawn).empty();
+        // A second overlay before the next clear blends over the first.
+        damage.overlayOnce = damage.overlay.empty();
         damage.overlay = unite(damage.overlay, box);
         damage.overlayText = text;
     }

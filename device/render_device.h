@@ -88,22 +88,24 @@ inline FrameRect intersect(const FrameRect& a, const FrameRect& b) {
 // buffers and already on the screen.
 //
 // The overlay is left out of that rectangle when it repeats the one the
-// window shows: the same text in the same box, both drawn once onto pixels
-// that a clear had zeroed and no draw call touched since. It then puts the
-// same bytes in the same place (the text changes about once a second).
+// window shows: the same text in the same box, each drawn once since a
+// clear. Its pixels then hold the same bytes as on the screen, except where
+// a draw call wrote under it in this frame or the last, and those lie in
+// the draw calls' rectangles, which are copied. (The text changes about
+// once a second.)
 struct FrameDamage {
     FrameRect drawn;          // colour and depth written by the draw calls since the last clear
     FrameRect overlay;        // colour written through a drawing context since the last clear
     FrameRect unshown;        // zeroed by a clear since the last present, overlay apart
     FrameRect overlayUnshown; // the overlay's box zeroed by a clear since the last present
     // The overlay since the last clear: its text, and whether it was drawn
-    // once onto pixels no draw call had touched.
+    // only once.
     std::array<char, 64> overlayText{};
-    bool overlayClean = false;
-    // The overlay the window shows (meaningful when shownClean).
+    bool overlayOnce = false;
+    // The overlay the window shows (meaningful when shownOnce).
     std::array<char, 64> shownText{};
     FrameRect shownOverlay;
-    bool shownClean = false;
+    bool shownOnce = false;
     // The frame these rectangles describe. A device with another frame (a
     // new binding, or one set up by hand) counts it as written and unshown
     // all over.

@@ -29,21 +29,6 @@ inline PolygonEnds findPolygonEnds(const ScreenPoint* points, std::int32_t count
     return ends;
 }
 
-// The smallest and the largest x of the points (count >= 1).
-struct ColumnRange {
-    std::int32_t left = 0;
-    std::int32_t right = 0;
-};
-
-inline ColumnRange columnRange(const ScreenPoint* points, std::int32_t count) {
-    ColumnRange range{points[0].x, points[0].x};
-    for (std::int32_t i = 1; i < count; ++i) {
-        range.left = points[i].x < range.left ? points[i].x : range.left;
-        range.right = points[i].x > range.right ? points[i].x : range.right;
-    }
-    return range;
-}
-
 // The neighbours of point i around a polygon of `count` points.
 inline std::int32_t nextPoint(std::int32_t i, std::int32_t count) {
     return i + 1 == count ? 0 : i + 1;

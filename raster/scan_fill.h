@@ -10,8 +10,8 @@
 // the right table, and fill every row from the top point's row up to, but
 // not including, the bottom point's row as one span. A row whose left x is
 // not less than its right x is empty; so is every row of a polygon whose
-// points run clockwise on the screen. Finally the device hears which
-// rectangle the call may have written.
+// points run clockwise on the screen. Finally the device hears of the box
+// around the spans filled.
 #pragma once
 
 #include "raster/edge_tables.h"
@@ -52,6 +52,24 @@ inline void fillSpan(const FrameView& view, std::int32_t y, std::int32_t xl, std
     }
 }
 
+// The box around the spans filled so far.
+struct SpanBox {
+    std::int32_t left = INT32_MAX;
+    std::int32_t right = INT32_MIN;
+    std::int32_t top = INT32_MAX;
+    std::int32_t bottom = INT32_MIN;
+
+    void add(std::int32_t xl, std::int32_t xr, std::int32_t y) {
+        left = xl < left ? xl : left;
+        right = xr > right ? xr : right;
+        top = y < top ? y : top;
+        bottom = y + 1 > bottom ? y + 1 : bottom;
+    }
+    FrameRect box() const {
+        return left < right ? FrameRect{left, top, right, bottom} : FrameRect{};
+    }
+};
+
 // walk: the edge stepper for Entry. setupPolygon(polygon) returns the
 // polygon's span setter: called as setSpan(left, right) for a row whose
 // left.x < right.x, it returns that span's SpanSetup.
@@ -73,7 +91,7 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
     }
     Entry* const left = tables.left;
     Entry* const right = tables.right;
-    FrameRect touched;
+    SpanBox spans;
 
     for (std::int32_t i = polygonCount - 1; i >= 0; --i) {
         const ScreenPolygon& polygon = list.polygons[static_cast<std::size_t>(i)];
@@ -106,16 +124,13 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
         const std::int32_t topY = points[ends.top].y;
         const std::int32_t bottomY = points[ends.bottom].y;
         for (std::int32_t y = topY; y < bottomY; ++y) {
-            if (left[y].x < right[y].x) {
-                fillSpan(view, y, left[y].x, right[y].x, setSpan(left[y], right[y]));
+            const std::int32_t xl = left[y].x;
+            const std::int32_t xr = right[y].x;
+            if (xl < xr) {
+                fillSpan(view, y, xl, xr, setSpan(left[y], right[y]));
+                spans.add(xl, xr, y);
             }
         }
-        // Every recorded x lies between the polygon's points, and neither
-        // the bottom row nor the rightmost column is filled.
-        if (topY < bottomY) {
-            const ColumnRange columns = columnRange(points, count);
-            touched = unite(touched, FrameRect{columns.left, topY, columns.right, bottomY});
-        }
     }
-    device.markDrawn(touched);
+    device.markDrawn(spans.box());
 }
