@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Octaspin needs to build, test and run, when
-# any of them is missing. Uses sudo when not run as root.
+# any of them is missing, and any further packages named as arguments (a
+# script's own tools). Uses sudo when not run as root.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev
     libfltk1.3-dev
     xvfb xauth xdotool imagemagick x11-utils python3
+    "$@"
 )
 
 missing=()
