@@ -16,6 +16,14 @@
 //    nothing drawn since the last clear, otherwise the view-space z of the
 //    surface drawn there (smaller is nearer).
 //
+// A frame costs what it draws: clear zeroes only what the last frame wrote
+// and present copies to the window only what changed since the last
+// present (FrameDamage below); the result is byte for byte that of whole
+// clears and whole copies. The rasterizers report what they write
+// (markDrawn), the overlay what it drew; whatever else writes into a bound
+// frame must report it too. damageTracking off (for comparison) clears and
+// copies whole frames.
+//
 // A device without a frame has no buffers (hasFrame() is false); clear,
 // the draw calls and present then do nothing. That is the case
 //  - before the first bind and after release (release keeps the sizes);
