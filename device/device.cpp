@@ -64,6 +64,14 @@ void syncDamage(RenderDevice& device) {
     d.height = device.height;
 }
 
+// Zeroes both buffers whole.
+void zeroWholeFrame(RenderDevice& device) {
+    std::memset(device.colorBits, 0, device.frameBytes);
+    std::fill_n(device.depthBuffer.get(),
+                static_cast<std::size_t>(device.width) * static_cast<std::size_t>(device.height),
+                0.0f);
+}
+
 // Zeroes the rectangle's pixels (and depths when `depthToo`), row by row.
 void zeroRect(RenderDevice& device, const FrameRect& r, bool depthToo) {
     if (r.empty()) {
@@ -247,18 +255,12 @@ void RenderDevice::clear() {
     }
     if (!damageTracking) {
         damage = FrameDamage{}; // describes no frame: switched on again, it starts afresh
-        std::memset(colorBits, 0, frameBytes);
-        std::fill_n(depthBuffer.get(),
-                    static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
+        zeroWholeFrame(*this);
         return;
     }
     syncDamage(*this);
-    if (damage.drawn.left == 0 && damage.drawn.top == 0 && damage.drawn.right == width &&
-        damage.drawn.bottom == height) {
-        // The whole frame: one fill per buffer rather than one per row.
-        std::memset(colorBits, 0, frameBytes);
-        std::fill_n(depthBuffer.get(),
-                    static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
+    if (damage.drawn == wholeFrame(*this)) {
+        zeroWholeFrame(*this); // one fill per buffer rather than one per row
     } else {
         zeroRect(*this, damage.drawn, true);
     }
