@@ -3,17 +3,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/polyhedron.h"
-
-namespace {
-
-// Half-angles of pi/4 to seven decimals: a 90-degree field of view both
-// ways. The aspect factor stays 1 whatever the window's shape.
-constexpr float kHalfAngle = 0.7853981f;
-constexpr float kAspect = 1.0f;
-constexpr float kNear = 1.0f;
-constexpr float kFar = 1000.0f;
-
-} // namespace
+#include "app/scene_values.h"
 
 bool setupScene() {
     appState.device = std::make_unique<RenderDevice>();
@@ -24,32 +14,30 @@ bool setupScene() {
         return false;
     }
 
-    appState.eye = Vec3{0.0f, 0.0f, -200.0f};
-    appState.target = Vec3{0.0f, 0.0f, 0.0f};
-    appState.up = Vec3{0.0f, 1.0f, 0.0f};
+    appState.eye = demo::kEye;
+    appState.target = demo::kTarget;
+    appState.up = demo::kUp;
 
     Matrix4 world;
     identity(world);
-    Matrix4 projection;
-    perspective(projection, kHalfAngle, kHalfAngle, kAspect, kNear, kFar);
+    const Matrix4 projection = demo::projection();
     device.setWorldMatrix(world);
     device.lookAt(appState.eye, appState.target, appState.up);
     device.setProjection(projection);
 
-    // From the lit surface towards the light: above and behind the camera.
     appState.directionalLight = std::make_unique<Light>();
     Light& sun = *appState.directionalLight;
-    sun.direction = Vec3{0.0f, 1.0f, -1.0f};
-    sun.color = Color3{1.0f, 1.0f, 1.0f};
+    sun.direction = demo::kLightDirection;
+    sun.color = demo::kLightColor;
     Vec3 unitDirection;
     normalize(unitDirection, sun.direction); // also writes the unit vector back
 
     appState.ambientLight = std::make_unique<Light>();
-    appState.ambientLight->color = Color3{0.1f, 0.1f, 0.1f};
+    appState.ambientLight->color = demo::kAmbientColor;
 
     appState.material = std::make_unique<Material>();
-    appState.material->ambient = Color3{1.0f, 1.0f, 1.0f};
-    appState.material->diffuse = Color3{0.2f, 0.95f, 0.2f};
+    appState.material->ambient = demo::kMaterialAmbient;
+    appState.material->diffuse = demo::kMaterialDiffuse;
 
     device.setLight(LightKind::Ambient, appState.ambientLight.get());
     device.setLight(LightKind::Directional, appState.directionalLight.get());

@@ -111,9 +111,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_PAINT: {
         // The picture comes from the frame loop; only answer the request.
+        // The window's picture may have been painted over (erased, or
+        // uncovered), so the next frame is copied to it whole.
         PAINTSTRUCT paint{};
         BeginPaint(window, &paint);
         EndPaint(window, &paint);
+        if (appState.device != nullptr) {
+            appState.device->resendWholeFrame();
+        }
         break;
     }
     case WM_KEYDOWN:

@@ -1,7 +1,5 @@
-// Timings of the renderer's stages on the demo scene: the polyhedron seen
-// from (0, 0, -200) through the 90-degree perspective, an ambient light of
-// 0.1 and a white directional light from (0, 1, -1), material ambient 1 and
-// diffuse (0.2, 0.95, 0.2), turned by one spin step of 0.03 rad.
+// Timings of the renderer's stages on the demo scene (app/scene_values.h),
+// the polyhedron turned by one spin step.
 //
 // The device is bound to a window of the headless backend, so the frame is
 // a real bitmap section exactly as the program gets it. Every benchmark runs
@@ -12,7 +10,9 @@
 // draws into an empty frame as a real frame does. The timedemo replays a
 // fixed run of frames (clear, spin step, drawMesh) and reports frames per
 // second of wall-clock time.
+#include "app/main_window.h"
 #include "app/polyhedron.h"
+#include "app/scene_values.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr float kSpinStep = 0.03f;
 constexpr int kTimedemoFrames = 300;
 
 // One bound device with the demo scene's camera, lights, material and mesh.
@@ -54,20 +53,18 @@ class DemoScene {
         backend_.resizeClient(window_, width, height);
         bound_ = device.bind(window_) && device.width == width && device.height == height;
 
-        Matrix4 projection;
-        perspective(projection, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
         identity(modelRotation);
         device.setWorldMatrix(modelRotation);
-        device.lookAt({0, 0, -200}, {0, 0, 0}, {0, 1, 0});
-        device.setProjection(projection);
+        device.lookAt(demo::kEye, demo::kTarget, demo::kUp);
+        device.setProjection(demo::projection());
 
-        directional_.direction = {0, 1, -1};
-        directional_.color = {1, 1, 1};
+        directional_.direction = demo::kLightDirection;
+        directional_.color = demo::kLightColor;
         Vec3 unit;
         normalize(unit, directional_.direction);
-        ambient_.color = {0.1f, 0.1f, 0.1f};
-        material_.ambient = {1, 1, 1};
-        material_.diffuse = {0.2f, 0.95f, 0.2f};
+        ambient_.color = demo::kAmbientColor;
+        material_.ambient = demo::kMaterialAmbient;
+        material_.diffuse = demo::kMaterialDiffuse;
         device.setLight(LightKind::Ambient, &ambient_);
         device.setLight(LightKind::Directional, &directional_);
         device.setMaterial(&material_);
@@ -98,7 +95,7 @@ class DemoScene {
     // One frame's model rotation: modelRotation x rotationY(0.03).
     void spin() {
         Matrix4 step;
-        rotationY(step, kSpinStep);
+        rotationY(step, kSpinPerFrame);
         multiply(modelRotation, modelRotation, step);
         device.setWorldMatrix(modelRotation);
     }
@@ -141,22 +138,6 @@ void timeOnClearedFrame(benchmark::State& state, DemoScene& scene, Draw draw) {
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
     }
 }
-
-void BM_Clear(benchmark::State& state) {
-    DemoScene scene(int(state.range(0)), int(state.range(1)), RenderMode::Flat);
-    if (!scene.ready(state)) {
-        return;
-    }
-    for (auto _ : state) {
-        scene.device.clear();
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() *
-                            (std::int64_t{scene.device.frameBytes} +
-                             std::int64_t{scene.device.width} * scene.device.height * 4));
-    labelSize(state);
-}
-BENCHMARK(BM_Clear)->Apply(frameSizes);
 
 void BM_BuildScreenPolygons(benchmark::State& state, std::uint32_t mode, const char* name) {
     DemoScene scene(int(state.range(0)), int(state.range(1)), mode);

@@ -1,5 +1,7 @@
 #include "device/render_device.h"
 
+#include "platform/win32.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -30,15 +32,75 @@ void frameSizeFor(const RECT& client, std::int32_t& width, std::int32_t& height)
     }
 }
 
+// The whole frame as a rectangle.
+FrameRect wholeFrame(const RenderDevice& device) {
+    return FrameRect{0, 0, device.width, device.height};
+}
+
+// True when the damage rectangles describe the device's current frame.
+bool damageDescribesFrame(const RenderDevice& device) {
+    const FrameDamage& d = device.damage;
+    return device.damageTracking && d.bitmap == device.bitmap && device.bitmap != nullptr &&
+           d.colorBits == device.colorBits && d.depthBuffer == device.depthBuffer.get() &&
+           d.width == device.width && d.height == device.height;
+}
+
+// Makes the damage describe the current frame. A frame it did not describe
+// (new, set up by hand, or tracking switched off) may hold anything
+// anywhere, and the window has seen none of it.
+void syncDamage(RenderDevice& device) {
+    if (damageDescribesFrame(device)) {
+        return;
+    }
+    FrameDamage& d = device.damage;
+    d = FrameDamage{};
+    d.drawn = wholeFrame(device);
+    d.unshown = wholeFrame(device);
+    d.overlayUnshown = wholeFrame(device);
+    d.bitmap = device.bitmap;
+    d.colorBits = device.colorBits;
+    d.depthBuffer = device.depthBuffer.get();
+    d.width = device.width;
+    d.height = device.height;
+}
+
+// Zeroes both buffers whole.
+void zeroWholeFrame(RenderDevice& device) {
+    std::memset(device.colorBits, 0, device.frameBytes);
+    std::fill_n(device.depthBuffer.get(),
+                static_cast<std::size_t>(device.width) * static_cast<std::size_t>(device.height),
+                0.0f);
+}
+
+// Zeroes the rectangle's pixels (and depths when `depthToo`), row by row.
+void zeroRect(RenderDevice& device, const FrameRect& r, bool depthToo) {
+    if (r.empty()) {
+        return;
+    }
+    const auto colorBytes = static_cast<std::size_t>(r.width()) * device.bytesPerPixel;
+    const auto depthCount = static_cast<std::size_t>(r.width());
+    for (std::int32_t y = r.top; y < r.bottom; ++y) {
+        std::memset(device.rowStart + static_cast<std::ptrdiff_t>(y) * device.pitch +
+                        static_cast<std::ptrdiff_t>(r.left) * device.bytesPerPixel,
+                    0, colorBytes);
+        if (depthToo) {
+            std::fill_n(device.depthBuffer.get() + static_cast<std::size_t>(y) * device.width +
+                            r.left,
+                        depthCount, 0.0f);
+        }
+    }
+}
+
 } // namespace
 
 RenderDevice::RenderDevice() {
     identity(inverseWorldMatrix);
     identity(worldMatrix);
     identity(viewMatrix);
-    nearPlane = 1.0f;
-    farPlane = 1000.0f;
-    perspective(projectionMatrix, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
+    nearPlane = DefaultProjection::kNear;
+    farPlane = DefaultProjection::kFar;
+    perspective(projectionMatrix, DefaultProjection::kHalfAngle, DefaultProjection::kHalfAngle,
+                DefaultProjection::kAspect, DefaultProjection::kNear, DefaultProjection::kFar);
 }
 
 RenderDevice::~RenderDevice() {
@@ -64,6 +126,7 @@ static void dropFrame(RenderDevice& device) {
     device.maxY = 0;
     device.pitch = 0;
     device.frameBytes = 0;
+    device.damage = FrameDamage{};
 }
 
 // A failed binding leaves the device unbound (so the next resize tries
@@ -77,18 +140,20 @@ static bool failBinding(RenderDevice& device, const char* message) {
     return false;
 }
 
-bool RenderDevice::bind(HWND target) {
+bool RenderDevice::bind(WindowHandle target) {
     if (bound) {
         return true;
     }
     bound = true;
     window = target;
 
-    clientRect = RECT{};
-    if (!GetClientRect(window, &clientRect)) {
+    clientRect = FrameRect{};
+    RECT client{};
+    if (!GetClientRect(window, &client)) {
         return failBinding(*this, nullptr);
     }
-    frameSizeFor(clientRect, width, height);
+    clientRect = FrameRect{client.left, client.top, client.right, client.bottom};
+    frameSizeFor(client, width, height);
     clientRect.right = clientRect.left + width;
     clientRect.bottom = clientRect.top + height;
     bytesPerPixel = 3;
@@ -152,6 +217,9 @@ void RenderDevice::release() {
     colorBits = nullptr;
     rowStart = nullptr;
     depthBuffer.reset();
+    damage = FrameDamage{};
+    pipelineScratch.reset();
+    rasterScratch.reset();
     lightFlags = 0;
     ambientLight = nullptr;
     directionalLight = nullptr;
@@ -179,15 +247,33 @@ bool RenderDevice::resize() {
     return bind(window);
 }
 
+// Only what the last frame wrote is zeroed: everything else is zero
+// already. Without damage tracking both buffers are zeroed whole.
 void RenderDevice::clear() {
     if (!hasFrame()) {
         return;
     }
-    std::memset(colorBits, 0, frameBytes);
-    std::fill_n(depthBuffer.get(),
-                static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0.0f);
+    if (!damageTracking) {
+        damage = FrameDamage{}; // describes no frame: switched on again, it starts afresh
+        zeroWholeFrame(*this);
+        return;
+    }
+    syncDamage(*this);
+    if (damage.drawn == wholeFrame(*this)) {
+        zeroWholeFrame(*this); // one fill per buffer rather than one per row
+    } else {
+        zeroRect(*this, damage.drawn, true);
+    }
+    zeroRect(*this, damage.overlay, false);
+    damage.unshown = unite(damage.unshown, damage.drawn);
+    damage.overlayUnshown = unite(damage.overlayUnshown, damage.overlay);
+    damage.drawn = FrameRect{};
+    damage.overlay = FrameRect{};
+    damage.overlayOnce = false;
 }
 
+// The window gets only the rectangle around what changed since the last
+// present; without damage tracking, the whole frame.
 void RenderDevice::present() {
     if (!hasFrame()) {
         return;
@@ -198,10 +284,47 @@ void RenderDevice::present() {
     HDC memoryDc = CreateCompatibleDC(windowDc);
     HGDIOBJ previous = SelectObject(memoryDc, bitmap);
     drawFrameRate(memoryDc);
-    BitBlt(windowDc, clientRect.left, clientRect.top, width, height, memoryDc, 0, 0, SRCCOPY);
+    FrameRect copy = wholeFrame(*this);
+    if (damageTracking) {
+        syncDamage(*this);
+        FrameDamage& d = damage;
+        copy = unite(d.unshown, d.drawn);
+        const bool overlayShown = d.overlayOnce && d.shownOnce && d.overlay == d.shownOverlay &&
+                                  d.overlayText == d.shownText;
+        if (!overlayShown) {
+            copy = unite(copy, unite(d.overlayUnshown, d.overlay));
+        }
+        d.shownOverlay = d.overlay;
+        d.shownText = d.overlayText;
+        d.shownOnce = d.overlayOnce;
+        d.unshown = FrameRect{};
+        d.overlayUnshown = FrameRect{};
+    } else {
+        damage = FrameDamage{};
+    }
+    BitBlt(windowDc, clientRect.left + copy.left, clientRect.top + copy.top, copy.width(),
+           copy.height(), memoryDc, copy.left, copy.top, SRCCOPY);
     SelectObject(memoryDc, previous);
     DeleteDC(memoryDc);
     ReleaseDC(window, windowDc);
+}
+
+void RenderDevice::markDrawn(const FrameRect& rect) {
+    if (!damageTracking || !hasFrame()) {
+        return;
+    }
+    syncDamage(*this);
+    damage.drawn = unite(damage.drawn, intersect(rect, wholeFrame(*this)));
+}
+
+void RenderDevice::resendWholeFrame() {
+    if (!damageTracking || !hasFrame()) {
+        return;
+    }
+    syncDamage(*this);
+    damage.unshown = wholeFrame(*this);
+    damage.overlayUnshown = wholeFrame(*this);
+    damage.shownOnce = false;
 }
 
 int formatFrameRate(char* text, std::size_t size, std::int32_t width, std::int32_t height,
@@ -229,9 +352,23 @@ void RenderDevice::drawFrameRate(HDC dc) {
         frameRate.lastRateTime = timeGetTime();
         frameRate.frameCount = 0;
     }
-    char text[64];
-    const int length = formatFrameRate(text, sizeof text, width, height, frameRate.framesPerSecond);
+    std::array<char, 64> text{};
+    const int length =
+        formatFrameRate(text.data(), text.size(), width, height, frameRate.framesPerSecond);
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
-    TextOutA(dc, 10, 10, text, length);
+    // The context reports the box the text touched: the overlay's damage.
+    SetBoundsRect(dc, nullptr, DCB_ENABLE | DCB_RESET);
+    TextOutA(dc, 10, 10, text.data(), length);
+    RECT touched{};
+    if ((GetBoundsRect(dc, &touched, DCB_RESET) & DCB_SET) != 0 && damageTracking && hasFrame()) {
+        syncDamage(*this);
+        const FrameRect box = intersect(
+            FrameRect{touched.left, touched.top, touched.right, touched.bottom}, wholeFrame(*this));
+        // A second overlay before the next clear blends over the first.
+        damage.overlayOnce = damage.overlay.empty();
+        damage.overlay = unite(damage.overlay, box);
+        damage.overlayText = text;
+    }
+    SetBoundsRect(dc, nullptr, DCB_DISABLE);
 }

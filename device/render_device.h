@@ -16,6 +16,14 @@
 //    nothing drawn since the last clear, otherwise the view-space z of the
 //    surface drawn there (smaller is nearer).
 //
+// A frame costs what it draws: clear zeroes only what the last frame wrote
+// and present copies to the window only what changed since the last
+// present (FrameDamage below); the result is byte for byte that of whole
+// clears and whole copies. The rasterizers report what they write
+// (markDrawn), the overlay what it drew; whatever else writes into a bound
+// frame must report it too. damageTracking off (for comparison) clears and
+// copies whole frames.
+//
 // A device without a frame has no buffers (hasFrame() is false); clear,
 // the draw calls and present then do nothing. That is the case
 //  - before the first bind and after release (release keeps the sizes);
@@ -28,11 +36,111 @@
 #pragma once
 
 #include "math/vector_math.h"
-#include "platform/win32.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+
+// The platform's window, bitmap and drawing-context handles (HWND, HBITMAP,
+// HDC), declared the way the platform declares them: pointers to distinct
+// incomplete records. The renderer's headers thus need nothing from the
+// platform layer; only the device's own implementation calls it.
+struct HWND__;
+struct HBITMAP__;
+struct HDC__;
+using WindowHandle = HWND__*;
+using BitmapHandle = HBITMAP__*;
+using ContextHandle = HDC__*;
+
+// A rectangle of pixels: columns left to right - 1, rows top to bottom - 1,
+// 32-bit signed. Empty when right <= left or bottom <= top.
+struct FrameRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+
+    bool empty() const { return right <= left || bottom <= top; }
+    bool operator==(const FrameRect&) const = default;
+    std::int32_t width() const { return right - left; }
+    std::int32_t height() const { return bottom - top; }
+};
+
+// The smallest rectangle holding both; an empty one does not count.
+inline FrameRect unite(const FrameRect& a, const FrameRect& b) {
+    if (a.empty()) {
+        return b.empty() ? FrameRect{} : b;
+    }
+    if (b.empty()) {
+        return a;
+    }
+    return FrameRect{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                     a.right > b.right ? a.right : b.right,
+                     a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
+// What both hold; all zero when nothing.
+inline FrameRect intersect(const FrameRect& a, const FrameRect& b) {
+    const FrameRect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+                      a.right < b.right ? a.right : b.right,
+                      a.bottom < b.bottom ? a.bottom : b.bottom};
+    return r.empty() ? FrameRect{} : r;
+}
+
+// Which parts of a frame may hold anything but zero, and which parts the
+// window has not been shown since they changed: rectangles of frame pixels,
+// clipped to the frame. clear zeroes `drawn` in both buffers and `overlay`
+// in the colour buffer; present copies the one rectangle around what
+// changed since the last present. Everything outside them is zero in both
+// buffers and already on the screen.
+//
+// The overlay is left out of that rectangle when it repeats the one the
+// window shows: the same text in the same box, each drawn once since a
+// clear. Its pixels then hold the same bytes as on the screen, except where
+// a draw call wrote under it in this frame or the last, and those lie in
+// the draw calls' rectangles, which are copied. (The text changes about
+// once a second.)
+struct FrameDamage {
+    FrameRect drawn;          // colour and depth written by the draw calls since the last clear
+    FrameRect overlay;        // colour written through a drawing context since the last clear
+    FrameRect unshown;        // zeroed by a clear since the last present, overlay apart
+    FrameRect overlayUnshown; // the overlay's box zeroed by a clear since the last present
+    // The overlay since the last clear: its text, and whether it was drawn
+    // only once.
+    std::array<char, 64> overlayText{};
+    bool overlayOnce = false;
+    // The overlay the window shows (meaningful when shownOnce).
+    std::array<char, 64> shownText{};
+    FrameRect shownOverlay;
+    bool shownOnce = false;
+    // The frame these rectangles describe. A device with another frame (a
+    // new binding, or one set up by hand) counts it as written and unshown
+    // all over.
+    BitmapHandle bitmap = nullptr;
+    const std::uint8_t* colorBits = nullptr;
+    const float* depthBuffer = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// Working storage of the drawing path, kept by the device from frame to
+// frame so that a steady frame allocates nothing. Its layout belongs to the
+// layer that uses it (geometry/ for the pipeline, raster/ for the fills);
+// the device only owns it, and release frees it. It grows when a mesh or a
+// frame needs more.
+struct PipelineScratch;
+struct RasterScratch;
+template <typename T> using ScratchSlot = std::unique_ptr<T, void (*)(T*)>;
+
+// The projection a new device starts with: a 90-degree field of view both
+// ways (half-angles of pi/4 to seven decimals), aspect 1, near 1, far 1000.
+namespace DefaultProjection {
+inline constexpr float kHalfAngle = 0.7853981f;
+inline constexpr float kAspect = 1.0f;
+inline constexpr float kNear = 1.0f;
+inline constexpr float kFar = 1000.0f;
+} // namespace DefaultProjection
 
 // Fill styles; renderMode holds one or more of these bits.
 namespace RenderMode {
@@ -72,9 +180,9 @@ struct RenderDevice {
     std::int32_t height = 0;
     std::int32_t maxX = 0;
     std::int32_t maxY = 0;
-    HWND window = nullptr;
+    WindowHandle window = nullptr;
     bool bound = false;
-    RECT clientRect{};
+    FrameRect clientRect;
     std::int32_t pitch = 0;
     std::uint8_t bytesPerPixel = 3;
     std::uint32_t renderMode = RenderMode::Flat;
@@ -100,10 +208,17 @@ struct RenderDevice {
     Matrix4 inverseWorldMatrix;
     Vec3 eyeInObject;
     std::unique_ptr<float[]> depthBuffer;
-    HBITMAP bitmap = nullptr;
+    BitmapHandle bitmap = nullptr;
     std::uint8_t* colorBits = nullptr;
     std::uint8_t* rowStart = nullptr;
     std::uint32_t frameBytes = 0;
+
+    // Beyond the frame record: damage tracking, on unless switched off (a
+    // test compares the two), and the drawing path's working storage.
+    bool damageTracking = true;
+    FrameDamage damage;
+    ScratchSlot<PipelineScratch> pipelineScratch{nullptr, nullptr};
+    ScratchSlot<RasterScratch> rasterScratch{nullptr, nullptr};
 
     // Default transforms (identity world and view, the 90-degree
     // perspective with near 1 and far 1000), Flat fill, FaceList, unbound.
@@ -113,12 +228,19 @@ struct RenderDevice {
     RenderDevice& operator=(const RenderDevice&) = delete;
 
     // Frame (device.cpp).
-    bool bind(HWND window);
+    bool bind(WindowHandle window);
     void release();
     bool resize();
     void clear();
     void present();
-    void drawFrameRate(HDC dc);
+    void drawFrameRate(ContextHandle dc);
+
+    // Damage (device.cpp). The rasterizers report every rectangle they
+    // write pixels or depths in; clipped to the frame here.
+    void markDrawn(const FrameRect& rect);
+    // The window's picture may have been painted over (WM_PAINT): the next
+    // present copies the whole frame.
+    void resendWholeFrame();
 
     // Transform and lighting state (transform_state.cpp).
     void setWorldMatrix(const Matrix4& world);

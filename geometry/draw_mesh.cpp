@@ -34,6 +34,12 @@ void applyTailRule(const ClipPolygon& in, ClipPolygon& out) {
 } // namespace
 
 std::int32_t clipPolyline(const RenderDevice& device, const Mesh& mesh, ClipPolygon& result) {
+    ClipPolygon spare(0);
+    return clipPolyline(device, mesh, result, spare);
+}
+
+std::int32_t clipPolyline(const RenderDevice& device, const Mesh& mesh, ClipPolygon& result,
+                          ClipPolygon& spare) {
     result.vertexCount = 0;
     const std::size_t n = mesh.vertices.size();
     if (n < 2) {
@@ -42,10 +48,12 @@ std::int32_t clipPolyline(const RenderDevice& device, const Mesh& mesh, ClipPoly
     // Room for twice the vertices to start with; a stage that needs more
     // (a zigzag across a plane gains up to half its input per stage) grows
     // its output instead of writing past it.
-    ClipPolygon p(2 * n);
+    ClipPolygon& p = spare;
     ClipPolygon& q = result;
-    if (q.vertices.size() < 2 * n) {
-        q.vertices.resize(2 * n);
+    for (ClipPolygon* buffer : {&p, &q}) {
+        if (buffer->vertices.size() < 2 * n) {
+            buffer->vertices.resize(2 * n);
+        }
     }
     Matrix4 m;
     multiply(m, device.worldMatrix, device.viewMatrix);
@@ -76,15 +84,16 @@ void drawPolyline(RenderDevice& device, const Mesh& mesh) {
     if (mesh.vertices.size() < 2 || !device.hasFrame()) {
         return;
     }
-    ClipPolygon clipped(2 * mesh.vertices.size());
-    if (clipPolyline(device, mesh, clipped) < 2) {
+    PipelineScratch& scratch = pipelineScratchOf(device);
+    ClipPolygon& clipped = scratch.lineA;
+    if (clipPolyline(device, mesh, clipped, scratch.lineB) < 2) {
         return;
     }
 
     // The eye point (view depth 0) has no image and is left out; the line
     // then runs straight between its neighbours.
-    std::vector<PixelPosition> pixels;
-    pixels.reserve(static_cast<std::size_t>(clipped.vertexCount));
+    std::vector<PixelPosition>& pixels = scratch.linePixels;
+    pixels.clear();
     for (std::int32_t i = 0; i < clipped.vertexCount; ++i) {
         PixelPosition pixel;
         if (projectToPixel(device, clipped.vertices[static_cast<std::size_t>(i)].position, pixel)) {
@@ -121,9 +130,12 @@ void drawMesh(RenderDevice& device, const Mesh& mesh) {
         if (mesh.faceCount <= 0) {
             return;
         }
-        // The list and everything in it is released when it leaves scope.
-        const ScreenPolygonList list = buildScreenPolygons(device, mesh);
-        if (list.polygons.empty()) {
+        // The list lives in the device's working storage, kept for the
+        // next frame.
+        PipelineScratch& scratch = pipelineScratchOf(device);
+        buildScreenPolygons(device, mesh, scratch);
+        const ScreenPolygonList& list = scratch.list;
+        if (list.count == 0) {
             return;
         }
         if ((device.renderMode & RenderMode::Flat) != 0) {

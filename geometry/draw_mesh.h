@@ -29,3 +29,7 @@ void drawPolyline(RenderDevice& device, const Mesh& mesh);
 // to `result` (grown as needed); returns its vertex count, 0 when fewer
 // than two vertices were given or nothing lies inside the pyramid.
 std::int32_t clipPolyline(const RenderDevice& device, const Mesh& mesh, ClipPolygon& result);
+
+// The same with `spare` as the stages' other buffer (both grow as needed).
+std::int32_t clipPolyline(const RenderDevice& device, const Mesh& mesh, ClipPolygon& result,
+                          ClipPolygon& spare);

@@ -9,20 +9,17 @@
 
 namespace {
 
-struct KeptFace {
-    std::size_t face = 0; // face number in the mesh (any count, not only 16 bits)
-    std::uint16_t i0 = 0;
-    std::uint16_t i1 = 0;
-    std::uint16_t i2 = 0;
-};
+void freePipelineScratch(PipelineScratch* scratch) {
+    delete scratch;
+}
 
 // Step 1: the faces whose front side the eye sees, in ascending order.
 // s = (eyeInObject - p0) . normal >= 0 keeps the face; an edge-on face
 // (s = 0) is kept, a face whose normal is NaN (degenerate) is not. The list
 // grows with the mesh; there is no fixed limit. A face that names a vertex
 // the mesh does not have is never drawn.
-std::vector<KeptFace> cullBackFaces(const RenderDevice& device, const Mesh& mesh) {
-    std::vector<KeptFace> kept;
+void cullBackFaces(const RenderDevice& device, const Mesh& mesh, std::vector<KeptFace>& kept) {
+    kept.clear();
     const Vec3& eye = device.eyeInObject;
     const std::size_t vertexCount = mesh.vertices.size();
     const std::size_t faceCount = std::min({static_cast<std::size_t>(std::max(mesh.faceCount, 0)),
@@ -39,7 +36,6 @@ std::vector<KeptFace> cullBackFaces(const RenderDevice& device, const Mesh& mesh
             kept.push_back(KeptFace{k, face.i0, face.i1, face.i2});
         }
     }
-    return kept;
 }
 
 // Step 2: every vertex into view space with M = world x view (no division:
@@ -76,24 +72,42 @@ bool transformVertices(const RenderDevice& device, const Mesh& mesh, std::vector
 
 } // namespace
 
-ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& mesh) {
-    ScreenPolygonList list;
-    const std::vector<KeptFace> kept = cullBackFaces(device, mesh);
-    if (kept.empty()) {
-        return list;
+PipelineScratch& pipelineScratchOf(RenderDevice& device) {
+    if (!device.pipelineScratch) {
+        device.pipelineScratch =
+            ScratchSlot<PipelineScratch>(new PipelineScratch, freePipelineScratch);
     }
-    std::vector<Vertex> view;
+    return *device.pipelineScratch;
+}
+
+ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& mesh) {
+    PipelineScratch scratch;
+    buildScreenPolygons(device, mesh, scratch);
+    return std::move(scratch.list);
+}
+
+void buildScreenPolygons(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratch) {
+    ScreenPolygonList& list = scratch.list;
+    list.count = 0;
+    std::vector<KeptFace>& kept = scratch.kept;
+    cullBackFaces(device, mesh, kept);
+    if (kept.empty()) {
+        return;
+    }
+    std::vector<Vertex>& view = scratch.view;
     if (!transformVertices(device, mesh, view)) {
-        return list;
+        return;
     }
 
     const bool flat = (device.renderMode & RenderMode::Flat) != 0;
     list.count = static_cast<std::int32_t>(kept.size());
-    list.polygons.resize(kept.size());
+    if (list.polygons.size() < kept.size()) {
+        list.polygons.resize(kept.size());
+    }
     // Two buffers for the whole call, alternating through the five stages:
     // near A -> B, left B -> A, right A -> B, top B -> A, bottom A -> B.
-    ClipPolygon a(10);
-    ClipPolygon b(10);
+    ClipPolygon& a = scratch.a;
+    ClipPolygon& b = scratch.b;
     for (std::size_t j = 0; j < kept.size(); ++j) {
         const KeptFace& face = kept[j];
         a.vertexCount = 0;
@@ -108,10 +122,7 @@ ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& me
         }
         // After an odd number of stages the result sits in `from` (= B).
         ScreenPolygon& polygon = list.polygons[j];
-        polygon.pointCount = projectToScreen(device, *from, polygon.points);
-        if (polygon.pointCount > 0 && flat) {
-            polygon.normal = mesh.faceNormals[face.face];
-        }
+        polygon.pointCount = projectToScreen(device, *from, polygon.points, scratch.projection);
+        polygon.normal = polygon.pointCount > 0 && flat ? mesh.faceNormals[face.face] : Vec3{};
     }
-    return list;
 }

@@ -13,7 +13,7 @@
 
 #include "device/render_device.h"
 #include "geometry/mesh.h"
-#include "geometry/screen_polygon.h"
+#include "raster/screen_polygon.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -88,6 +88,14 @@ bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& pixel
 // lies inside.
 bool clipSegmentToFrame(const RenderDevice& device, PixelPosition& a, PixelPosition& b);
 
+// Working storage of projectToScreen, reused from call to call.
+struct ProjectionScratch {
+    std::vector<PixelPosition> projected;
+    std::vector<PixelPosition> cut;  // the other buffer of the cut to the frame
+    std::vector<ScreenPoint> sorted; // the convex hull's
+    std::vector<ScreenPoint> hull;
+};
+
 // Projects a clipped polygon and truncates its points to pixels.
 //  - Points without an image are dropped; the others keep the clipped order
 //    (a polygon may so end with fewer than 3 points, or none).
@@ -103,7 +111,39 @@ bool clipSegmentToFrame(const RenderDevice& device, PixelPosition& a, PixelPosit
 //    all turn clockwise is kept as it is: the fills draw nothing for it.
 // Returns the number of points written to `points` (resized to fit).
 std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
+                             std::vector<ScreenPoint>& points, ProjectionScratch& scratch);
+std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
                              std::vector<ScreenPoint>& points);
+
+// A face the eye sees: its number in the mesh and its vertex indices.
+struct KeptFace {
+    std::size_t face = 0; // any count, not only 16 bits
+    std::uint16_t i0 = 0;
+    std::uint16_t i1 = 0;
+    std::uint16_t i2 = 0;
+};
+
+// The drawing path's working storage, kept by the device between frames
+// (its pipelineScratch) so that a steady frame allocates nothing: only the
+// memory survives from one call to the next, never a value that is read.
+struct PipelineScratch {
+    std::vector<KeptFace> kept;
+    std::vector<Vertex> view; // the mesh's vertices in view space
+    ClipPolygon a{10};        // the clip stages alternate between a and b
+    ClipPolygon b{10};
+    ProjectionScratch projection;
+    // The result. Its `polygons` may hold more entries than `count` (and
+    // each its points) from earlier calls; only the first `count` belong
+    // to this one.
+    ScreenPolygonList list;
+    // The polyline path.
+    ClipPolygon lineA{0};
+    ClipPolygon lineB{0};
+    std::vector<PixelPosition> linePixels;
+};
+
+// The device's working storage, made on first use.
+PipelineScratch& pipelineScratchOf(RenderDevice& device);
 
 // Culls, transforms, lights, clips and projects the mesh. Needs faceCount
 // >= 1 and current face normals. One polygon per front-facing face in
@@ -111,3 +151,7 @@ std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& poly
 // a vertex lies beyond farPlane); a polygon that clipping emptied has
 // pointCount 0. Reads the device, writes nothing in it.
 ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& mesh);
+
+// The same into scratch.list, reusing its memory: count and the first
+// `count` polygons are the result.
+void buildScreenPolygons(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratch);

@@ -74,16 +74,18 @@ bool convexAndMonotonic(const std::vector<ScreenPoint>& points, std::size_t n) {
 // The convex hull of the points (monotone chain), counter-clockwise on the
 // screen, collinear and repeated points left out. Hull points are original
 // points, depth and intensity included.
-std::size_t convexHull(std::vector<ScreenPoint>& points, std::size_t n) {
+std::size_t convexHull(std::vector<ScreenPoint>& points, std::size_t n,
+                       ProjectionScratch& scratch) {
     if (n < 3) {
         return n;
     }
-    std::vector<ScreenPoint> sorted(points.begin(),
-                                    points.begin() + static_cast<std::ptrdiff_t>(n));
+    std::vector<ScreenPoint>& sorted = scratch.sorted;
+    sorted.assign(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(n));
     std::sort(sorted.begin(), sorted.end(), [](const ScreenPoint& a, const ScreenPoint& b) {
         return a.x < b.x || (a.x == b.x && a.y < b.y);
     });
-    std::vector<ScreenPoint> hull(2 * n);
+    std::vector<ScreenPoint>& hull = scratch.hull;
+    hull.resize(2 * n);
     std::size_t k = 0;
     // Lower and upper chains, keeping only corners that turn the hull's way
     // (positive turn: clockwise on the screen; reversed below).
@@ -156,8 +158,8 @@ PixelPosition borderCrossing(Border border, const PixelPosition& a, const PixelP
 }
 
 // The convex polygon cut down to the frame rectangle, border by border.
-void clipToFrame(std::vector<PixelPosition>& polygon, double maxX, double maxY) {
-    std::vector<PixelPosition> out;
+void clipToFrame(std::vector<PixelPosition>& polygon, std::vector<PixelPosition>& out, double maxX,
+                 double maxY) {
     for (Border border : {Border::Left, Border::Right, Border::Top, Border::Bottom}) {
         out.clear();
         const std::size_t n = polygon.size();
@@ -269,9 +271,9 @@ bool clipSegmentToFrame(const RenderDevice& device, PixelPosition& a, PixelPosit
 }
 
 std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
-                             std::vector<ScreenPoint>& points) {
-    std::vector<PixelPosition> projected;
-    projected.reserve(static_cast<std::size_t>(std::max(polygon.vertexCount, 0)));
+                             std::vector<ScreenPoint>& points, ProjectionScratch& scratch) {
+    std::vector<PixelPosition>& projected = scratch.projected;
+    projected.clear();
     bool allLand = true;
     for (std::int32_t q = 0; q < polygon.vertexCount; ++q) {
         const Vertex& v = polygon.vertices[static_cast<std::size_t>(q)];
@@ -285,7 +287,7 @@ std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& poly
     // Only a projection that does not map the pyramid onto -1..1 leaves
     // points outside the frame; the polygon is then cut to the frame.
     if (!allLand) {
-        clipToFrame(projected, device.maxX, device.maxY);
+        clipToFrame(projected, scratch.cut, device.maxX, device.maxY);
     }
     std::size_t n = projected.size();
     points.resize(n);
@@ -293,8 +295,14 @@ std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& poly
         points[i] = truncateToPixel(projected[i]);
     }
     if (!convexAndMonotonic(points, n)) {
-        n = convexHull(points, n);
+        n = convexHull(points, n, scratch);
     }
     points.resize(n);
     return static_cast<std::int32_t>(n);
+}
+
+std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
+                             std::vector<ScreenPoint>& points) {
+    ProjectionScratch scratch;
+    return projectToScreen(device, polygon, points, scratch);
 }

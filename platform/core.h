@@ -120,6 +120,7 @@ struct Window {
     RECT invalidRect{};
     Surface surface;
     bool surfaceChanged = false; // drawn into since the backend last heard
+    RECT surfaceDirty{};         // the part drawn into since then (empty: none)
 
     // Dialogs.
     bool isDialog = false;
@@ -174,6 +175,10 @@ struct DeviceContext {
     COLORREF textColor = RGB(0, 0, 0);
     COLORREF backgroundColor = RGB(255, 255, 255);
     int backgroundMode = OPAQUE;
+    // SetBoundsRect / GetBoundsRect: whether drawing is being accumulated,
+    // and the box around what was drawn (empty: nothing yet).
+    bool boundsEnabled = false;
+    RECT bounds{};
 };
 
 struct Icon {
@@ -188,6 +193,10 @@ struct State {
     std::map<Handle, Bitmap> bitmaps;
     std::map<Handle, Brush> brushes;
     std::map<Handle, DeviceContext> contexts;
+    // Table nodes of freed contexts, reused by the next ones: a frame gets
+    // and frees a window context and a memory context, and so allocates
+    // nothing for them once warm.
+    std::vector<std::map<Handle, DeviceContext>::node_type> spareContexts;
     std::map<Handle, Icon> icons;
     std::map<std::pair<Handle, std::string>, Handle> loadedIcons; // (module, name key)
     std::map<Handle, const ResourceModule*> modules;
@@ -237,7 +246,7 @@ PixelTarget contextTarget(const DeviceContext& dc);
 // The window with its surface brought to its client size, or null.
 Window* ensureSurface(Handle window);
 // Called after drawing through a context touched `dirty`.
-void contextDrew(const DeviceContext& dc, const RECT& dirty);
+void contextDrew(DeviceContext& dc, const RECT& dirty);
 COLORREF brushColor(Handle brush, bool* ok);
 
 // Menus.

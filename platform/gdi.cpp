@@ -95,6 +95,7 @@ Window* ensureSurface(Handle window) {
         bool ok = false;
         COLORREF fill = brushColor(handleOf(w->background), &ok);
         w->surface.resize(w->clientWidth, w->clientHeight, ok ? fill : RGB(255, 255, 255));
+        w->surfaceDirty = RECT{0, 0, w->surface.width, w->surface.height};
     }
     return w;
 }
@@ -127,15 +128,39 @@ void flushSurface(Handle window) {
     }
     w->surfaceChanged = false;
     if (w->isDialog && platform::backend() != nullptr) {
+        w->surfaceDirty = RECT{};
         platform::backend()->dialogPainted(window, w->surface.view());
     }
 }
 
-void contextDrew(const DeviceContext& dc, const RECT& dirty) {
-    (void)dirty;
+namespace {
+
+bool isEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+// The smallest rectangle holding both; an empty one does not count.
+RECT unite(const RECT& a, const RECT& b) {
+    if (isEmpty(a)) {
+        return isEmpty(b) ? RECT{} : b;
+    }
+    if (isEmpty(b)) {
+        return a;
+    }
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+} // namespace
+
+void contextDrew(DeviceContext& dc, const RECT& dirty) {
+    if (dc.boundsEnabled) {
+        dc.bounds = unite(dc.bounds, dirty);
+    }
     if (dc.kind == DcKind::Window || dc.kind == DcKind::Paint) {
         if (Window* w = findWindow(dc.window)) {
             w->surfaceChanged = true;
+            w->surfaceDirty = unite(w->surfaceDirty, dirty);
         }
     }
 }
@@ -163,7 +188,16 @@ Handle createContext(DcKind kind, Handle window) {
     if (kind == DcKind::Memory) {
         dc.bitmap = stockBitmap();
     }
-    state().contexts[handle] = dc;
+    State& s = state();
+    if (s.spareContexts.empty()) {
+        s.contexts[handle] = dc;
+    } else {
+        auto node = std::move(s.spareContexts.back());
+        s.spareContexts.pop_back();
+        node.key() = handle;
+        node.mapped() = dc;
+        s.contexts.insert(std::move(node));
+    }
     return handle;
 }
 
@@ -182,7 +216,7 @@ void dropContext(Handle handle) {
     if (brush != s.brushes.end() && brush->second.selectedInto == handle) {
         brush->second.selectedInto = 0;
     }
-    s.contexts.erase(it);
+    s.spareContexts.push_back(s.contexts.extract(it));
 }
 
 } // namespace
@@ -398,15 +432,19 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
                    static_cast<LONG>(dy1)};
         contextDrew(*to, dirty);
     }
-    // A blit to a top-level window is what reaches the screen.
+    // A blit to a top-level window is what reaches the screen: the backend
+    // hears of everything drawn into the window since it last did, the
+    // blit included.
     if (to->kind == DcKind::Window || to->kind == DcKind::Paint) {
         Window* w = findWindow(to->window);
         if (w != nullptr && w->topLevel && !w->isDialog && platform::backend() != nullptr) {
+            const RECT changed = w->surfaceDirty;
             w->surfaceChanged = false;
+            w->surfaceDirty = RECT{};
             platform::PixelRect dirty{0, 0, 0, 0};
-            if (dx0 < dx1 && dy0 < dy1) {
-                dirty = platform::PixelRect{static_cast<int>(dx0), static_cast<int>(dy0),
-                                            static_cast<int>(dx1), static_cast<int>(dy1)};
+            if (!isEmpty(changed)) {
+                dirty =
+                    platform::PixelRect{changed.left, changed.top, changed.right, changed.bottom};
             }
             platform::backend()->windowPresented(w->handle, w->surface.view(), dirty);
         }
@@ -495,6 +533,41 @@ int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
     }
     contextDrew(*context, r);
     return 1;
+}
+
+UINT SetBoundsRect(HDC dc, const RECT* rect, UINT flags) {
+    DeviceContext* context = findContext(dc);
+    if (context == nullptr) {
+        return 0;
+    }
+    const UINT previous = (isEmpty(context->bounds) ? DCB_RESET : DCB_SET) |
+                          (context->boundsEnabled ? DCB_ENABLE : DCB_DISABLE);
+    if ((flags & DCB_RESET) != 0) {
+        context->bounds = RECT{};
+    }
+    if ((flags & DCB_ACCUMULATE) != 0 && rect != nullptr) {
+        context->bounds = unite(context->bounds, *rect);
+    }
+    if ((flags & DCB_ENABLE) != 0) {
+        context->boundsEnabled = true;
+    } else if ((flags & DCB_DISABLE) != 0) {
+        context->boundsEnabled = false;
+    }
+    return previous;
+}
+
+UINT GetBoundsRect(HDC dc, LPRECT rect, UINT flags) {
+    DeviceContext* context = findContext(dc);
+    if (context == nullptr || rect == nullptr) {
+        return 0;
+    }
+    *rect = context->bounds;
+    const UINT state = (isEmpty(context->bounds) ? DCB_RESET : DCB_SET) |
+                       (context->boundsEnabled ? DCB_ENABLE : DCB_DISABLE);
+    if ((flags & DCB_RESET) != 0) {
+        context->bounds = RECT{};
+    }
+    return state;
 }
 
 HDC BeginPaint(HWND window, LPPAINTSTRUCT paint) {

@@ -97,21 +97,32 @@ void HeadlessBackend::menuChanged(WindowId window, const std::vector<MenuPopupVi
     }
 }
 
+// Only the changed rectangle is copied into the screen image; a picture of
+// another size (the window was resized) replaces it whole.
 void HeadlessBackend::windowPresented(WindowId window, const ImageView& image,
                                       const PixelRect& dirty) {
-    (void)dirty; // the whole picture is kept
     auto it = windows_.find(window);
     if (it == windows_.end() || it->second.destroyed) {
         return;
     }
     WindowState& state = it->second;
-    state.width = image.width;
-    state.height = image.height;
-    std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
-    state.screen.resize(rowBytes * static_cast<std::size_t>(image.height));
-    for (int y = 0; y < image.height; ++y) {
-        std::memcpy(state.screen.data() + rowBytes * static_cast<std::size_t>(y),
-                    image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride, rowBytes);
+    const std::size_t rowBytes = static_cast<std::size_t>(std::max(image.width, 0)) * 3;
+    PixelRect area{std::max(dirty.left, 0), std::max(dirty.top, 0),
+                   std::min(dirty.right, image.width), std::min(dirty.bottom, image.height)};
+    if (state.width != image.width || state.height != image.height || state.screen.empty()) {
+        state.width = image.width;
+        state.height = image.height;
+        state.screen.resize(rowBytes * static_cast<std::size_t>(std::max(image.height, 0)));
+        area = PixelRect{0, 0, image.width, image.height};
+    }
+    if (image.bgr != nullptr && area.left < area.right && area.top < area.bottom) {
+        const auto bytes = static_cast<std::size_t>(area.width()) * 3;
+        for (int y = area.top; y < area.bottom; ++y) {
+            std::memcpy(state.screen.data() + rowBytes * static_cast<std::size_t>(y) +
+                            static_cast<std::size_t>(area.left) * 3,
+                        image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride + area.left * 3,
+                        bytes);
+        }
     }
     ++state.presents;
 }

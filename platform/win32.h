@@ -406,6 +406,14 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must keep the pl
 #define OPAQUE 2
 #define CLR_INVALID 0xFFFFFFFF
 
+// Bounds accumulation of a drawing context.
+#define DCB_RESET 0x0001
+#define DCB_ACCUMULATE 0x0002
+#define DCB_DIRTY DCB_ACCUMULATE
+#define DCB_SET (DCB_RESET | DCB_ACCUMULATE)
+#define DCB_ENABLE 0x0004
+#define DCB_DISABLE 0x0008
+
 // Default window position.
 #define CW_USEDEFAULT (static_cast<int>(0x80000000))
 
@@ -489,6 +497,8 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 HBRUSH CreateSolidBrush(COLORREF color);
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+UINT SetBoundsRect(HDC dc, const RECT* rect, UINT flags);
+UINT GetBoundsRect(HDC dc, LPRECT rect, UINT flags);
 
 // ---------------------------------------------------------------------------
 // Message boxes and the clock.

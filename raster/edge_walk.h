@@ -13,7 +13,7 @@
 // to 32-bit floats.
 #pragma once
 
-#include "geometry/screen_polygon.h"
+#include "raster/screen_polygon.h"
 
 #include <cstdint>
 

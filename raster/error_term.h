@@ -8,7 +8,7 @@
 // the ideal line.
 #pragma once
 
-#include "geometry/screen_polygon.h"
+#include "raster/screen_polygon.h"
 
 #include <algorithm>
 #include <cstdint>

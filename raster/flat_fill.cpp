@@ -1,5 +1,4 @@
 // Flat-shaded scan fill: one lit colour per polygon, depth tested.
-#include "raster/edge_walk.h"
 #include "raster/raster.h"
 #include "raster/scan_fill.h"
 
@@ -20,27 +19,20 @@ PixelColor flatColor(const RenderDevice& device, const Vec3& normal) {
             colorByte(intensity * diffuse.r + ambient.r)};
 }
 
-// Columns left.x up to right.x - 1 of row y. Depth runs from left.depth in
-// steps of (right.depth - left.depth) / (right.x - left.x), the step
-// rounded to a 32-bit float and the running depth carried in double. A
-// pixel is written when its depth entry is 0.0 (empty) or the new depth is
-// strictly smaller; the stored depth is rounded to a 32-bit float.
-void fillFlatSpan(const FrameView& view, std::int32_t y, const EdgeEntry& left,
-                  const EdgeEntry& right, const PixelColor& color) {
-    const double step = static_cast<float>(
+// The polygon's one colour at every column.
+struct FlatShade {
+    PixelColor color;
+    void write(std::uint8_t* pixel) const { writePixel(pixel, color); }
+    void next() {}
+};
+
+// Depth runs from left.depth in steps of (right.depth - left.depth) /
+// (right.x - left.x), the quotient rounded to a 32-bit float.
+SpanSetup<FlatShade> flatSpan(const EdgeEntry& left, const EdgeEntry& right,
+                              const PixelColor& color) {
+    const double zStep = static_cast<float>(
         (static_cast<double>(right.depth) - static_cast<double>(left.depth)) / (right.x - left.x));
-    double z = left.depth;
-    std::uint8_t* pixel = view.rowStart + y * view.pitch + left.x * view.pixelBytes;
-    float* depth = view.depth + static_cast<std::ptrdiff_t>(y) * view.width + left.x;
-    float* const end = depth + (right.x - left.x);
-    for (; depth != end; ++depth, pixel += view.pixelBytes) {
-        const float stored = *depth;
-        if (z < stored || stored == 0.0f) {
-            writePixel(pixel, color);
-            *depth = static_cast<float>(z);
-        }
-        z += step;
-    }
+    return {left.depth, zStep, FlatShade{color}};
 }
 
 } // namespace
@@ -48,7 +40,8 @@ void fillFlatSpan(const FrameView& view, std::int32_t y, const EdgeEntry& left,
 void fillFlat(RenderDevice& device, const ScreenPolygonList& list) {
     fillPolygonList<EdgeEntry>(device, list, walkEdge, [&device](const ScreenPolygon& polygon) {
         const PixelColor color = flatColor(device, polygon.normal);
-        return [color](const FrameView& view, std::int32_t y, const EdgeEntry& left,
-                       const EdgeEntry& right) { fillFlatSpan(view, y, left, right, color); };
+        return [color](const EdgeEntry& left, const EdgeEntry& right) {
+            return flatSpan(left, right, color);
+        };
     });
 }

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "device/render_device.h"
-#include "geometry/screen_polygon.h"
+#include "raster/screen_polygon.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -118,7 +118,9 @@ void drawLine(RenderDevice& device, std::uint8_t*& cursor, const ScreenPoint& fr
     if (!penAtCursor(view, cursor, pen)) {
         return;
     }
+    const LinePen start = pen;
     stepLine(view, pen, from, to, lineColor(device));
+    device.markDrawn(penBox(start, pen));
     cursor = pixelAddress(view, std::clamp(pen.x, 0, view.width - 1),
                           std::clamp(pen.y, 0, view.height - 1));
 }

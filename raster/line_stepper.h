@@ -7,8 +7,8 @@
 // memory. Only pixels inside the frame are ever addressed.
 #pragma once
 
-#include "geometry/screen_polygon.h"
 #include "raster/frame_access.h"
+#include "raster/screen_polygon.h"
 
 #include <cstdint>
 
@@ -22,6 +22,15 @@ struct LinePen {
 // the frame). from and to must lie inside the frame; from.y <= to.y.
 void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, const ScreenPoint& to,
               const PixelColor& color);
+
+// The box of the pixels one stepLine call stepped on, from the pen before
+// it to the pen after it: within one line x and y each move one way only.
+// Not clipped to the frame.
+inline FrameRect penBox(const LinePen& start, const LinePen& end) {
+    return FrameRect{start.x < end.x ? start.x : end.x, start.y < end.y ? start.y : end.y,
+                     (start.x > end.x ? start.x : end.x) + 1,
+                     (start.y > end.y ? start.y : end.y) + 1};
+}
 
 // The line colour: diffuseProduct as bytes, trunc(v * 255).
 PixelColor lineColor(const RenderDevice& device);

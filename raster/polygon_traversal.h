@@ -7,7 +7,7 @@
 // and only a strictly smaller or larger y replaces the current choice).
 #pragma once
 
-#include "geometry/screen_polygon.h"
+#include "raster/screen_polygon.h"
 
 #include <cstdint>
 

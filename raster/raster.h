@@ -1,7 +1,7 @@
 // The rasterizers: what the draw dispatch hands a ScreenPolygonList to, and
 // the line drawer the polyline path calls.
 //
-// Inputs (see geometry/screen_polygon.h): convex polygons whose points lie
+// Inputs (see raster/screen_polygon.h): convex polygons whose points lie
 // inside the frame and run counter-clockwise on the screen. Coverage rule of
 // the fills: rows from the top point's row up to but not including the
 // bottom point's row; in each row, columns from the left edge's x up to but
@@ -27,7 +27,7 @@
 #pragma once
 
 #include "device/render_device.h"
-#include "geometry/screen_polygon.h"
+#include "raster/screen_polygon.h"
 
 #include <cstdint>
 

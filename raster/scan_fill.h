@@ -1,47 +1,78 @@
-// The scan-fill driver shared by the flat and Gouraud fills.
+// The scan-fill driver shared by the flat and Gouraud fills, and their one
+// span loop.
 //
-// Per call: check the frame, allocate the two edge tables (one entry per
-// screen row each), then fill the polygons from the last in the list to
-// the first. Per polygon: skip it unless its points lie inside the frame,
-// let the fill set up what is constant over the polygon (the flat colour),
-// choose its top and bottom point, step the side leaving the top towards
-// increasing indices into the left table and the other side into the right
-// table, and hand every row from the top point's row up to, but not
-// including, the bottom point's row to the span filler. A row whose left x
-// is not less than its right x is empty; so is every row of a polygon whose
-// points run clockwise on the screen.
+// Per call: check the frame, take the two edge tables from the device (one
+// entry per screen row each), then fill the polygons from the last in the
+// list to the first. Per polygon: skip it unless its points lie inside the
+// frame, let the fill set up what is constant over the polygon (the flat
+// colour), choose its top and bottom point, step the side leaving the top
+// towards increasing indices into the left table and the other side into
+// the right table, and fill every row from the top point's row up to, but
+// not including, the bottom point's row as one span. A row whose left x is
+// not less than its right x is empty; so is every row of a polygon whose
+// points run clockwise on the screen. Finally the device hears of the box
+// around the spans filled.
 #pragma once
 
+#include "raster/edge_tables.h"
 #include "raster/frame_access.h"
 #include "raster/polygon_traversal.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <new>
 
-template <typename Entry> struct EdgeTables {
-    std::unique_ptr<Entry[]> block;
-    Entry* left = nullptr;
-    Entry* right = nullptr;
+// What a fill sets up for one span, outside the pixel loop.
+template <typename Shade> struct SpanSetup {
+    double z = 0.0;     // depth at the span's first column, carried in double
+    double zStep = 0.0; // depth step per column, rounded to a 32-bit float
+    Shade shade;        // the colour: write(pixel) for the current column, next() steps on
 };
 
-// Both tables in one block of 2 * rows entries. Returns false, without
-// throwing, when the memory cannot be had; the fill then draws nothing.
-template <typename Entry> bool allocateEdgeTables(EdgeTables<Entry>& tables, std::int32_t rows) {
-    const auto perTable = static_cast<std::size_t>(rows);
-    tables.block.reset(new (std::nothrow) Entry[2 * perTable]);
-    if (!tables.block) {
-        return false;
+// The one span loop of both fills: columns xl up to xr - 1 of row y
+// (xl < xr). Depth test: a stored 0.0 is empty and always overwritten,
+// otherwise only a strictly smaller depth wins; a written pixel stores z
+// rounded to a 32-bit float. z and the shade step on whether or not the
+// pixel was written.
+template <typename Shade>
+inline void fillSpan(const FrameView& view, std::int32_t y, std::int32_t xl, std::int32_t xr,
+                     SpanSetup<Shade> span) {
+    std::uint8_t* pixel = view.rowStart + y * view.pitch + xl * view.pixelBytes;
+    float* depth = view.depth + static_cast<std::ptrdiff_t>(y) * view.width + xl;
+    float* const end = depth + (xr - xl);
+    double z = span.z;
+    const double zStep = span.zStep;
+    for (; depth != end; ++depth, pixel += view.pixelBytes) {
+        const float stored = *depth;
+        if (z < stored || stored == 0.0f) {
+            span.shade.write(pixel);
+            *depth = static_cast<float>(z);
+        }
+        z += zStep;
+        span.shade.next();
     }
-    tables.left = tables.block.get();
-    tables.right = tables.block.get() + perTable;
-    return true;
 }
 
-// walk: the edge stepper for Entry. setupPolygon(polygon) returns the span
-// filler for that polygon, called as fillSpan(view, y, left, right) with
-// left.x < right.x.
+// The box around the spans filled so far.
+struct SpanBox {
+    std::int32_t left = INT32_MAX;
+    std::int32_t right = INT32_MIN;
+    std::int32_t top = INT32_MAX;
+    std::int32_t bottom = INT32_MIN;
+
+    void add(std::int32_t xl, std::int32_t xr, std::int32_t y) {
+        left = xl < left ? xl : left;
+        right = xr > right ? xr : right;
+        top = y < top ? y : top;
+        bottom = y + 1 > bottom ? y + 1 : bottom;
+    }
+    FrameRect box() const {
+        return left < right ? FrameRect{left, top, right, bottom} : FrameRect{};
+    }
+};
+
+// walk: the edge stepper for Entry. setupPolygon(polygon) returns the
+// polygon's span setter: called as setSpan(left, right) for a row whose
+// left.x < right.x, it returns that span's SpanSetup.
 template <typename Entry, typename SetupPolygon>
 void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
                      void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&),
@@ -54,19 +85,20 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
     if (polygonCount == 0) {
         return;
     }
-    EdgeTables<Entry> tables;
-    if (!allocateEdgeTables(tables, view.height)) {
+    const EdgeTables<Entry> tables = edgeTables<Entry>(device, view.height);
+    if (tables.left == nullptr) {
         return;
     }
     Entry* const left = tables.left;
     Entry* const right = tables.right;
+    SpanBox spans;
 
     for (std::int32_t i = polygonCount - 1; i >= 0; --i) {
         const ScreenPolygon& polygon = list.polygons[static_cast<std::size_t>(i)];
         if (!polygonDrawable(view, polygon)) {
             continue;
         }
-        auto fillSpan = setupPolygon(polygon);
+        auto setSpan = setupPolygon(polygon);
 
         const ScreenPoint* points = polygon.points.data();
         const std::int32_t count = polygon.pointCount;
@@ -92,9 +124,13 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
         const std::int32_t topY = points[ends.top].y;
         const std::int32_t bottomY = points[ends.bottom].y;
         for (std::int32_t y = topY; y < bottomY; ++y) {
-            if (left[y].x < right[y].x) {
-                fillSpan(view, y, left[y], right[y]);
+            const std::int32_t xl = left[y].x;
+            const std::int32_t xr = right[y].x;
+            if (xl < xr) {
+                fillSpan(view, y, xl, xr, setSpan(left[y], right[y]));
+                spans.add(xl, xr, y);
             }
         }
     }
+    device.markDrawn(spans.box());
 }

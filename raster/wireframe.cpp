@@ -11,13 +11,15 @@
 // where the previous one ended (possibly a column, or a row and a column,
 // away from the shared point) and the offsets add up along the side. Both
 // sides start exactly on the top point. Pixels the drift carries outside
-// the frame are skipped.
+// the frame are skipped. The device hears of the box around every pen
+// position the lines went through.
 void drawWireframe(RenderDevice& device, const ScreenPolygonList& list) {
     FrameView view;
     if (!viewFrame(device, view)) {
         return;
     }
     const PixelColor color = lineColor(device);
+    FrameRect touched;
     for (std::int32_t i = drawablePolygonCount(list) - 1; i >= 0; --i) {
         const ScreenPolygon& polygon = list.polygons[static_cast<std::size_t>(i)];
         if (!polygonDrawable(view, polygon)) {
@@ -32,7 +34,9 @@ void drawWireframe(RenderDevice& device, const ScreenPolygonList& list) {
         std::int32_t cur = ends.top;
         do {
             const std::int32_t next = nextPoint(cur, count);
+            const LinePen start = pen;
             stepLine(view, pen, points[cur], points[next], color);
+            touched = unite(touched, penBox(start, pen));
             cur = next;
         } while (cur != ends.bottom);
 
@@ -41,8 +45,11 @@ void drawWireframe(RenderDevice& device, const ScreenPolygonList& list) {
         cur = ends.top;
         do {
             const std::int32_t prev = previousPoint(cur, count);
+            const LinePen start = pen;
             stepLine(view, pen, points[cur], points[prev], color);
+            touched = unite(touched, penBox(start, pen));
             cur = prev;
         } while (cur != ends.bottom);
     }
+    device.markDrawn(touched);
 }

@@ -7,11 +7,14 @@
 
 namespace platform::desktop {
 
+// Only the changed rectangle is copied and redrawn: the window's damage
+// region is that rectangle, so the toolkit clips its drawing to it.
 void ClientArea::present(const ImageView& image, const PixelRect& dirty) {
     const PixelRect changed = takeFrame(canvas_, image, dirty);
     if (changed.width() > 0) {
         pending_ = uniteRects(pending_, changed);
-        damage(FL_DAMAGE_USER1);
+        damage(FL_DAMAGE_USER1, x() + changed.left, y() + changed.top, changed.width(),
+               changed.height());
     }
 }
 

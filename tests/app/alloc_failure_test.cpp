@@ -2,8 +2,10 @@
 // start-up fails, the program tells the user, gives back what it built and
 // ends with exit code 0; it never crashes or hangs.
 //
-// This program replaces the global operator new (plain and nothrow, single
-// and array) with one that can be told to fail the n-th allocation from now.
+// The program's allocation hook (allocation_hook.h) can be told to fail
+// the n-th allocation from now.
+
+#include "allocation_hook.h"
 
 #include "app/app_state.h"
 #include "app/resources.h"
@@ -20,58 +22,9 @@
 #include <new>
 
 namespace {
-long failCountdown = -1; // -1: never fail
-long allocationsSeen = 0;
-} // namespace
 
-// The replacements pair malloc with free themselves; the compiler cannot
-// see that through inlining and warns of a mismatch.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-    ++allocationsSeen;
-    if (failCountdown >= 0 && failCountdown-- == 0) {
-        throw std::bad_alloc();
-    }
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return operator new(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    operator delete(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    operator delete(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    operator delete(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    operator delete(p);
-}
-#pragma GCC diagnostic pop
-
-namespace {
+using allocation_hook::allocationsSeen;
+using allocation_hook::failCountdown;
 
 struct Outcome {
     int exitCode = -1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "app/main_window.h"
 #include "app/resources.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
@@ -208,7 +209,7 @@ inline Matrix4 identityMatrix() {
 inline Matrix4 spun(int steps) {
     Matrix4 m = identityMatrix();
     Matrix4 r;
-    rotationY(r, 0.03f);
+    rotationY(r, kSpinPerFrame);
     for (int i = 0; i < steps; ++i) {
         multiply(m, m, r);
     }

@@ -5,6 +5,7 @@
 
 #include "app/camera_input.h"
 #include "app/polyhedron.h"
+#include "app/scene_values.h"
 
 #include <cmath>
 #include <string>
@@ -260,7 +261,7 @@ TEST_P(Dragging, NearSurfaceFollowsThePointer) {
     Matrix4 folded;
     multiply(folded, modelAtPress, dragRot);
     Matrix4 spin;
-    rotationY(spin, 0.03f);
+    rotationY(spin, kSpinPerFrame);
     multiply(folded, folded, spin);
     EXPECT_TRUE(matricesNear(modelAfter, folded, 1e-6f));
 }
@@ -391,10 +392,8 @@ struct HitCase {
 void aimStartCamera(RenderDevice& device) {
     device.maxX = 631;
     device.maxY = 431;
-    Matrix4 projection;
-    perspective(projection, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
-    device.setProjection(projection);
-    device.lookAt({0, 0, -200}, {0, 0, 0}, {0, 1, 0});
+    device.setProjection(demo::projection());
+    device.lookAt(demo::kEye, demo::kTarget, demo::kUp);
 }
 
 TEST(HitTest, PointsInsideAndOutsideTheSilhouette) {

@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/resource.h"
+#include "app/scene_values.h"
 
 #include <string>
 
@@ -82,10 +83,8 @@ TEST_F(Lifecycle, FirstFrameShowsOnlyTheTwoFrontFaces) {
     Matrix4 toClip;
     Matrix4 view = identityMatrix();
     view.at(3, 2) = 200.0f;
-    Matrix4 projection;
-    perspective(projection, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
     multiply(toClip, spun(1), view);
-    multiply(toClip, toClip, projection);
+    multiply(toClip, toClip, demo::projection());
     auto screenX = [&](Vec3 p) {
         transformPoint(p, toClip, p);
         return (1.0 + p.x) * maxX / 2.0;

@@ -1,6 +1,8 @@
 // The demo polyhedron in its first frame, drawn through drawMesh in each
 // fill style, checked for what a viewer sees.
+#include "app/main_window.h"
 #include "app/polyhedron.h"
+#include "app/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "render_fixture.h"
@@ -21,20 +23,18 @@ class DemoScene : public ::testing::Test {
   protected:
     DemoScene() : frame(device, 632, 432) {
         Matrix4 world;
-        rotationY(world, 0.03f); // the first frame is already turned once
+        rotationY(world, kSpinPerFrame); // the first frame is already turned once
         device.setWorldMatrix(world);
-        device.lookAt(Vec3{0, 0, -200}, Vec3{0, 0, 0}, Vec3{0, 1, 0});
-        Matrix4 projection;
-        perspective(projection, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
-        device.setProjection(projection);
-        Vec3 direction{0, 1, -1};
+        device.lookAt(demo::kEye, demo::kTarget, demo::kUp);
+        device.setProjection(demo::projection());
+        Vec3 direction = demo::kLightDirection;
         Vec3 unit;
         normalize(unit, direction);
         directional.direction = direction;
-        directional.color = Color3{1, 1, 1};
-        ambient.color = Color3{0.1f, 0.1f, 0.1f};
-        material.ambient = Color3{1, 1, 1};
-        material.diffuse = Color3{0.2f, 0.95f, 0.2f};
+        directional.color = demo::kLightColor;
+        ambient.color = demo::kAmbientColor;
+        material.ambient = demo::kMaterialAmbient;
+        material.diffuse = demo::kMaterialDiffuse;
         device.setLight(LightKind::Ambient, &ambient);
         device.setLight(LightKind::Directional, &directional);
         device.setMaterial(&material);

@@ -2,6 +2,7 @@
 // seed): what the pipeline hands the rasterizers is always inside the
 // frame, convex and wound once, with sides that run down the screen, and
 // drawing never writes outside the buffers or lets a depth grow.
+#include "app/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "render_fixture.h"
@@ -159,10 +160,9 @@ void expectDeliverable(const RenderDevice& device, const ScreenPolygon& polygon)
 }
 
 bool demoProjection(const RenderDevice& device) {
-    Matrix4 demo;
-    perspective(demo, 0.7853981f, 0.7853981f, 1.0f, 1.0f, 1000.0f);
+    const Matrix4 projection = demo::projection();
     for (int i = 0; i < 16; ++i) {
-        if (demo[i] != device.projectionMatrix[i]) {
+        if (projection[i] != device.projectionMatrix[i]) {
             return false;
         }
     }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "device/render_device.h"
-#include "geometry/screen_polygon.h"
+#include "raster/screen_polygon.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,150 @@
+// The whole frame of the program, as its frame loop runs it on the headless
+// backend: one pass removes at most one message, spins the polyhedron and
+// renders (clear, draw, overlay, present to the window). Flat, Gouraud and
+// wireframe at four client sizes, each beside one memset of both full
+// buffers of that size: what a clear of the whole frame would cost.
+//
+// scripts/bench.sh runs these, writes the medians as JSON and draws
+// docs/perf.png from them.
+#include "app/app_state.h"
+#include "app/demo_scene.h"
+#include "app/main_window.h"
+#include "app/resource.h"
+#include "app/resources.h"
+#include "platform/headless.h"
+#include "platform/resources.h"
+#include "platform/win32.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The program's window (its class as WinMain registers it) and scene on a
+// fresh headless platform, the client area resized to width x height before
+// the first frame.
+class RunningProgram {
+  public:
+    RunningProgram(int width, int height) {
+        resetAppState();
+        platform::resetForTesting();
+        platform::setBackend(&backend_);
+        const HINSTANCE instance = platform::registerModule(octaspinResources());
+        WNDCLASSA windowClass{};
+        windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+        windowClass.lpfnWndProc = mainWindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszMenuName = ORVANDEMENU;
+        windowClass.lpszClassName = kWindowClassName;
+        RegisterClassA(&windowClass);
+        appState.window =
+            CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0,
+                            kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
+        if (appState.window == nullptr) {
+            return;
+        }
+        ShowWindow(appState.window, SW_SHOWNORMAL);
+        UpdateWindow(appState.window);
+        if (!setupScene()) {
+            return;
+        }
+        appState.running = 1;
+        backend_.resizeClient(appState.window, width, height);
+        ready_ = appState.device->width == width && appState.device->height == height;
+    }
+    ~RunningProgram() {
+        appState.running = 0;
+        shutdown();
+        if (appState.window != nullptr) {
+            DestroyWindow(appState.window);
+        }
+        resetAppState();
+        platform::setBackend(nullptr);
+        platform::resetForTesting();
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    bool ready(benchmark::State& state) const {
+        if (!ready_) {
+            state.SkipWithError("the program could not be started on a headless window");
+        }
+        return ready_;
+    }
+
+    // One pass of the frame loop.
+    void pass() {
+        if (PeekMessageA(&message_, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message_);
+            DispatchMessageA(&message_);
+        }
+        updateModelRotation();
+        renderFrame();
+    }
+
+  private:
+    platform::HeadlessBackend backend_;
+    MSG message_{};
+    bool ready_ = false;
+};
+
+void clientSizes(benchmark::internal::Benchmark* b) {
+    b->Args({632, 428})->Args({1280, 720})->Args({1920, 1080})->Args({3840, 2160});
+}
+
+void describe(benchmark::State& state, const char* what) {
+    const std::int64_t width = state.range(0);
+    const std::int64_t height = state.range(1);
+    state.SetLabel(std::to_string(width) + "x" + std::to_string(height) + " " + what);
+    state.counters["pixels"] = static_cast<double>(width * height);
+    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                               benchmark::Counter::kIsRate);
+}
+
+void BM_Frame(benchmark::State& state, std::uint32_t mode, const char* name) {
+    RunningProgram program(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (!program.ready(state)) {
+        return;
+    }
+    selectRenderMode(*appState.device, mode);
+    for (int warm = 0; warm < 20; ++warm) {
+        program.pass();
+    }
+    for (auto _ : state) {
+        program.pass();
+    }
+    describe(state, name);
+}
+BENCHMARK_CAPTURE(BM_Frame, flat, RenderMode::Flat, "flat")
+    ->Apply(clientSizes)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Frame, gouraud, RenderMode::Gouraud, "gouraud")
+    ->Apply(clientSizes)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Frame, wireframe, RenderMode::Wireframe, "wireframe")
+    ->Apply(clientSizes)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+
+// One memset of a width x height frame's colour bytes and depth floats.
+void BM_MemsetBothBuffers(benchmark::State& state) {
+    const auto pixels = static_cast<std::size_t>(state.range(0) * state.range(1));
+    const std::unique_ptr<std::uint8_t[]> colour(new std::uint8_t[3 * pixels]);
+    const std::unique_ptr<float[]> depth(new float[pixels]);
+    for (auto _ : state) {
+        std::memset(colour.get(), 0, 3 * pixels);
+        std::memset(depth.get(), 0, pixels * sizeof(float));
+        benchmark::ClobberMemory();
+    }
+    describe(state, "memset");
+}
+BENCHMARK(BM_MemsetBothBuffers)->Apply(clientSizes)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+} // namespace

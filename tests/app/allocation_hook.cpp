@@ -1,0 +1,99 @@
+#include "allocation_hook.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace allocation_hook {
+long failCountdown = -1;
+long allocationsSeen = 0;
+long mallocsSeen = 0;
+} // namespace allocation_hook
+
+using allocation_hook::allocationsSeen;
+using allocation_hook::failCountdown;
+
+// The replacements pair malloc with free themselves; the compiler cannot
+// see that through inlining and warns of a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    ++allocationsSeen;
+    if (failCountdown >= 0 && failCountdown-- == 0) {
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    operator delete(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    operator delete(p);
+}
+#pragma GCC diagnostic pop
+
+#if defined(__SANITIZE_ADDRESS__)
+
+bool allocation_hook::countsMalloc() {
+    return false;
+}
+
+#else
+
+// The C library's own allocator under the names it exports for wrappers
+// like these; every caller in the process reaches malloc through here.
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* p, std::size_t size);
+void __libc_free(void* p);
+
+void* malloc(std::size_t size) noexcept {
+    ++allocation_hook::mallocsSeen;
+    return __libc_malloc(size);
+}
+void* calloc(std::size_t count, std::size_t size) noexcept {
+    ++allocation_hook::mallocsSeen;
+    return __libc_calloc(count, size);
+}
+void* realloc(void* p, std::size_t size) noexcept {
+    ++allocation_hook::mallocsSeen;
+    return __libc_realloc(p, size);
+}
+void free(void* p) noexcept {
+    __libc_free(p);
+}
+}
+
+bool allocation_hook::countsMalloc() {
+    return true;
+}
+
+#endif

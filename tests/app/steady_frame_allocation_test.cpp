@@ -1,0 +1,81 @@
+// A steady frame allocates nothing: after a few warm-up frames in a fill
+// style, 1000 passes of the real frame loop (message pump, spin, clear,
+// draw, overlay, present to the headless window) make no call to operator
+// new, nor to malloc where the hook can see it (not under a sanitizer).
+// The second round of each style, after the others ran, must not allocate
+// either: nothing grows or shrinks when the style changes back.
+
+#include "allocation_hook.h"
+#include "app_harness.h"
+
+#include "app/resource.h"
+
+#include <string>
+#include <vector>
+
+namespace apptest {
+namespace {
+
+using SteadyFrames = AppScenario;
+
+TEST_F(SteadyFrames, AllocateNothingInAnyFillStyle) {
+    constexpr int kWarmUp = 20;
+    constexpr int kCounted = 1000;
+    constexpr int kRound = kWarmUp + kCounted;
+    const std::vector<std::pair<std::string, int>> styles = {{"flat", IDM_FLAT},
+                                                             {"gouraud", IDM_GOURAUD},
+                                                             {"wireframe", IDM_WIREFRAME},
+                                                             {"flat again", IDM_FLAT},
+                                                             {"gouraud again", IDM_GOURAUD},
+                                                             {"wireframe again", IDM_WIREFRAME}};
+    struct Count {
+        long news = 0;
+        long mallocs = 0;
+        int frames = 0;
+    };
+    std::vector<Count> counts(styles.size());
+    long newsAtStart = 0;
+    long mallocsAtStart = 0;
+    int framesAtStart = 0;
+
+    // Round r: its menu command at pass r * kRound + 1, counted from the
+    // start of pass r * kRound + 1 + kWarmUp to the start of the next round.
+    const int passes = static_cast<int>(styles.size()) * kRound + 2;
+    run(passes, [&](int pass) {
+        const int round = (pass - 1) / kRound;
+        const int step = (pass - 1) % kRound;
+        if (pass < 1 || round > static_cast<int>(styles.size())) {
+            return;
+        }
+        if (step == 0 && round > 0) {
+            Count& c = counts[static_cast<std::size_t>(round - 1)];
+            c.news = allocation_hook::allocationsSeen - newsAtStart;
+            c.mallocs = allocation_hook::mallocsSeen - mallocsAtStart;
+            c.frames = backend->presentCount(appState.window) - framesAtStart;
+        }
+        if (round == static_cast<int>(styles.size())) {
+            return;
+        }
+        if (step == 0) {
+            menu(styles[static_cast<std::size_t>(round)].second);
+        } else if (step == kWarmUp) {
+            newsAtStart = allocation_hook::allocationsSeen;
+            mallocsAtStart = allocation_hook::mallocsSeen;
+            framesAtStart = backend->presentCount(appState.window);
+        }
+    });
+
+    for (std::size_t i = 0; i < styles.size(); ++i) {
+        EXPECT_EQ(counts[i].frames, kCounted) << styles[i].first;
+        EXPECT_EQ(counts[i].news, 0) << styles[i].first << ": operator new calls";
+        EXPECT_EQ(counts[i].mallocs, 0) << styles[i].first << ": malloc calls";
+    }
+    // The hook does see what the program allocates: its start-up did.
+    EXPECT_GT(allocation_hook::allocationsSeen, 0);
+    if (allocation_hook::countsMalloc()) {
+        EXPECT_GT(allocation_hook::mallocsSeen, allocation_hook::allocationsSeen);
+    }
+}
+
+} // namespace
+} // namespace apptest
