@@ -4,6 +4,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -11,7 +12,11 @@ namespace platform::desktop {
 
 namespace {
 
-constexpr std::chrono::milliseconds kAnswerWait{500};
+// A window manager answers within milliseconds on an idle desktop; the
+// margin is for a machine so busy that the manager is not scheduled at once
+// (without an answer the window's frame would end up off the screen).
+constexpr std::chrono::milliseconds kAnswerWait{3000};
+constexpr std::chrono::milliseconds kRequestRepeat{200};
 // Larger frames are taken for a confused answer.
 constexpr long kMaxFrameSide = 500;
 
@@ -79,9 +84,24 @@ bool managerOffersFrameExtents(Display* display, Window root) {
     return listed;
 }
 
-// Waits for the window manager to set the frame size on `probe`.
-bool awaitFrameExtents(Display* display, Window probe, Atom extents) {
-    const auto deadline = std::chrono::steady_clock::now() + kAnswerWait;
+// Asks the window manager to set on `probe` the frame it would give it.
+void requestFrameExtents(Display* display, Window root, Window probe) {
+    XEvent request{};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = probe;
+    request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
+    request.xclient.format = 32;
+    XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &request);
+    XFlush(display);
+}
+
+// Waits for the window manager to set the frame size on `probe`. A manager
+// that is still starting (it already names itself but does not yet handle
+// requests) drops the request, so it is repeated while no answer comes.
+bool awaitFrameExtents(Display* display, Window root, Window probe, Atom extents) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + kAnswerWait;
+    auto nextRequest = Clock::now();
     for (;;) {
         XEvent event;
         while (XCheckTypedWindowEvent(display, probe, PropertyNotify, &event)) {
@@ -89,13 +109,18 @@ bool awaitFrameExtents(Display* display, Window probe, Atom extents) {
                 return true;
             }
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
+        const auto now = Clock::now();
+        if (now >= deadline) {
             return false;
         }
+        if (now >= nextRequest) {
+            requestFrameExtents(display, root, probe);
+            nextRequest = now + kRequestRepeat;
+        }
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(std::min(deadline, nextRequest) - now);
         pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        poll(&connection, 1, static_cast<int>(left.count()));
+        poll(&connection, 1, static_cast<int>(wait.count()));
     }
 }
 
@@ -115,16 +140,8 @@ std::optional<FrameExtents> askFrameExtents(Display* display) {
         const Window probe = XCreateWindow(display, root, 0, 0, 100, 100, 0, CopyFromParent,
                                            InputOutput, CopyFromParent, CWEventMask, &attributes);
         const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
-        XEvent request{};
-        request.xclient.type = ClientMessage;
-        request.xclient.window = probe;
-        request.xclient.message_type = XInternAtom(display, "_NET_REQUEST_FRAME_EXTENTS", False);
-        request.xclient.format = 32;
-        XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask,
-                   &request);
-        XFlush(display);
         long sides[4] = {0, 0, 0, 0}; // left, right, top, bottom
-        if (awaitFrameExtents(display, probe, extents) &&
+        if (awaitFrameExtents(display, root, probe, extents) &&
             readLongs(display, probe, extents, XA_CARDINAL, sides, 4)) {
             bool sane = true;
             for (long side : sides) {

@@ -16,8 +16,8 @@ namespace platform::desktop {
 // Asks the running window manager, before any window is shown, how wide its
 // frame around a normal top-level window is on each side. Empty when no
 // window manager runs, when it cannot tell (it does not offer
-// _NET_REQUEST_FRAME_EXTENTS), or when it does not answer within half a
-// second.
+// _NET_REQUEST_FRAME_EXTENTS), or when it does not answer within three
+// seconds.
 std::optional<FrameExtents> askFrameExtents(Display* display);
 
 } // namespace platform::desktop
