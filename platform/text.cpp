@@ -73,33 +73,38 @@ class Font {
     // From the top of the cell to the bottom of the lowest descender.
     int cellHeight() const { return cellHeight_; }
 
+    // The glyph of a byte, rendered on first use. The cache entry is filled
+    // only once its coverage has been made: when that memory cannot be had
+    // (std::bad_alloc) the entry stays unloaded, never half-filled.
     const Glyph& glyph(unsigned char c) {
         Glyph& g = glyphs_[c];
         if (g.loaded) {
             return g;
         }
-        g.loaded = true;
         // Bytes are taken as Latin-1, whose code points equal the byte values.
         if (FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) {
+            g.loaded = true;
             return g;
         }
         FT_GlyphSlot slot = face_->glyph;
         const FT_Bitmap& bitmap = slot->bitmap;
-        g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
-        if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.buffer == nullptr) {
-            return g; // a blank such as the space
-        }
-        g.left = slot->bitmap_left;
-        g.top = slot->bitmap_top;
-        g.width = static_cast<int>(bitmap.width);
-        g.rows = static_cast<int>(bitmap.rows);
-        g.coverage.resize(static_cast<std::size_t>(g.width) * g.rows);
-        for (int row = 0; row < g.rows; ++row) {
-            const unsigned char* src =
-                bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
-            std::copy(src, src + g.width,
-                      g.coverage.begin() + static_cast<std::ptrdiff_t>(row) * g.width);
-        }
+        Glyph made;
+        made.loaded = true;
+        made.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+        if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.buffer != nullptr) {
+            made.left = slot->bitmap_left;
+            made.top = slot->bitmap_top;
+            made.width = static_cast<int>(bitmap.width);
+            made.rows = static_cast<int>(bitmap.rows);
+            made.coverage.resize(static_cast<std::size_t>(made.width) * made.rows);
+            for (int row = 0; row < made.rows; ++row) {
+                const unsigned char* src =
+                    bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
+                std::copy(src, src + made.width,
+                          made.coverage.begin() + static_cast<std::ptrdiff_t>(row) * made.width);
+            }
+        } // otherwise a blank such as the space
+        g = std::move(made);
         return g;
     }
 
