@@ -41,6 +41,15 @@ class ScriptDriver final : public DialogDriver {
     DialogView view_;
 };
 
+// Keeps a record at its last `kept` entries, dropping the oldest half
+// when it outgrows them, so an append costs O(1) on average.
+template <typename T> void keepLast(std::vector<T>& records, std::size_t kept) {
+    if (records.size() > kept) {
+        records.erase(records.begin(),
+                      records.begin() + static_cast<std::ptrdiff_t>(records.size() - kept / 2));
+    }
+}
+
 bool consume(int& pending) {
     if (pending <= 0) {
         return false;
@@ -130,6 +139,8 @@ void HeadlessBackend::pollEvents() {
 
 void HeadlessBackend::runModalDialog(const DialogView& dialog) {
     dialogTitles_.push_back(dialog.title);
+    keepLast(dialogTitles_, kRecordsKept);
+    ++dialogCount_;
     ScriptDriver driver(dialog);
     if (!scripts_.empty()) {
         DialogScript script = std::move(scripts_.front());
@@ -201,6 +212,8 @@ void HeadlessAccess::setLastMessageBoxType(HeadlessBackend& backend, std::size_t
     if (backend.boxes_.size() > countBefore) {
         backend.boxes_.back().type = type;
     }
+    // Trimmed only here, after the count has been compared.
+    keepLast(backend.boxes_, HeadlessBackend::kRecordsKept);
 }
 
 bool HeadlessAccess::consumeRegisterFailure(HeadlessBackend& backend) {
