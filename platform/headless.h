@@ -98,7 +98,7 @@ class HeadlessBackend final : public Backend {
     const std::vector<std::string>& dialogsOpened() const { return dialogTitles_; }
     // How many dialogs were opened in all.
     long long dialogCount() const { return dialogCount_; }
-    static constexpr std::size_t kRecordsKept = 1024;
+    static constexpr std::size_t kRecordsKept = 256;
     // How often a dialog's picture changed (dialogPainted calls).
     int dialogPaints() const { return dialogPaints_; }
 
@@ -166,6 +166,20 @@ bool consumeCreateDIBSectionFailure();
 // The layer's millisecond clock source; tests may replace it (null restores
 // the monotonic clock).
 void setClockForTesting(std::function<DWORD()> clock);
+
+// What the layer still holds: windows, menus, drawing contexts, and the
+// bitmaps and brushes that are not stock objects (nor the dialogs' face
+// brush, made once and kept). A program that has ended and given back
+// everything leaves them all at 0.
+struct LiveObjects {
+    std::size_t windows = 0;
+    std::size_t menus = 0;
+    std::size_t contexts = 0;
+    std::size_t bitmaps = 0;
+    std::size_t brushes = 0;
+    bool none() const { return windows + menus + contexts + bitmaps + brushes == 0; }
+};
+LiveObjects liveObjects();
 
 // Forgets every window, class, queued message, module and GDI object, the
 // capture, a pending quit and the test clock, so one test cannot leak state

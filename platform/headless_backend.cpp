@@ -117,7 +117,12 @@ void HeadlessBackend::windowPresented(WindowId window, const ImageView& image,
     state.width = image.width;
     state.height = image.height;
     std::size_t rowBytes = static_cast<std::size_t>(image.width) * 3;
-    state.screen.resize(rowBytes * static_cast<std::size_t>(image.height));
+    // A new size gets storage of its own size: a window once made large
+    // does not keep that memory after it shrinks.
+    const std::size_t bytes = rowBytes * static_cast<std::size_t>(image.height);
+    if (state.screen.size() != bytes) {
+        state.screen = std::vector<std::uint8_t>(bytes);
+    }
     for (int y = 0; y < image.height; ++y) {
         std::memcpy(state.screen.data() + rowBytes * static_cast<std::size_t>(y),
                     image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride, rowBytes);
@@ -224,6 +229,21 @@ bool HeadlessAccess::consumeCreateFailure(HeadlessBackend& backend) {
 }
 bool HeadlessAccess::consumeDibFailure(HeadlessBackend& backend) {
     return consume(backend.failDib_);
+}
+
+LiveObjects liveObjects() {
+    const core::State& s = core::state();
+    LiveObjects live;
+    live.windows = s.windows.size();
+    live.menus = s.menus.size();
+    live.contexts = s.contexts.size();
+    for (const auto& [handle, bitmap] : s.bitmaps) {
+        live.bitmaps += bitmap.stock ? 0 : 1;
+    }
+    for (const auto& [handle, brush] : s.brushes) {
+        live.brushes += brush.stock || handle == s.dialogBrush ? 0 : 1;
+    }
+    return live;
 }
 
 namespace failpoints {

@@ -5,6 +5,7 @@
 #include "app/camera_input.h"
 #include "app/main_window.h"
 #include "app/resource.h"
+#include "tests/heap_in_use.h"
 
 #include <algorithm>
 #include <cmath>
@@ -264,6 +265,27 @@ TEST_F(Lifecycle, SizeMessageWhileNotRunningLeavesTheDeviceAlone) {
     EXPECT_EQ(widthWhileStopped, 632);
     EXPECT_EQ(bitsWhileStopped, bitsBefore);
     EXPECT_EQ(widthAfterRestart, 400);
+}
+
+// Memory stays flat however many dialogs open and resizes come: after the
+// first round of every size and dialog, the heap in use is the same each
+// time the window is back at its first size.
+TEST_F(Lifecycle, MemoryStaysFlatAcrossDialogsAndResizes) {
+    constexpr int kSizes[5][2] = {{200, 150}, {64, 48}, {320, 240}, {3, 3}, {150, 300}};
+    long long heapAfterWarmUp = 0;
+    long long heapAtEnd = 0;
+    run(1301, [&](int pass) {
+        if (pass == 301) {
+            heapAfterWarmUp = static_cast<long long>(heapInUse());
+        } else if (pass == 1301) {
+            heapAtEnd = static_cast<long long>(heapInUse());
+        }
+        const int* size = kSizes[pass % 5];
+        backend->resizeClient(appState.window, size[0], size[1]);
+        menu(pass % 2 == 0 ? IDM_ABOUT : IDM_DIFFUSE_COLOR);
+    });
+    ASSERT_GT(backend->dialogCount(), 1300);
+    EXPECT_LE(heapAtEnd - heapAfterWarmUp, 1024) << "grew from " << heapAfterWarmUp;
 }
 
 // Resizing the client area rebuilds the frame at the rounded size, and the
