@@ -9,6 +9,7 @@ packages=(
     libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev
     libfltk1.3-dev
     xvfb xauth xdotool imagemagick x11-utils python3
+    clang-14 libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()
