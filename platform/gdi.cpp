@@ -41,12 +41,13 @@ void Surface::resize(int newWidth, int newHeight, COLORREF fill) {
         next[i + 1] = GetGValue(fill);
         next[i + 2] = GetRValue(fill);
     }
-    // What fits of the old picture stays at the top left.
-    int keepWidth = std::min(width, newWidth);
-    int keepHeight = std::min(height, newHeight);
+    // What fits of the old picture stays at the top left. (A picture
+    // without width or height holds no pixels: nothing to keep.)
+    const int keepWidth = std::min(width, newWidth);
+    const int keepHeight = keepWidth > 0 ? std::min(height, newHeight) : 0;
     for (int y = 0; y < keepHeight; ++y) {
-        std::memcpy(&next[static_cast<std::size_t>(y) * newWidth * 3],
-                    &pixels[static_cast<std::size_t>(y) * width * 3],
+        std::memcpy(next.data() + static_cast<std::size_t>(y) * newWidth * 3,
+                    pixels.data() + static_cast<std::size_t>(y) * width * 3,
                     static_cast<std::size_t>(keepWidth) * 3);
     }
     pixels = std::move(next);
