@@ -1,6 +1,7 @@
 #include "app/camera_input.h"
 
 #include "app/app_state.h"
+#include "app/rigid_rotation.h"
 
 #include <cmath>
 #include <vector>
@@ -146,6 +147,7 @@ void handleLeftButtonUp() {
     ReleaseCapture();
     appState.dragging = false;
     multiply(appState.modelRotation, appState.modelRotation, appState.dragRotation);
+    restoreRigidRotation(appState.modelRotation);
 }
 
 bool hitTestMesh(const RenderDevice& device, const Mesh& mesh, int x, int y) {

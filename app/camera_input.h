@@ -27,7 +27,8 @@ void handleLeftButtonDown(int x, int y);
 // WM_MOUSEMOVE: while dragging with the left button held, rebuilds the drag
 // rotation from the pointer's offset to the press point.
 void handleMouseMove(WPARAM keyState, int x, int y);
-// WM_LBUTTONUP: ends the drag and folds its rotation in.
+// WM_LBUTTONUP: ends the drag and folds its rotation in (keeping the result
+// a rotation, as the spin does).
 void handleLeftButtonUp();
 
 // True when client point (x, y) lies inside the screen projection of at

@@ -5,6 +5,7 @@
 #include "app/demo_scene.h"
 #include "app/menu_commands.h"
 #include "app/resource.h"
+#include "app/rigid_rotation.h"
 #include "geometry/draw_mesh.h"
 
 #include <new>
@@ -155,6 +156,7 @@ void updateModelRotation() {
     Matrix4 spin;
     rotationY(spin, kSpinPerFrame);
     multiply(appState.modelRotation, appState.modelRotation, spin);
+    restoreRigidRotation(appState.modelRotation);
     appState.device->setWorldMatrix(appState.modelRotation);
 }
 

@@ -19,7 +19,9 @@ inline constexpr float kSpinPerFrame = 0.03f;
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // World matrix of the next frame: the drag in progress on top of the
-// accumulated rotation, or the accumulated rotation spun one more step.
+// accumulated rotation, or the accumulated rotation spun one more step
+// (restored to a rotation once rounding has made it drift; see
+// app/rigid_rotation.h).
 void updateModelRotation();
 
 // Clears, draws the polyhedron and presents one frame.

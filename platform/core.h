@@ -53,7 +53,8 @@ struct PixelTarget {
 };
 
 // A window's client-area picture: top-down rows, no padding;
-// pixels.size() == width * height * 3 always (0 x 0 when too large to make).
+// pixels.size() == width * height * 3 always (0 x 0 when too large to make
+// or when its memory cannot be had).
 struct Surface {
     std::vector<std::uint8_t> pixels;
     int width = 0;

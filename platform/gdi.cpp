@@ -20,24 +20,34 @@ constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
 void Surface::resize(int newWidth, int newHeight, COLORREF fill) {
     std::uint64_t bytes = static_cast<std::uint64_t>(std::max(newWidth, 0)) *
                           static_cast<std::uint64_t>(std::max(newHeight, 0)) * 3;
+    std::vector<std::uint8_t> next;
+    if (bytes <= kMaxPictureBytes) {
+        try {
+            next.resize(static_cast<std::size_t>(bytes));
+        } catch (const std::bad_alloc&) {
+            bytes = kMaxPictureBytes + 1; // as good as too large
+        }
+    }
     if (bytes > kMaxPictureBytes) {
-        pixels.clear();
+        // Too large to make, or the memory cannot be had: no picture, and
+        // drawing into the window fails until a size that fits comes.
+        pixels = std::vector<std::uint8_t>();
         width = 0;
         height = 0;
         return;
     }
-    std::vector<std::uint8_t> next(static_cast<std::size_t>(bytes));
     for (std::size_t i = 0; i < next.size(); i += 3) {
         next[i + 0] = GetBValue(fill);
         next[i + 1] = GetGValue(fill);
         next[i + 2] = GetRValue(fill);
     }
-    // What fits of the old picture stays at the top left.
-    int keepWidth = std::min(width, newWidth);
-    int keepHeight = std::min(height, newHeight);
+    // What fits of the old picture stays at the top left. (A picture
+    // without width or height holds no pixels: nothing to keep.)
+    const int keepWidth = std::min(width, newWidth);
+    const int keepHeight = keepWidth > 0 ? std::min(height, newHeight) : 0;
     for (int y = 0; y < keepHeight; ++y) {
-        std::memcpy(&next[static_cast<std::size_t>(y) * newWidth * 3],
-                    &pixels[static_cast<std::size_t>(y) * width * 3],
+        std::memcpy(next.data() + static_cast<std::size_t>(y) * newWidth * 3,
+                    pixels.data() + static_cast<std::size_t>(y) * width * 3,
                     static_cast<std::size_t>(keepWidth) * 3);
     }
     pixels = std::move(next);

@@ -17,6 +17,7 @@
 #include "platform/backend.h"
 #include "platform/win32.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -91,8 +92,13 @@ class HeadlessBackend final : public Backend {
     // counts it in abandonedDialogs().
     void queueDialogScript(DialogScript script);
     int abandonedDialogs() const { return abandoned_; }
-    // Titles of the dialogs opened so far, in order.
+    // Titles of the dialogs opened so far, in order: the latest of them, at
+    // most kRecordsKept (and at least half that once so many were opened),
+    // so a long run's memory stays flat.
     const std::vector<std::string>& dialogsOpened() const { return dialogTitles_; }
+    // How many dialogs were opened in all.
+    long long dialogCount() const { return dialogCount_; }
+    static constexpr std::size_t kRecordsKept = 256;
     // How often a dialog's picture changed (dialogPainted calls).
     int dialogPaints() const { return dialogPaints_; }
 
@@ -111,6 +117,7 @@ class HeadlessBackend final : public Backend {
     int presentCount(HWND window) const;
     bool visible(HWND window) const;
 
+    // The message boxes shown, in order; the latest, kept as the titles are.
     const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
     HWND capture() const { return capture_; }
     const std::vector<MenuPopupView>* menuBar(HWND window) const;
@@ -136,6 +143,7 @@ class HeadlessBackend final : public Backend {
     std::vector<RecordedMessageBox> boxes_;
     std::function<void()> pollHook_;
     HWND capture_ = nullptr;
+    long long dialogCount_ = 0;
     int abandoned_ = 0;
     int dialogPaints_ = 0;
     int failRegister_ = 0;
@@ -158,6 +166,20 @@ bool consumeCreateDIBSectionFailure();
 // The layer's millisecond clock source; tests may replace it (null restores
 // the monotonic clock).
 void setClockForTesting(std::function<DWORD()> clock);
+
+// What the layer still holds: windows, menus, drawing contexts, and the
+// bitmaps and brushes that are not stock objects (nor the dialogs' face
+// brush, made once and kept). A program that has ended and given back
+// everything leaves them all at 0.
+struct LiveObjects {
+    std::size_t windows = 0;
+    std::size_t menus = 0;
+    std::size_t contexts = 0;
+    std::size_t bitmaps = 0;
+    std::size_t brushes = 0;
+    bool none() const { return windows + menus + contexts + bitmaps + brushes == 0; }
+};
+LiveObjects liveObjects();
 
 // Forgets every window, class, queued message, module and GDI object, the
 // capture, a pending quit and the test clock, so one test cannot leak state

@@ -41,6 +41,15 @@ class ScriptDriver final : public DialogDriver {
     DialogView view_;
 };
 
+// Keeps a record at its last `kept` entries, dropping the oldest half
+// when it outgrows them, so an append costs O(1) on average.
+template <typename T> void keepLast(std::vector<T>& records, std::size_t kept) {
+    if (records.size() > kept) {
+        records.erase(records.begin(),
+                      records.begin() + static_cast<std::ptrdiff_t>(records.size() - kept / 2));
+    }
+}
+
 bool consume(int& pending) {
     if (pending <= 0) {
         return false;
@@ -112,7 +121,10 @@ void HeadlessBackend::windowPresented(WindowId window, const ImageView& image,
     if (state.width != image.width || state.height != image.height || state.screen.empty()) {
         state.width = image.width;
         state.height = image.height;
-        state.screen.resize(rowBytes * static_cast<std::size_t>(std::max(image.height, 0)));
+        // A new size gets storage of its own size: a window once made large
+        // does not keep that memory after it shrinks.
+        state.screen =
+            std::vector<std::uint8_t>(rowBytes * static_cast<std::size_t>(std::max(image.height, 0)));
         area = PixelRect{0, 0, image.width, image.height};
     }
     if (image.bgr != nullptr && area.left < area.right && area.top < area.bottom) {
@@ -141,6 +153,8 @@ void HeadlessBackend::pollEvents() {
 
 void HeadlessBackend::runModalDialog(const DialogView& dialog) {
     dialogTitles_.push_back(dialog.title);
+    keepLast(dialogTitles_, kRecordsKept);
+    ++dialogCount_;
     ScriptDriver driver(dialog);
     if (!scripts_.empty()) {
         DialogScript script = std::move(scripts_.front());
@@ -212,6 +226,8 @@ void HeadlessAccess::setLastMessageBoxType(HeadlessBackend& backend, std::size_t
     if (backend.boxes_.size() > countBefore) {
         backend.boxes_.back().type = type;
     }
+    // Trimmed only here, after the count has been compared.
+    keepLast(backend.boxes_, HeadlessBackend::kRecordsKept);
 }
 
 bool HeadlessAccess::consumeRegisterFailure(HeadlessBackend& backend) {
@@ -222,6 +238,21 @@ bool HeadlessAccess::consumeCreateFailure(HeadlessBackend& backend) {
 }
 bool HeadlessAccess::consumeDibFailure(HeadlessBackend& backend) {
     return consume(backend.failDib_);
+}
+
+LiveObjects liveObjects() {
+    const core::State& s = core::state();
+    LiveObjects live;
+    live.windows = s.windows.size();
+    live.menus = s.menus.size();
+    live.contexts = s.contexts.size();
+    for (const auto& [handle, bitmap] : s.bitmaps) {
+        live.bitmaps += bitmap.stock ? 0 : 1;
+    }
+    for (const auto& [handle, brush] : s.brushes) {
+        live.brushes += brush.stock || handle == s.dialogBrush ? 0 : 1;
+    }
+    return live;
 }
 
 namespace failpoints {

@@ -21,6 +21,10 @@
 #include <cstddef>
 #include <cstdint>
 
+inline bool samePixel(const ScreenPoint& a, const ScreenPoint& b) {
+    return a.x == b.x && a.y == b.y;
+}
+
 // What a fill sets up for one span, outside the pixel loop.
 template <typename Shade> struct SpanSetup {
     double z = 0.0;     // depth at the span's first column, carried in double
@@ -104,11 +108,16 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
         const std::int32_t count = polygon.pointCount;
         const PolygonEnds ends = findPolygonEnds(points, count);
 
-        // Left side: from the top towards increasing indices, down to the bottom.
+        // Left side: from the top towards increasing indices, down to the
+        // bottom. A zero-length edge (a corner repeated) adds nothing, and
+        // is skipped: stepped, it would put its one point over the row that
+        // a flat top or bottom edge has just set.
         std::int32_t cur = ends.top;
         do {
             const std::int32_t next = nextPoint(cur, count);
-            walk(left, points[cur], points[next]);
+            if (!samePixel(points[cur], points[next])) {
+                walk(left, points[cur], points[next]);
+            }
             cur = next;
         } while (cur != ends.bottom);
 
@@ -117,7 +126,9 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
         cur = ends.bottom;
         do {
             const std::int32_t next = nextPoint(cur, count);
-            walk(right, points[next], points[cur]);
+            if (!samePixel(points[cur], points[next])) {
+                walk(right, points[next], points[cur]);
+            }
             cur = next;
         } while (cur != ends.top);
 

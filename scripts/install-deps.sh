@@ -12,6 +12,7 @@ packages=(
     xvfb xauth xdotool imagemagick x11-utils python3
     openbox wmctrl
     desktop-file-utils dpkg-dev file
+    clang-14 libclang-rt-14-dev libfuzzer-14-dev
     "$@"
 )
 

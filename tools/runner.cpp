@@ -13,25 +13,34 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <limits>
 #include <vector>
 
 namespace headless {
 
 const char kUsage[] =
     "usage: octaspin-headless [--frames N] [--client WxH] [--script FILE] [--png FILE] [--quiet]\n"
-    "  --frames N     passes of the frame loop to run, N >= 1 (default 300)\n"
+    "  --frames N     passes of the frame loop to run, N >= 1 (default 300); input\n"
+    "                 still waiting after them is dropped and counted as undelivered\n"
     "  --client WxH   client-area size, set before the first frame (default 632x434)\n"
     "  --script FILE  input events, one per line: <frame> key|press|drag|move|release|\n"
-    "                 menu|fields|resize|close ...\n"
+    "                 menu|fields|resize|close ...; at most 100000 events, lines of\n"
+    "                 at most 4096 bytes, 16 MiB in all\n"
     "  --png FILE     write the last presented frame as an 8-bit RGB PNG; a FILE\n"
     "                 with %d (frame-%d.png) gets every frame, numbered from 1\n"
     "  --quiet        do not print the summary line\n";
 
 namespace {
 
-bool parsePositive(const std::string& text, int& value) {
+// A whole number of at least 1. A well-formed number too large for an int
+// sets `outOfRange` instead.
+bool parsePositive(const std::string& text, int& value, bool* outOfRange = nullptr) {
     const char* last = text.data() + text.size();
     auto [end, code] = std::from_chars(text.data(), last, value);
+    if (outOfRange != nullptr) {
+        *outOfRange = code == std::errc::result_out_of_range && end == last && text[0] != '-';
+    }
     return code == std::errc() && end == last && !text.empty() && value >= 1;
 }
 
@@ -71,10 +80,13 @@ class PassDriver {
             }
         }
         if (pass == options_.frames) {
-            // N passes are done: press the close box.
+            // N passes are done: input still waiting is dropped (the run is
+            // bounded by passes, not by the backlog) and the close box is
+            // pressed.
             end_ = std::chrono::steady_clock::now();
             timedFrames_ = options_.frames;
             closed_ = true;
+            dropped_ = dropQueuedInput(window);
             PostMessageA(window, WM_CLOSE, 0, 0);
             return;
         }
@@ -95,6 +107,11 @@ class PassDriver {
     int frames() const { return timedFrames_; }
     // The first failure to write a numbered frame's file, or empty.
     const std::string& frameFileError() const { return frameFileError_; }
+    // Script events the program never got: never posted, dropped from the
+    // queue at the end, or field texts no colour dialog took.
+    std::size_t undelivered() const {
+        return (events_.size() - next_) + dropped_ + pendingFields_.size();
+    }
     double seconds() const { return std::chrono::duration<double>(end_ - start_).count(); }
     int clientWidth() const { return clientWidth_; }
     int clientHeight() const { return clientHeight_; }
@@ -184,15 +201,24 @@ class PassDriver {
         }
     }
 
-    // The texts go to the next colour dialog that opens; any other dialog
-    // in between is confirmed and the texts wait.
+    // Each set of texts goes to the next colour dialog that opens, in the
+    // order the sets came; any other dialog in between is confirmed and the
+    // sets wait. One dialog script is queued per waiting set; whichever
+    // runs in a colour dialog takes the oldest set.
     void queueFields(const std::array<std::string, 3>& texts) {
-        backend_.queueDialogScript([texts, this](platform::DialogDriver& dialog) {
-            if (dialog.title() != "Choose Color") {
-                queueFields(texts);
+        pendingFields_.push_back(texts);
+        queueFieldsScript();
+    }
+
+    void queueFieldsScript() {
+        backend_.queueDialogScript([this](platform::DialogDriver& dialog) {
+            if (dialog.title() != "Choose Color" || pendingFields_.empty()) {
+                queueFieldsScript();
                 dialog.pressEnter();
                 return;
             }
+            const std::array<std::string, 3> texts = std::move(pendingFields_.front());
+            pendingFields_.pop_front();
             dialog.type(1001, texts[0]);
             dialog.type(1000, texts[1]);
             dialog.type(1002, texts[2]);
@@ -200,10 +226,25 @@ class PassDriver {
         });
     }
 
+    // Removes the input still waiting in the queue for the window (all the
+    // runner posts: the close box, keys, mouse and menu messages, WM_CLOSE
+    // up to WM_LBUTTONUP) and returns how many there were. The window
+    // filter keeps the quit request, which ends the loop, out of reach.
+    static std::size_t dropQueuedInput(HWND window) {
+        std::size_t count = 0;
+        MSG message{};
+        while (PeekMessageA(&message, window, WM_CLOSE, WM_LBUTTONUP, PM_REMOVE)) {
+            ++count;
+        }
+        return count;
+    }
+
     const RunnerOptions& options_;
     const std::vector<ScriptEvent>& events_;
     platform::HeadlessBackend& backend_;
     std::size_t next_ = 0;
+    std::size_t dropped_ = 0;
+    std::deque<std::array<std::string, 3>> pendingFields_;
     int passes_ = 0;
     bool closed_ = false;
     int timedFrames_ = -1;
@@ -232,7 +273,7 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
         }
         if (option != "--frames" && option != "--client" && option != "--script" &&
             option != "--png") {
-            error = "unknown option '" + option + "'";
+            error = "unknown option " + quoteWord(option);
             return false;
         }
         if (i + 1 >= arguments.size()) {
@@ -241,15 +282,23 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
         }
         const std::string& value = arguments[++i];
         if (option == "--frames") {
-            if (!parsePositive(value, options.frames)) {
-                error = "--frames needs a whole number of at least 1, not '" + value + "'";
+            bool outOfRange = false;
+            if (!parsePositive(value, options.frames, &outOfRange)) {
+                error = outOfRange ? "--frames " + wordExcerpt(value) + " is out of range 1.." +
+                                         std::to_string(std::numeric_limits<int>::max())
+                                   : "--frames needs a whole number of at least 1, not " +
+                                         quoteWord(value);
                 return false;
             }
         } else if (option == "--client") {
             if (!parseSize(value, options.clientWidth, options.clientHeight)) {
-                error = "--client needs WxH with both sizes in 1..16384, not '" + value + "'";
+                error = "--client needs WxH with both sizes in 1..16384, not " + quoteWord(value);
                 return false;
             }
+        } else if (value.empty()) {
+            // --script and --png name files; an empty name is a mistake, not "none".
+            error = option + " needs a file name";
+            return false;
         } else if (option == "--script") {
             options.scriptPath = value;
         } else {
@@ -311,7 +360,11 @@ int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, st
                       "frames: %d  client: %dx%d  frame: %dx%d  fps: %.1f  ms/frame: %.3f", frames,
                       driver.clientWidth(), driver.clientHeight(), driver.frameWidth(),
                       driver.frameHeight(), fps, msPerFrame);
-        out << line << "\n";
+        out << line;
+        if (driver.undelivered() > 0) {
+            out << "  undelivered: " << driver.undelivered();
+        }
+        out << "\n";
     }
     return exitCode;
 }

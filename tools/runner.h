@@ -28,7 +28,10 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
 extern const char kUsage[];
 
 // Runs the program once. Returns its exit code; 2 for bad arguments or a
-// malformed script (nothing runs then); 1 when the PNG cannot be written.
+// script that is malformed, over a limit or unreadable (nothing runs then);
+// 1 when the PNG cannot be written. The run ends after --frames passes
+// whatever input is still waiting; the summary line then ends with
+// "  undelivered: N".
 // Installs and removes the headless backend itself; the caller provides a
 // fresh process state (platform and appState as at start).
 int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <fstream>
-#include <sstream>
+#include <limits>
 
 namespace headless {
 
@@ -16,6 +16,7 @@ namespace {
 constexpr long long kMinCoordinate = -32768;
 constexpr long long kMaxCoordinate = 32767;
 constexpr long long kMaxClientSize = 16384;
+constexpr long long kMaxFrame = std::numeric_limits<int>::max();
 
 struct NamedKey {
     const char* name;
@@ -25,23 +26,38 @@ constexpr NamedKey kKeys[] = {{"LEFT", VK_LEFT}, {"RIGHT", VK_RIGHT}, {"UP", VK_
                               {"DOWN", VK_DOWN}, {"A", 'A'},          {"Z", 'Z'},
                               {"X", 'X'},        {"C", 'C'}};
 
+// The bytes that separate words: those the C locale calls white space.
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 // Splits a line into words, dropping everything from a word that starts
 // with '#'.
 std::vector<std::string> words(const std::string& line) {
     std::vector<std::string> result;
-    std::istringstream stream(line);
-    std::string word;
-    while (stream >> word) {
-        if (word[0] == '#') {
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isSpace(line[i])) {
+            ++i;
+        }
+        if (i == line.size() || line[i] == '#') {
             break;
         }
-        result.push_back(word);
+        const std::size_t start = i;
+        while (i < line.size() && !isSpace(line[i])) {
+            ++i;
+        }
+        result.push_back(line.substr(start, i - start));
     }
     return result;
 }
 
+enum class Integer { Ok, OutOfRange, Malformed };
+
 // A whole word as a decimal integer (optional '-'), or with "0x" as hex.
-bool parseInteger(const std::string& word, long long& value) {
+// A well-formed number too large for `value` is OutOfRange, with `value`
+// at the nearer limit, so range checks that follow refuse it.
+Integer parseInteger(const std::string& word, long long& value) {
     const char* first = word.data();
     const char* last = word.data() + word.size();
     int base = 10;
@@ -50,7 +66,42 @@ bool parseInteger(const std::string& word, long long& value) {
         base = 16;
     }
     auto [end, code] = std::from_chars(first, last, value, base);
-    return code == std::errc() && end == last && first != last;
+    if (first == last || end != last) {
+        return Integer::Malformed;
+    }
+    if (code == std::errc::result_out_of_range) {
+        value = *first == '-' ? std::numeric_limits<long long>::min()
+                              : std::numeric_limits<long long>::max();
+        return Integer::OutOfRange;
+    }
+    return code == std::errc() ? Integer::Ok : Integer::Malformed;
+}
+
+bool isInteger(const std::string& word, long long& value) {
+    return parseInteger(word, value) != Integer::Malformed;
+}
+
+enum class LineRead { Line, End, TooLong, Failed };
+
+// Reads one line (without its '\n') of at most kMaxScriptLineBytes bytes,
+// counting the bytes taken from the stream in `total`.
+LineRead readLine(std::istream& in, std::string& line, std::size_t& total) {
+    line.clear();
+    char c = 0;
+    while (in.get(c)) {
+        ++total;
+        if (c == '\n') {
+            return LineRead::Line;
+        }
+        if (line.size() == kMaxScriptLineBytes) {
+            return LineRead::TooLong;
+        }
+        line.push_back(c);
+    }
+    if (in.bad()) {
+        return LineRead::Failed;
+    }
+    return line.empty() ? LineRead::End : LineRead::Line;
 }
 
 std::string upper(std::string text) {
@@ -69,7 +120,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
             return name + ": expected " + usage;
         }
         if (arguments > count) {
-            return name + ": unexpected '" + w[2 + count] + "' after " + usage;
+            return name + ": unexpected " + quoteWord(w[2 + count]) + " after " + usage;
         }
         return {};
     };
@@ -88,9 +139,9 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
             }
         }
         long long code = 0;
-        if (!parseInteger(w[2], code) || code < 1 || code > 254) {
-            return "key: '" + w[2] +
-                   "' is neither LEFT, RIGHT, UP, DOWN, A, Z, X, C nor a virtual-key number 1..254";
+        if (!isInteger(w[2], code) || code < 1 || code > 254) {
+            return "key: " + quoteWord(w[2]) +
+                   " is neither LEFT, RIGHT, UP, DOWN, A, Z, X, C nor a virtual-key number 1..254";
         }
         event.a = static_cast<int>(code);
         return {};
@@ -106,7 +157,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
                                       : EventKind::Release;
         long long x = 0;
         long long y = 0;
-        if (!parseInteger(w[2], x) || !parseInteger(w[3], y)) {
+        if (!isInteger(w[2], x) || !isInteger(w[3], y)) {
             return name + ": X and Y must be integers";
         }
         if (x < kMinCoordinate || x > kMaxCoordinate || y < kMinCoordinate || y > kMaxCoordinate) {
@@ -122,7 +173,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
             return reason;
         }
         long long id = 0;
-        if (!parseInteger(w[2], id) || id < 0 || id > 65535) {
+        if (!isInteger(w[2], id) || id < 0 || id > 65535) {
             return "menu: command id must be an integer 0..65535";
         }
         event.kind = EventKind::Menu;
@@ -147,7 +198,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
         }
         long long width = 0;
         long long height = 0;
-        if (!parseInteger(w[2], width) || !parseInteger(w[3], height) || width < 1 || height < 1 ||
+        if (!isInteger(w[2], width) || !isInteger(w[3], height) || width < 1 || height < 1 ||
             width > kMaxClientSize || height > kMaxClientSize) {
             return "resize: W and H must be integers 1..16384";
         }
@@ -162,7 +213,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
         return expectArguments(0, "close");
     }
 
-    return "unknown event '" + name + "'";
+    return "unknown event " + quoteWord(name);
 }
 
 } // namespace
@@ -171,26 +222,47 @@ ParsedScript parseScript(std::istream& in, const std::string& fileName) {
     ParsedScript script;
     std::string line;
     int lineNumber = 0;
-    while (std::getline(in, line)) {
-        ++lineNumber;
-        const std::vector<std::string> w = words(line);
-        if (w.empty()) {
-            continue;
+    std::size_t bytes = 0;
+    for (;;) {
+        const LineRead read = readLine(in, line, bytes);
+        if (read == LineRead::End) {
+            break;
         }
         auto fail = [&](const std::string& reason) {
             script.events.clear();
             script.error = fileName + ":" + std::to_string(lineNumber) + ": " + reason;
             return script;
         };
-        long long frame = 0;
-        if (!parseInteger(w[0], frame)) {
-            return fail("expected a frame number, found '" + w[0] + "'");
+        if (read == LineRead::Failed) {
+            script.events.clear();
+            script.error = fileName + ": cannot read";
+            return script;
         }
-        if (frame < 0 || frame > 2147483647LL) {
-            return fail("frame number must lie in 0..2147483647");
+        ++lineNumber;
+        if (read == LineRead::TooLong) {
+            return fail("line longer than " + std::to_string(kMaxScriptLineBytes) + " bytes");
+        }
+        if (bytes > kMaxScriptBytes) {
+            return fail("script longer than " + std::to_string(kMaxScriptBytes) + " bytes");
+        }
+        const std::vector<std::string> w = words(line);
+        if (w.empty()) {
+            continue;
+        }
+        long long frame = 0;
+        const Integer number = parseInteger(w[0], frame);
+        if (number == Integer::Malformed) {
+            return fail("expected a frame number, found " + quoteWord(w[0]));
+        }
+        if (number == Integer::OutOfRange || frame < 0 || frame > kMaxFrame) {
+            return fail("frame " + wordExcerpt(w[0]) + " is out of range 0.." +
+                        std::to_string(kMaxFrame));
         }
         if (w.size() < 2) {
             return fail("missing event after the frame number");
+        }
+        if (script.events.size() == kMaxScriptEvents) {
+            return fail("more than " + std::to_string(kMaxScriptEvents) + " events");
         }
         ScriptEvent event;
         event.frame = static_cast<int>(frame);
@@ -198,7 +270,7 @@ ParsedScript parseScript(std::istream& in, const std::string& fileName) {
         if (std::string reason = parseEvent(w, event); !reason.empty()) {
             return fail(reason);
         }
-        script.events.push_back(event);
+        script.events.push_back(std::move(event));
     }
     std::stable_sort(script.events.begin(), script.events.end(),
                      [](const ScriptEvent& a, const ScriptEvent& b) { return a.frame < b.frame; });
@@ -206,13 +278,40 @@ ParsedScript parseScript(std::istream& in, const std::string& fileName) {
 }
 
 ParsedScript loadScript(const std::string& path) {
-    std::ifstream file(path);
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         ParsedScript script;
         script.error = path + ": cannot open";
         return script;
     }
     return parseScript(file, path);
+}
+
+std::string wordExcerpt(const std::string& word) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    const std::size_t count = std::min(word.size(), kQuotedWordBytes);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto c = static_cast<unsigned char>(word[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            shown.push_back(static_cast<char>(c));
+        } else {
+            shown += "\\x";
+            shown.push_back(kHex[c >> 4]);
+            shown.push_back(kHex[c & 15]);
+        }
+    }
+    if (count < word.size()) {
+        shown += "...";
+    }
+    return shown;
+}
+
+std::string quoteWord(const std::string& word) {
+    std::string quoted(1, '\'');
+    quoted += wordExcerpt(word);
+    quoted.push_back('\'');
+    return quoted;
 }
 
 } // namespace headless

@@ -13,14 +13,24 @@
 // <frame> is the 0-based pass of the frame loop before which the event is
 // posted. A word starting with '#' begins a comment that runs to the end of
 // the line. A field text is any word; the word "" stands for an empty field.
+//
+// Limits, checked while reading so that no input (a device that never ends,
+// a file of one endless line) holds the runner up: a line of at most
+// kMaxScriptLineBytes bytes, at most kMaxScriptEvents events, and at most
+// kMaxScriptBytes bytes in all.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <istream>
 #include <string>
 #include <vector>
 
 namespace headless {
+
+inline constexpr std::size_t kMaxScriptLineBytes = 4096; // '\n' not counted
+inline constexpr std::size_t kMaxScriptEvents = 100000;
+inline constexpr std::size_t kMaxScriptBytes = std::size_t{16} << 20;
 
 enum class EventKind { Key, Press, Drag, Move, Release, Menu, Fields, Resize, Close };
 
@@ -39,17 +49,28 @@ struct ScriptEvent {
 struct ParsedScript {
     // Sorted by frame; events of one frame keep their order in the file.
     std::vector<ScriptEvent> events;
-    // Empty on success, otherwise "FILE:LINE: reason".
+    // Empty on success, otherwise one line "FILE:LINE: reason" (or
+    // "FILE: cannot read"). Words of the input appear as wordExcerpt
+    // shows them.
     std::string error;
     bool ok() const { return error.empty(); }
 };
 
+inline constexpr std::size_t kQuotedWordBytes = 32;
+
 // Parses a script; `fileName` is used only in the error text. Stops at the
-// first malformed line.
+// first malformed line, at the first limit passed, and at a read error.
 ParsedScript parseScript(std::istream& in, const std::string& fileName);
 
-// Opens and parses a script file. A file that cannot be read is an error
-// "FILE: cannot open".
+// Opens and parses a script file. A file that cannot be opened is an error
+// "FILE: cannot open"; one that cannot be read (a directory, a file whose
+// reads fail) "FILE: cannot read".
 ParsedScript loadScript(const std::string& path);
+
+// A word as error messages show it: cut to its first kQuotedWordBytes
+// bytes (then "..." follows), bytes outside printable ASCII written as
+// \xNN. quoteWord puts it in single quotes.
+std::string wordExcerpt(const std::string& word);
+std::string quoteWord(const std::string& word);
 
 } // namespace headless

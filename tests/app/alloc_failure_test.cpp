@@ -1,6 +1,8 @@
 // Allocation failure at start-up: whichever allocation of WinMain's
 // start-up fails, the program tells the user, gives back what it built and
-// ends with exit code 0; it never crashes or hangs.
+// ends with exit code 0; it never crashes or hangs. A resize whose frame
+// needs more memory than can be had leaves the program running without a
+// frame.
 //
 // The program's allocation hook (allocation_hook.h) can be told to fail
 // the n-th allocation from now.
@@ -25,6 +27,7 @@ namespace {
 
 using allocation_hook::allocationsSeen;
 using allocation_hook::failCountdown;
+using allocation_hook::largestAllocation;
 
 struct Outcome {
     int exitCode = -1;
@@ -151,6 +154,63 @@ TEST(AllocationFailure, GlyphThatFailedToLoadIsDrawnNextTime) {
     DeleteDC(dc);
     DeleteObject(bitmap);
     platform::resetForTesting();
+}
+
+// The window is made larger than memory allows: the program goes on as it
+// does while minimized, with no frame, and the frame comes back with a size
+// that fits.
+TEST(AllocationFailure, ResizeBeyondMemoryLeavesTheProgramRunningWithoutAFrame) {
+    resetAppState();
+    platform::resetForTesting();
+    platform::HeadlessBackend backend;
+    platform::setBackend(&backend);
+    const HINSTANCE instance = platform::registerModule(octaspinResources());
+    int passes = 0;
+    bool frameWhileTooLarge = true;
+    int presentsWhileTooLarge = -1;
+    bool frameAfterwards = false;
+    int drawnPixelsAfterwards = 0;
+    backend.setPollHook([&] {
+        const int pass = passes++;
+        HWND window = appState.window;
+        if (pass == 2) {
+            // 4000 x 3000 needs 36 MB of picture and 48 MB of depth.
+            largestAllocation = std::size_t{16} << 20;
+            backend.resizeClient(window, 4000, 3000);
+            presentsWhileTooLarge = backend.presentCount(window);
+        } else if (pass == 5) {
+            frameWhileTooLarge = appState.device->hasFrame() || appState.device->width != 0;
+            presentsWhileTooLarge = backend.presentCount(window) - presentsWhileTooLarge;
+            largestAllocation = SIZE_MAX;
+            backend.resizeClient(window, 632, 434);
+        } else if (pass == 7) {
+            frameAfterwards = appState.device->hasFrame() && appState.device->width == 632;
+            const platform::ImageView screen = backend.screen(window);
+            for (int y = 0; y < screen.height; ++y) {
+                for (int x = 0; x < screen.width * 3; ++x) {
+                    drawnPixelsAfterwards += screen.bgr[y * screen.stride + x] != 0 ? 1 : 0;
+                }
+            }
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
+    });
+    char commandLine[] = "";
+    const int exitCode = WinMain(instance, nullptr, commandLine, SW_SHOWNORMAL);
+    largestAllocation = SIZE_MAX;
+    backend.setPollHook(nullptr);
+
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(passes, 9); // closed at pass 7, the quit removed at pass 8
+    EXPECT_FALSE(frameWhileTooLarge);
+    EXPECT_EQ(presentsWhileTooLarge, 0);
+    EXPECT_TRUE(frameAfterwards);
+    EXPECT_GT(drawnPixelsAfterwards, 1000);
+    // The user was told once, by the device; not that the program must end.
+    ASSERT_EQ(backend.messageBoxes().size(), 1u);
+    EXPECT_EQ(backend.messageBoxes()[0].text, "Call to create bitmap failed");
+    resetAppState();
+    platform::resetForTesting();
+    platform::setBackend(nullptr);
 }
 
 } // namespace

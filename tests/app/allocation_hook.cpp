@@ -1,5 +1,6 @@
 #include "allocation_hook.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -7,6 +8,7 @@ namespace allocation_hook {
 long failCountdown = -1;
 long allocationsSeen = 0;
 long mallocsSeen = 0;
+std::size_t largestAllocation = SIZE_MAX;
 } // namespace allocation_hook
 
 using allocation_hook::allocationsSeen;
@@ -18,7 +20,8 @@ using allocation_hook::failCountdown;
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     ++allocationsSeen;
-    if (failCountdown >= 0 && failCountdown-- == 0) {
+    if ((failCountdown >= 0 && failCountdown-- == 0) ||
+        size > allocation_hook::largestAllocation) {
         throw std::bad_alloc();
     }
     if (void* p = std::malloc(size == 0 ? 1 : size)) {

@@ -106,6 +106,14 @@ TEST_F(WindowsTest, ResizeSendsSizeThenPaintAtOnce) {
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 401);
     EXPECT_EQ(client.bottom, 299);
+    // Through a client area without width (its picture holds no pixels but
+    // keeps its height) and back: nothing of the old picture to keep.
+    backend.resizeClient(window, 0, 299);
+    backend.resizeClient(window, 401, 299);
+    HDC dc = GetDC(window);
+    RECT r{0, 0, 10, 10};
+    EXPECT_TRUE(FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))));
+    ReleaseDC(window, dc);
 }
 
 TEST_F(WindowsTest, HugeSizesAreHeldToWhatSizeMessagesCarry) {

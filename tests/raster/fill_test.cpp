@@ -124,6 +124,31 @@ TEST_P(FillTest, LaterPolygonInTheListIsFilledFirst) {
     EXPECT_EQ(zero.depth(1, 1), 9.0f);
 }
 
+// A corner that comes twice in a row (clipping makes two points that
+// truncate to one pixel) fills as if it came once. On a flat top or bottom
+// the zero-length edge once overwrote the row's end and left it empty.
+TEST_P(FillTest, ARepeatedCornerFillsAsACornerOnce) {
+    const std::vector<ScreenPoint> shapes[] = {
+        {pt(5, 9), pt(8, 3), pt(0, 3)},           // flat top
+        {pt(0, 1), pt(3, 8), pt(9, 8)},           // flat bottom
+        {pt(4, 0), pt(0, 5), pt(5, 9), pt(9, 4)}, // no flat side
+    };
+    for (const auto& shape : shapes) {
+        for (std::size_t repeat = 0; repeat < shape.size(); ++repeat) {
+            std::vector<ScreenPoint> twice = shape;
+            twice.insert(twice.begin() + static_cast<std::ptrdiff_t>(repeat), shape[repeat]);
+            TestFrame once(10, 10);
+            fill(once, {litPolygon(shape, 0.5f)});
+            TestFrame repeated(10, 10);
+            fill(repeated, {litPolygon(twice, 0.5f)});
+            ASSERT_FALSE(once.written().empty());
+            EXPECT_EQ(repeated.written(), once.written())
+                << "corner " << repeat << " of a shape with its first at (" << shape[0].x << ", "
+                << shape[0].y << ")";
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Fills, FillTest,
                          ::testing::Values(Fill{"Flat", fillFlat}, Fill{"Gouraud", fillGouraud}),
                          [](const auto& info) { return std::string(info.param.name); });

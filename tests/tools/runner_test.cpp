@@ -97,6 +97,8 @@ TEST_P(RunnerArguments, AreRefusedWithUsageAndExitCodeTwo) {
     EXPECT_EQ(out.str(), "");
     EXPECT_NE(err.str().find(GetParam().reason), std::string::npos) << err.str();
     EXPECT_NE(err.str().find("usage: octaspin-headless"), std::string::npos);
+    // One short line says why, however long the offending word.
+    EXPECT_LT(err.str().find('\n'), 120u) << err.str().substr(0, 200);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -109,23 +111,52 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArguments{{"--client", "640"}, "--client needs WxH"},
                       BadArguments{{"--client", "0x10"}, "not '0x10'"},
                       BadArguments{{"--client", "10x-4"}, "not '10x-4'"},
+                      BadArguments{{"--frames", "99999999999999999999"},
+                                   "--frames 99999999999999999999 is out of range 1..2147483647"},
+                      BadArguments{{"--frames", std::string(1 << 20, '7') + "x"}, "not '7777"},
                       BadArguments{{"--png"}, "--png needs a value"},
                       BadArguments{{"--png", "f%d%d.png"}, "only as a single %d"},
                       BadArguments{{"--png", "f%s.png"}, "only as a single %d"},
                       BadArguments{{"--png", "f%05d.png"}, "only as a single %d"},
                       BadArguments{{"--png", "%d%n"}, "only as a single %d"},
                       BadArguments{{"--png", "100%.png"}, "only as a single %d"},
+                      BadArguments{{"--png", ""}, "--png needs a file name"},
+                      BadArguments{{"--script", ""}, "--script needs a file name"},
+                      BadArguments{{"--client", std::string(5000, 'x')}, "not 'xxxx"},
                       BadArguments{{"--fast"}, "unknown option '--fast'"},
                       BadArguments{{"frames", "3"}, "unknown option 'frames'"}));
 
-TEST_F(Runner, MalformedScriptStopsBeforeStarting) {
-    const std::string script = file("bad.txt", "0 key A\n# fine so far\n3 press 10\n");
+// A script that is malformed, too long or cannot be read stops the runner
+// before anything runs, with one line that says why.
+struct BadScript {
+    const char* name;
+    std::string path; // empty: a temporary file holding `contents`
+    std::string contents;
+    std::string error; // after the path
+};
+
+class RunnerScripts : public Runner, public ::testing::WithParamInterface<BadScript> {};
+
+TEST_P(RunnerScripts, StopBeforeStarting) {
+    const BadScript& c = GetParam();
+    const std::string script = c.path.empty() ? file(c.name, c.contents) : c.path;
     EXPECT_EQ(run({"--script", script, "--frames", "2"}), 2);
-    EXPECT_EQ(err.str(), script + ":3: press: expected X Y\n");
+    EXPECT_EQ(err.str(), script + c.error + "\n");
     EXPECT_EQ(out.str(), "");
     // Nothing ran: no window was ever made.
     EXPECT_EQ(appState.window, nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , RunnerScripts,
+    ::testing::Values(BadScript{"Malformed", "", "0 key A\n# fine so far\n3 press 10\n",
+                                ":3: press: expected X Y"},
+                      BadScript{"OutOfRange", "", "99999999999999999999 close\n",
+                                ":1: frame 99999999999999999999 is out of range 0..2147483647"},
+                      BadScript{"Directory", "/", "", ": cannot read"},
+                      BadScript{"ProcessMemory", "/proc/self/mem", "", ": cannot read"},
+                      BadScript{"EndlessLine", "/dev/zero", "", ":1: line longer than 4096 bytes"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Runner, PrintsTheSummaryLine) {
     EXPECT_EQ(run({"--frames", "3"}), 0);
@@ -198,19 +229,40 @@ TEST_F(Runner, PngHoldsTheLastPresentedFrame) {
     EXPECT_EQ(colours, std::set<std::uint32_t>{0x33F233});
 }
 
-TEST_F(Runner, ScriptedFieldsReachTheNextColourDialog) {
-    const std::string png = file("red.png");
-    // About first: it is confirmed and the texts wait for the colour dialog.
-    const std::string script = file("red.txt", "0 fields 255 0 \"\"\n"
-                                               "0 menu 40002\n"
-                                               "0 menu 40008\n");
-    EXPECT_EQ(run({"--frames", "4", "--png", png, "--script", script, "--quiet"}), 0);
+TEST_F(Runner, ScriptedFieldsReachTheColourDialogsInTheirOrder) {
+    const std::string png = file("blue.png");
+    // About first: it is confirmed and the texts wait for the colour
+    // dialogs; the first takes red, the second blue.
+    const std::string script = file("blue.txt", "0 fields 255 0 \"\"\n"
+                                                "0 fields 0 0 255\n"
+                                                "0 menu 40002\n"
+                                                "0 menu 40008\n"
+                                                "0 menu 40008\n");
+    EXPECT_EQ(run({"--frames", "5", "--png", png, "--script", script}), 0);
+    EXPECT_EQ(out.str().find("undelivered"), std::string::npos) << out.str();
     const Image image = readPng(png);
     ASSERT_GT(image.width, 400);
-    // The upper front face, lit red now.
+    // The upper front face, lit blue now.
     const std::uint32_t c = image.at(316, 160);
-    EXPECT_GT((c >> 16) & 0xff, 200u);
+    EXPECT_GT(c & 0xff, 200u);
+    EXPECT_LT((c >> 16) & 0xff, 30u);
     EXPECT_LT((c >> 8) & 0xff, 30u);
+}
+
+// --frames bounds the run whatever the backlog: one message per pass, then
+// the rest is dropped, counted, and the program closes as usual.
+TEST_F(Runner, BacklogEndsAfterTheGivenPasses) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) {
+        text += "0 key LEFT\n";
+    }
+    text += "0 fields 1 2 3\n500 close\n";
+    const std::string script = file("backlog.txt", text);
+    EXPECT_EQ(run({"--frames", "10", "--script", script}), 0);
+    // Ten keys went in; 990 keys, the texts and the close did not.
+    EXPECT_EQ(out.str().rfind("frames: 10  ", 0), 0u) << out.str();
+    EXPECT_NE(out.str().find("  undelivered: 992\n"), std::string::npos) << out.str();
+    EXPECT_EQ(appState.device, nullptr); // shut down
 }
 
 TEST_F(Runner, ScriptedCloseEndsTheRunEarly) {

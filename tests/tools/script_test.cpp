@@ -94,9 +94,18 @@ TEST(Script, CommentsAndBlankLinesAreSkippedAndEventsSortByFrame) {
 }
 
 struct ErrorCase {
-    const char* text;
-    const char* expected; // the whole message
+    std::string text;
+    std::string expected; // the whole message
 };
+
+// n lines of `line`.
+std::string repeated(const std::string& line, std::size_t n) {
+    std::string text;
+    for (std::size_t i = 0; i < n; ++i) {
+        text += line;
+    }
+    return text;
+}
 
 class ScriptError : public ::testing::TestWithParam<ErrorCase> {};
 
@@ -111,8 +120,25 @@ INSTANTIATE_TEST_SUITE_P(
     , ScriptError,
     ::testing::Values(
         ErrorCase{"key LEFT", "input.txt:1: expected a frame number, found 'key'"},
-        ErrorCase{"0 key LEFT\n-1 close", "input.txt:2: frame number must lie in 0..2147483647"},
-        ErrorCase{"2147483648 close", "input.txt:1: frame number must lie in 0..2147483647"},
+        ErrorCase{"0 key LEFT\n-1 close", "input.txt:2: frame -1 is out of range 0..2147483647"},
+        ErrorCase{"2147483648 close",
+                  "input.txt:1: frame 2147483648 is out of range 0..2147483647"},
+        ErrorCase{"99999999999999999999 close",
+                  "input.txt:1: frame 99999999999999999999 is out of range 0..2147483647"},
+        ErrorCase{"0 move 99999999999999999999 0",
+                  "input.txt:1: move: coordinates must lie in -32768..32767"},
+        // Words are quoted with at most 32 bytes, control bytes escaped.
+        ErrorCase{std::string(4000, 'q') + " close",
+                  std::string("input.txt:1: expected a frame number, found '") +
+                      std::string(32, 'q') + "...'"},
+        ErrorCase{"0 \x1b[2J\x01", "input.txt:1: unknown event '\\x1b[2J\\x01'"},
+        ErrorCase{std::string("0 key A\n1 \0\xff", 12), "input.txt:2: unknown event '\\x00\\xff'"},
+        // Limits: line length, event count, size.
+        ErrorCase{std::string("0 close\n0 key ") + std::string(4091, 'A'),
+                  "input.txt:2: line longer than 4096 bytes"},
+        ErrorCase{repeated("0 key A\n", 100001), "input.txt:100001: more than 100000 events"},
+        ErrorCase{repeated(std::string("#") + std::string(4094, '-') + "\n", 4097),
+                  "input.txt:4097: script longer than 16777216 bytes"},
         ErrorCase{"1.5 close", "input.txt:1: expected a frame number, found '1.5'"},
         ErrorCase{"\n\n3", "input.txt:3: missing event after the frame number"},
         ErrorCase{"0 jump", "input.txt:1: unknown event 'jump'"},
@@ -137,9 +163,23 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"0 resize 10", "input.txt:1: resize: expected W H"},
         ErrorCase{"0 close now", "input.txt:1: close: unexpected 'now' after close"}));
 
-TEST(Script, MissingFileIsAnError) {
-    const ParsedScript script = loadScript("/nonexistent/octaspin/script.txt");
-    EXPECT_EQ(script.error, "/nonexistent/octaspin/script.txt: cannot open");
+TEST(Script, LimitsAdmitWhatFitsThem) {
+    // A line of exactly 4096 bytes and exactly 100000 events are fine.
+    const ParsedScript longLine = parse(std::string("0 key ") + std::string(4088, '0') + "65\n");
+    ASSERT_TRUE(longLine.ok()) << longLine.error;
+    EXPECT_EQ(longLine.events[0].a, 'A');
+    const ParsedScript many = parse(repeated("7 key A\n", 100000));
+    ASSERT_TRUE(many.ok()) << many.error;
+    EXPECT_EQ(many.events.size(), 100000u);
+}
+
+// Inputs that are not a readable text file are errors, never an empty run.
+TEST(Script, UnreadableInputIsAnError) {
+    EXPECT_EQ(loadScript("/nonexistent/octaspin/script.txt").error,
+              "/nonexistent/octaspin/script.txt: cannot open");
+    EXPECT_EQ(loadScript("/").error, "/: cannot read");
+    EXPECT_EQ(loadScript("/proc/self/mem").error, "/proc/self/mem: cannot read");
+    EXPECT_EQ(loadScript("/dev/zero").error, "/dev/zero:1: line longer than 4096 bytes");
 }
 
 } // namespace
