@@ -41,14 +41,6 @@ class ScriptDriver final : public DialogDriver {
     DialogView view_;
 };
 
-bool consume(int& pending) {
-    if (pending <= 0) {
-        return false;
-    }
-    --pending;
-    return true;
-}
-
 } // namespace
 
 HeadlessBackend::HeadlessBackend() = default;
@@ -156,8 +148,8 @@ void HeadlessBackend::dialogPainted(WindowId dialog, const ImageView& image) {
 }
 
 void HeadlessBackend::messageBox(WindowId owner, const std::string& text,
-                                 const std::string& caption) {
-    boxes_.push_back(RecordedMessageBox{core::asHandle<HWND>(owner), text, caption, 0});
+                                 const std::string& caption, std::uint32_t type) {
+    boxes_.push_back(RecordedMessageBox{core::asHandle<HWND>(owner), text, caption, type});
 }
 
 void HeadlessBackend::queueDialogScript(DialogScript script) {
@@ -191,43 +183,5 @@ const std::vector<MenuPopupView>* HeadlessBackend::menuBar(HWND window) const {
     auto it = windows_.find(core::handleOf(window));
     return it == windows_.end() ? nullptr : &it->second.menu;
 }
-
-void HeadlessBackend::failCreateDIBSection(int count) {
-    failDib_ = count;
-}
-
-void HeadlessAccess::setLastMessageBoxType(HeadlessBackend& backend, std::size_t countBefore,
-                                           UINT type) {
-    if (backend.boxes_.size() > countBefore) {
-        backend.boxes_.back().type = type;
-    }
-}
-
-bool HeadlessAccess::consumeRegisterFailure(HeadlessBackend& backend) {
-    return consume(backend.failRegister_);
-}
-bool HeadlessAccess::consumeCreateFailure(HeadlessBackend& backend) {
-    return consume(backend.failCreate_);
-}
-bool HeadlessAccess::consumeDibFailure(HeadlessBackend& backend) {
-    return consume(backend.failDib_);
-}
-
-namespace failpoints {
-
-bool consumeRegisterClassFailure() {
-    HeadlessBackend* backend = headlessBackend();
-    return backend != nullptr && HeadlessAccess::consumeRegisterFailure(*backend);
-}
-bool consumeCreateWindowFailure() {
-    HeadlessBackend* backend = headlessBackend();
-    return backend != nullptr && HeadlessAccess::consumeCreateFailure(*backend);
-}
-bool consumeCreateDIBSectionFailure() {
-    HeadlessBackend* backend = headlessBackend();
-    return backend != nullptr && HeadlessAccess::consumeDibFailure(*backend);
-}
-
-} // namespace failpoints
 
 } // namespace platform
