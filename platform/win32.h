@@ -31,11 +31,30 @@
 
 #if defined(_WIN32)
 
+// Only the user-interface, graphics and multimedia headers, and no min and
+// max macros to shadow std::min and std::max.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+
 // clang-format off
 #include <windows.h>
 #include <windowsx.h>
 #include <mmsystem.h>
 // clang-format on
+
+// The 16-bit pointer qualifiers are empty macros that would swallow
+// variables named near and far; NEAR and FAR stay for the platform's own
+// headers.
+#undef near
+#undef far
+#undef NEAR
+#undef FAR
+#define NEAR
+#define FAR
 
 #else
 
