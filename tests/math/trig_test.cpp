@@ -3,6 +3,7 @@
 // reference, and folded into one checksum per binade that every build,
 // the Windows one under Wine included, must meet.
 #include "math/trig.h"
+#include "tests/support/checksum.h"
 
 #include <gtest/gtest.h>
 
@@ -67,22 +68,6 @@ class LibraryComparison {
     std::string first_;
 };
 
-// 64-bit FNV-1a over the bits of the results.
-class Checksum {
-  public:
-    void add(float value) {
-        std::uint32_t bits = bitsOf(value);
-        for (int i = 0; i < 4; ++i) {
-            hash_ = (hash_ ^ (bits & 0xff)) * 0x100000001b3u;
-            bits >>= 8;
-        }
-    }
-    std::uint64_t value() const { return hash_; }
-
-  private:
-    std::uint64_t hash_ = 0xcbf29ce484222325u;
-};
-
 // Angles 2^exponent <= |angle| < 2^(exponent + 1), both signs. The
 // program's angles all lie between 2^-7 and 2^10: the spin (0.03), the
 // camera turns (+-0.05), the projection's half-angle (0.785...) and the
@@ -98,14 +83,14 @@ class EveryAngle : public ::testing::TestWithParam<Binade> {};
 TEST_P(EveryAngle, GivesTheReferenceBitsAndTheChecksum) {
     const std::uint32_t first = bitsOf(std::ldexp(1.0f, GetParam().exponent));
     LibraryComparison library;
-    Checksum checksum;
+    testsupport::Checksum checksum;
     for (std::uint32_t bits = first; bits < first + (1u << 23); ++bits) {
         for (std::uint32_t sign : {0u, 0x80000000u}) {
             const float angle = fromBits(bits | sign);
             const float s = sine(angle);
             const float c = cosine(angle);
-            checksum.add(s);
-            checksum.add(c);
+            checksum.add(&s, sizeof s);
+            checksum.add(&c, sizeof c);
             library.check(angle, s, c);
         }
     }
