@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Octaspin needs to build, test and run, when
-# any of them is missing. Uses sudo when not run as root.
+# any of them is missing; with package names as arguments, those instead.
+# Uses sudo when not run as root.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
     libfltk1.3-dev
     xvfb xauth xdotool imagemagick x11-utils python3
 )
+if [ "$#" -gt 0 ]; then
+    packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

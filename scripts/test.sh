@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Octaspin twice (Release, and with
 # AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in
-# both builds. Exits non-zero on any failure.
+# both builds, then cross-builds for Windows and runs that build's tests
+# under Wine. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,4 +26,9 @@ run_build() {
 run_build release
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     run_build asan
-echo "=== all tests passed in both builds"
+
+# Windows: the cross build, and its tests under Wine (the same frames bit
+# for bit, the dialogs, the program end to end).
+scripts/build-windows.sh --test
+
+echo "=== all tests passed in every build"
