@@ -201,13 +201,13 @@ INSTANTIATE_TEST_SUITE_P(
         Size{"Window632x432",
              632,
              432,
-             {0x32138e3d2a675c9cu, 0xbad2bd161e39674du, 0xe69f73ddd1bd0cd4u, 0x50a2fd94f369294bu,
-              0x5ca2a9221eee7f88u, 0x6b7b0870e9dd9d83u, 0x4db3399bf2958e94u}},
+             {0x32138e3d2a675c9cu, 0xbad2bd161e39674du, 0x6bd09b16382610f7u, 0x50a2fd94f369294bu,
+              0x5ca2a9221eee7f88u, 0x6b7b0870e9dd9d83u, 0x2714ed7cafdc6b96u}},
         Size{"Screen1920x1080",
              1920,
              1080,
-             {0x4b98ba918ae2f2afu, 0x1bf5be3269c2831bu, 0x990602c9a6d0e386u, 0x4b0f88921f0ebdd3u,
-              0xa7c568b9f8f9a696u, 0x6f0ecaaf3eab813du, 0xf5857b1baad4ca89u}}),
+             {0x4b98ba918ae2f2afu, 0x1bf5be3269c2831bu, 0x1b0500534c7a99acu, 0x4b0f88921f0ebdd3u,
+              0xa7c568b9f8f9a696u, 0x6f0ecaaf3eab813du, 0x8e2fc353e2afe9d6u}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
