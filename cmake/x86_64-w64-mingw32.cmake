@@ -1,7 +1,8 @@
 # Cross build for 64-bit Windows with the MinGW-w64 compilers of the POSIX
-# thread model (std::thread and friends work). The C and C++ runtimes are
-# linked statically, so the program needs no DLL beyond the system's own.
-# Test programs run under Wine.
+# thread model. The compiler's own runtimes (libgcc, libstdc++ and
+# winpthread) are linked statically and the C runtime is the system's
+# msvcrt.dll, so the program needs no DLL that Windows does not have. Test
+# programs run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -18,7 +19,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# libgcc, libstdc++ and winpthread go into the executable.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

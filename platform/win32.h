@@ -46,11 +46,13 @@
 #include <mmsystem.h>
 // clang-format on
 
-// The 16-bit pointer qualifiers are empty macros that would swallow
-// variables named near and far; NEAR and FAR stay for the platform's own
-// headers.
+// The lower-case keywords of 16-bit days are macros that would swallow or
+// rewrite names of ours (a variable called far); the upper-case NEAR, FAR,
+// PASCAL and CDECL stay for the platform's own headers.
 #undef near
 #undef far
+#undef pascal
+#undef cdecl
 #undef NEAR
 #undef FAR
 #define NEAR
