@@ -75,8 +75,10 @@ DialogTemplateResource aboutDialog() {
         {IDOK, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 147, 7, 50,
          14},
         {IDC_STATIC, "STATIC", ORVANDE_ICON, WS_CHILD | WS_VISIBLE | SS_ICON, 0, 13, 7, 21, 20},
-        {IDC_STATIC, "STATIC",
-         "Octaspin\nVersion " OCTASPIN_VERSION "\nA software 3D renderer, every pixel on the CPU",
+        // The box, 94 x 26 dialog units, holds three lines of the 8-point
+        // dialog font; a line wider than the box would wrap and push the
+        // last one out of sight.
+        {IDC_STATIC, "STATIC", "Octaspin\nVersion " OCTASPIN_VERSION "\nA software 3D renderer",
          group | SS_LEFT, 0, 46, 7, 94, 26},
         {IDC_STATIC, "STATIC", "Click on the polyhedron to rotate it.", group | SS_CENTER, 0, 26,
          50, 142, 10},

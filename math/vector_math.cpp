@@ -1,5 +1,7 @@
 #include "math/vector_math.h"
 
+#include "math/trig.h"
+
 #include <cmath>
 
 void identity(Matrix4& m) {
@@ -45,8 +47,8 @@ Vec3& transformPoint(Vec3& out, const Matrix4& m, const Vec3& v) {
 }
 
 void rotationX(Matrix4& m, float theta) {
-    const float c = std::cos(theta);
-    const float s = std::sin(theta);
+    const float c = cosine(theta);
+    const float s = sine(theta);
     identity(m);
     m[5] = c;
     m[6] = s;
@@ -55,8 +57,8 @@ void rotationX(Matrix4& m, float theta) {
 }
 
 void rotationY(Matrix4& m, float theta) {
-    const float c = std::cos(theta);
-    const float s = std::sin(theta);
+    const float c = cosine(theta);
+    const float s = sine(theta);
     identity(m);
     m[0] = c;
     m[2] = -s;
@@ -104,11 +106,12 @@ Vec3& normalize(Vec3& out, Vec3& v) {
 }
 
 void perspective(Matrix4& m, float angleX, float angleY, float aspect, float zNear, float zFar) {
-    const float q = static_cast<float>(static_cast<double>(zFar) / (static_cast<double>(zFar) - zNear));
-    const float cosX = std::cos(angleX);
-    const float sinX = std::sin(angleX);
-    const float cosY = std::cos(angleY);
-    const float sinY = std::sin(angleY);
+    const float q =
+        static_cast<float>(static_cast<double>(zFar) / (static_cast<double>(zFar) - zNear));
+    const float cosX = cosine(angleX);
+    const float sinX = sine(angleX);
+    const float cosY = cosine(angleY);
+    const float sinY = sine(angleY);
     identity(m);
     m[10] = q;
     m[11] = 1.0f;
@@ -124,9 +127,9 @@ Matrix4& axisAngleRotation(Matrix4& m, Vec3& axis, float theta) {
     const double x = unit.x;
     const double y = unit.y;
     const double z = unit.z;
-    // The float overloads: sine and cosine are rounded to 32 bits before use.
-    const double c = std::cos(theta);
-    const double s = std::sin(theta);
+    // Sine and cosine are 32-bit values, widened for the products below.
+    const double c = cosine(theta);
+    const double s = sine(theta);
     const double t = 1.0 - c;
 
     m[0] = static_cast<float>(t * x * x + c);

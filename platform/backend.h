@@ -125,8 +125,9 @@ class Backend {
     virtual void dialogPainted(WindowId dialog, const ImageView& image) = 0;
 
     // Shows a modal message box with an OK button; returns when dismissed.
-    virtual void messageBox(WindowId owner, const std::string& text,
-                            const std::string& caption) = 0;
+    // `type` holds MessageBoxA's MB_* flags as the program passed them.
+    virtual void messageBox(WindowId owner, const std::string& text, const std::string& caption,
+                            std::uint32_t type) = 0;
 };
 
 // Installs the backend the layer uses from now on (not owned; must outlive

@@ -284,18 +284,3 @@ std::string upper(const std::string& text);
 std::string resourceKey(LPCSTR name);
 
 } // namespace platform::core
-
-namespace platform {
-class HeadlessBackend;
-// The core's side door into the headless backend (a friend of it).
-struct HeadlessAccess {
-    // Completes the record of the message box shown after `countBefore`
-    // were recorded with the box's type flags, which the backend seam does
-    // not carry.
-    static void setLastMessageBoxType(HeadlessBackend& backend, std::size_t countBefore, UINT type);
-    // One injected failure used up: true if one was pending.
-    static bool consumeRegisterFailure(HeadlessBackend& backend);
-    static bool consumeCreateFailure(HeadlessBackend& backend);
-    static bool consumeDibFailure(HeadlessBackend& backend);
-};
-} // namespace platform

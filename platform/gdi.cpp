@@ -2,7 +2,7 @@
 // painting protocol. Every write goes through a PixelTarget and is clipped
 // to it: nothing is ever written outside a bitmap or a window's picture.
 #include "platform/core.h"
-#include "platform/headless.h"
+#include "platform/test_controls.h"
 
 #include <algorithm>
 #include <cstring>
@@ -283,7 +283,7 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
         h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN) {
         return nullptr;
     }
-    if (platform::failpoints::consumeCreateDIBSectionFailure()) {
+    if (platform::failsOnCue(platform::FailurePoint::CreateDIBSection)) {
         return nullptr;
     }
     int width = h.biWidth;

@@ -10,11 +10,13 @@
 // What a test can do through it: inject any message (PostMessageA /
 // SendMessageA work as usual), resize the client area as a user would,
 // script the next modal dialogs, read what was presented to a window and
-// what was painted into a dialog, read the message boxes shown, and make
-// RegisterClassA, CreateWindowExA or CreateDIBSection fail.
+// what was painted into a dialog, and read the message boxes shown.
+// (Failures on cue, the clock and resets belong to the layer's core:
+// platform/test_controls.h.)
 #pragma once
 
 #include "platform/backend.h"
+#include "platform/test_controls.h"
 #include "platform/win32.h"
 
 #include <cstddef>
@@ -81,7 +83,8 @@ class HeadlessBackend final : public Backend {
     void pollEvents() override;
     void runModalDialog(const DialogView& dialog) override;
     void dialogPainted(WindowId dialog, const ImageView& image) override;
-    void messageBox(WindowId owner, const std::string& text, const std::string& caption) override;
+    void messageBox(WindowId owner, const std::string& text, const std::string& caption,
+                    std::uint32_t type) override;
 
     // --- Test and runner controls -----------------------------------------
 
@@ -122,11 +125,6 @@ class HeadlessBackend final : public Backend {
     HWND capture() const { return capture_; }
     const std::vector<MenuPopupView>* menuBar(HWND window) const;
 
-    // Failure injection: the next `count` calls fail.
-    void failRegisterClass(int count = 1) { failRegister_ = count; }
-    void failCreateWindow(int count = 1) { failCreate_ = count; }
-    void failCreateDIBSection(int count = 1);
-
   private:
     struct WindowState {
         std::vector<std::uint8_t> screen; // client area, rows from the top, BGR
@@ -146,26 +144,8 @@ class HeadlessBackend final : public Backend {
     long long dialogCount_ = 0;
     int abandoned_ = 0;
     int dialogPaints_ = 0;
-    int failRegister_ = 0;
-    int failCreate_ = 0;
-    int failDib_ = 0;
     bool inPollHook_ = false;
-    friend struct HeadlessAccess;
 };
-
-// The headless backend currently installed, or null.
-HeadlessBackend* headlessBackend();
-
-// Failure injection hooks the core consults (set by the headless backend).
-namespace failpoints {
-bool consumeRegisterClassFailure();
-bool consumeCreateWindowFailure();
-bool consumeCreateDIBSectionFailure();
-} // namespace failpoints
-
-// The layer's millisecond clock source; tests may replace it (null restores
-// the monotonic clock).
-void setClockForTesting(std::function<DWORD()> clock);
 
 // What the layer still holds: windows, menus, drawing contexts, and the
 // bitmaps and brushes that are not stock objects (nor the dialogs' face
@@ -180,11 +160,5 @@ struct LiveObjects {
     bool none() const { return windows + menus + contexts + bitmaps + brushes == 0; }
 };
 LiveObjects liveObjects();
-
-// Forgets every window, class, queued message, module and GDI object, the
-// capture, a pending quit and the test clock, so one test cannot leak state
-// into the next. Handles from before stay invalid. Does not touch the
-// backend (nor the loaded font, which is not state a test can see).
-void resetForTesting();
 
 } // namespace platform

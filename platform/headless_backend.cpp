@@ -50,14 +50,6 @@ template <typename T> void keepLast(std::vector<T>& records, std::size_t kept) {
     }
 }
 
-bool consume(int& pending) {
-    if (pending <= 0) {
-        return false;
-    }
-    --pending;
-    return true;
-}
-
 } // namespace
 
 HeadlessBackend::HeadlessBackend() = default;
@@ -181,8 +173,9 @@ void HeadlessBackend::dialogPainted(WindowId dialog, const ImageView& image) {
 }
 
 void HeadlessBackend::messageBox(WindowId owner, const std::string& text,
-                                 const std::string& caption) {
-    boxes_.push_back(RecordedMessageBox{core::asHandle<HWND>(owner), text, caption, 0});
+                                 const std::string& caption, std::uint32_t type) {
+    boxes_.push_back(RecordedMessageBox{core::asHandle<HWND>(owner), text, caption, type});
+    keepLast(boxes_, kRecordsKept);
 }
 
 void HeadlessBackend::queueDialogScript(DialogScript script) {
@@ -217,29 +210,6 @@ const std::vector<MenuPopupView>* HeadlessBackend::menuBar(HWND window) const {
     return it == windows_.end() ? nullptr : &it->second.menu;
 }
 
-void HeadlessBackend::failCreateDIBSection(int count) {
-    failDib_ = count;
-}
-
-void HeadlessAccess::setLastMessageBoxType(HeadlessBackend& backend, std::size_t countBefore,
-                                           UINT type) {
-    if (backend.boxes_.size() > countBefore) {
-        backend.boxes_.back().type = type;
-    }
-    // Trimmed only here, after the count has been compared.
-    keepLast(backend.boxes_, HeadlessBackend::kRecordsKept);
-}
-
-bool HeadlessAccess::consumeRegisterFailure(HeadlessBackend& backend) {
-    return consume(backend.failRegister_);
-}
-bool HeadlessAccess::consumeCreateFailure(HeadlessBackend& backend) {
-    return consume(backend.failCreate_);
-}
-bool HeadlessAccess::consumeDibFailure(HeadlessBackend& backend) {
-    return consume(backend.failDib_);
-}
-
 LiveObjects liveObjects() {
     const core::State& s = core::state();
     LiveObjects live;
@@ -254,22 +224,5 @@ LiveObjects liveObjects() {
     }
     return live;
 }
-
-namespace failpoints {
-
-bool consumeRegisterClassFailure() {
-    HeadlessBackend* backend = headlessBackend();
-    return backend != nullptr && HeadlessAccess::consumeRegisterFailure(*backend);
-}
-bool consumeCreateWindowFailure() {
-    HeadlessBackend* backend = headlessBackend();
-    return backend != nullptr && HeadlessAccess::consumeCreateFailure(*backend);
-}
-bool consumeCreateDIBSectionFailure() {
-    HeadlessBackend* backend = headlessBackend();
-    return backend != nullptr && HeadlessAccess::consumeDibFailure(*backend);
-}
-
-} // namespace failpoints
 
 } // namespace platform

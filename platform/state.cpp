@@ -1,7 +1,7 @@
 // The layer's tables, the backend seam, resource modules, the clock and
 // message boxes.
 #include "platform/core.h"
-#include "platform/headless.h"
+#include "platform/test_controls.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +13,7 @@ namespace platform {
 
 namespace {
 Backend* gBackend = nullptr;
+FailureInjector* gFailureInjector = nullptr;
 } // namespace
 
 void setBackend(Backend* backend) {
@@ -22,8 +23,11 @@ Backend* backend() {
     return gBackend;
 }
 
-HeadlessBackend* headlessBackend() {
-    return dynamic_cast<HeadlessBackend*>(gBackend);
+void setFailureInjector(FailureInjector* injector) {
+    gFailureInjector = injector;
+}
+bool failsOnCue(FailurePoint point) {
+    return gFailureInjector != nullptr && gFailureInjector->shouldFail(point);
 }
 
 namespace core {
@@ -229,12 +233,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (platform::core::Window* w = findWindow(ownerHandle)) {
         ++w->disabled;
     }
-    platform::HeadlessBackend* headless = platform::headlessBackend();
-    std::size_t before = headless != nullptr ? headless->messageBoxes().size() : 0;
-    backend->messageBox(ownerHandle, body, title);
-    if (headless != nullptr) {
-        platform::HeadlessAccess::setLastMessageBoxType(*headless, before, type);
-    }
+    backend->messageBox(ownerHandle, body, title, type);
     if (platform::core::Window* w = findWindow(ownerHandle)) {
         --w->disabled;
     }

@@ -31,11 +31,32 @@
 
 #if defined(_WIN32)
 
+// Only the user-interface, graphics and multimedia headers, and no min and
+// max macros to shadow std::min and std::max.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+
 // clang-format off
 #include <windows.h>
 #include <windowsx.h>
 #include <mmsystem.h>
 // clang-format on
+
+// The lower-case keywords of 16-bit days are macros that would swallow or
+// rewrite names of ours (a variable called far); the upper-case NEAR, FAR,
+// PASCAL and CDECL stay for the platform's own headers.
+#undef near
+#undef far
+#undef pascal
+#undef cdecl
+#undef NEAR
+#undef FAR
+#define NEAR
+#define FAR
 
 #else
 

@@ -1,6 +1,6 @@
 // Window classes, icons and cursors, windows and their data, capture.
 #include "platform/core.h"
-#include "platform/headless.h"
+#include "platform/test_controls.h"
 
 #include <algorithm>
 #include <cstring>
@@ -98,7 +98,7 @@ ATOM RegisterClassA(const WNDCLASSA* wndClass) {
         wndClass->lpszClassName[0] == '\0') {
         return 0;
     }
-    if (platform::failpoints::consumeRegisterClassFailure()) {
+    if (platform::failsOnCue(platform::FailurePoint::RegisterClass)) {
         return 0;
     }
     std::string key = upper(wndClass->lpszClassName);
@@ -177,7 +177,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     if (platform::backend() == nullptr) {
         return nullptr;
     }
-    if (platform::failpoints::consumeCreateWindowFailure()) {
+    if (platform::failsOnCue(platform::FailurePoint::CreateWindow)) {
         return nullptr;
     }
     return createWindow(exStyle, className, windowName, style, x, y, width, height, parent, menu,

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Octaspin twice (Release, and with
 # AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in
-# both builds, then builds the fuzz targets with clang and gives each a
-# short run. Exits non-zero on any failure.
+# both builds, builds the fuzz targets with clang and gives each a short
+# run, then cross-builds for Windows and runs that build's tests under
+# Wine. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -65,4 +66,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 # builds above already replayed the corpus and ran a short seeded soak;
 # scripts/fuzz.sh and scripts/soak.sh run the long versions.
 UBSAN_OPTIONS=print_stacktrace=1 run_build fuzz
+
+# Windows: the cross build, and its tests under Wine (the same frames bit
+# for bit, the dialogs, the program end to end).
+scripts/build-windows.sh --test
+
 echo "=== all tests passed in every build"

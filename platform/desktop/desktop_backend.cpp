@@ -162,8 +162,10 @@ class DesktopBackend final : public Backend {
         }
     }
 
-    void messageBox(WindowId ownerId, const std::string& text,
-                    const std::string& caption) override {
+    // Every box of the program has just its OK button; the icon flags are
+    // not shown.
+    void messageBox(WindowId ownerId, const std::string& text, const std::string& caption,
+                    std::uint32_t /*type*/) override {
         MessageBoxWindow box(text, caption);
         // Centred, frame and all, over the owner's frame, or else over the
         // screen.

@@ -9,6 +9,7 @@
 #include "platform/headless.h"
 #include "platform/resources.h"
 #include "platform/win32.h"
+#include "tests/support/failure_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,7 @@ class AppScenario : public ::testing::Test {
   protected:
     std::unique_ptr<platform::HeadlessBackend> ownedBackend;
     platform::HeadlessBackend* backend = nullptr;
+    testsupport::FailurePlan failures;
     HINSTANCE instance = nullptr;
     int passesSeen = 0;
     bool startedLoop = false;

@@ -360,14 +360,14 @@ TEST_F(Lifecycle, FrameComesBackAfterTheWindowWasTooSmall) {
 // exactly the messages listed.
 struct StartFailure {
     const char* name;
-    std::function<void(platform::HeadlessBackend&)> inject;
+    platform::FailurePoint failing;
     std::vector<std::string> texts;
 };
 
 class StartUpFailure : public AppScenario, public ::testing::WithParamInterface<StartFailure> {};
 
 TEST_P(StartUpFailure, ExitsWithZeroAndTheRightMessages) {
-    GetParam().inject(*backend);
+    failures.failNext(GetParam().failing);
     const int code = run(5);
     EXPECT_EQ(code, 0);
     EXPECT_FALSE(startedLoop);
@@ -384,13 +384,12 @@ TEST_P(StartUpFailure, ExitsWithZeroAndTheRightMessages) {
 
 INSTANTIATE_TEST_SUITE_P(
     , StartUpFailure,
-    ::testing::Values(
-        StartFailure{"Bitmap",
-                     [](platform::HeadlessBackend& b) { b.failCreateDIBSection(); },
-                     {"Call to create bitmap failed", "Error occured while intiating the device"}},
-        StartFailure{
-            "WindowClass", [](platform::HeadlessBackend& b) { b.failRegisterClass(); }, {}},
-        StartFailure{"Window", [](platform::HeadlessBackend& b) { b.failCreateWindow(); }, {}}),
+    ::testing::Values(StartFailure{"Bitmap",
+                                   platform::FailurePoint::CreateDIBSection,
+                                   {"Call to create bitmap failed",
+                                    "Error occured while intiating the device"}},
+                      StartFailure{"WindowClass", platform::FailurePoint::RegisterClass, {}},
+                      StartFailure{"Window", platform::FailurePoint::CreateWindow, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RenderModeMenuPosition, MapsEachFillStyleToItsItem) {

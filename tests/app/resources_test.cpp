@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/resource.h"
+#include "app/resource_script.h"
 
 #include <algorithm>
 #include <array>
@@ -239,6 +240,49 @@ TEST(Icon, SizesOutsideTheRangeGiveNoPicture) {
         const IconPicture icon = drawOctahedronIcon(size);
         EXPECT_EQ(icon.size, 0) << size;
         EXPECT_TRUE(icon.pixels.empty()) << size;
+    }
+}
+
+// The icon file the Windows build compiles in shows the same picture: read
+// back as the platform reads it (a 4-bit bitmap, rows from the bottom, the
+// left pixel in the high nibble, then an all-clear transparency mask).
+TEST(Icon, FileForTheResourceCompilerCarriesThePicture) {
+    const platform::IconResource& icon = *octaspinResources().findIcon(ORVANDE_ICON);
+    const std::vector<std::uint8_t> file = iconFile(icon);
+    auto u16 = [&](std::size_t at) { return file.at(at) | file.at(at + 1) << 8; };
+    auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    const int n = platform::IconResource::kSize;
+    // The directory names one 32 x 32 image of 16 colours right after it.
+    EXPECT_EQ(u16(0), 0);
+    EXPECT_EQ(u16(2), 1);
+    ASSERT_EQ(u16(4), 1);
+    EXPECT_EQ(file.at(6), n);
+    EXPECT_EQ(file.at(7), n);
+    EXPECT_EQ(file.at(8), 16);
+    const std::size_t image = static_cast<std::size_t>(u32(18));
+    ASSERT_EQ(image, 22u);
+    ASSERT_EQ(u32(14), file.size() - image);
+    EXPECT_EQ(u32(image + 4), n);
+    EXPECT_EQ(u32(image + 8), 2 * n); // colour rows and mask rows
+    EXPECT_EQ(u16(image + 14), 4);
+
+    const std::size_t palette = image + 40;
+    const std::size_t colours = palette + 16 * 4;
+    const std::size_t mask = colours + n * n / 2;
+    ASSERT_EQ(file.size(), mask + n * n / 8);
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x) {
+            const std::uint8_t pair =
+                file[colours + static_cast<std::size_t>((n - 1 - y) * n + x) / 2];
+            const int index = x % 2 == 0 ? pair >> 4 : pair & 0x0f;
+            const std::size_t entry = palette + static_cast<std::size_t>(index) * 4;
+            const COLORREF shown = RGB(file[entry + 2], file[entry + 1], file[entry]);
+            ASSERT_EQ(shown, icon.palette[icon.pixels[static_cast<std::size_t>(y * n + x)]])
+                << x << "," << y;
+        }
+    }
+    for (std::size_t i = mask; i < file.size(); ++i) {
+        EXPECT_EQ(file[i], 0) << "transparent mask byte " << i - mask;
     }
 }
 

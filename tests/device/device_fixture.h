@@ -6,6 +6,7 @@
 #include "device/render_device.h"
 #include "platform/headless.h"
 #include "platform/win32.h"
+#include "tests/support/failure_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,7 @@ class DeviceTest : public ::testing::Test {
     }
 
     platform::HeadlessBackend backend;
+    testsupport::FailurePlan failures;
     RenderDevice device;
 };
 

@@ -239,7 +239,7 @@ TEST_P(BindFailure, ReportsLeavesNoFrameAndTheNextResizeRetries) {
     if (GetParam().depthFails) {
         failArrayAllocationOfBytes = 636u * 432u * sizeof(float);
     } else {
-        backend.failCreateDIBSection(1);
+        failures.failNext(platform::FailurePoint::CreateDIBSection);
     }
     EXPECT_FALSE(device.bind(window));
     EXPECT_EQ(failArrayAllocationOfBytes, 0u);
@@ -275,7 +275,7 @@ TEST_F(DeviceTest, ResizeFailureLeavesAFramelessDevice) {
     HWND window = openWindow(100, 100);
     ASSERT_TRUE(device.bind(window));
     backend.resizeClient(window, 200, 200);
-    backend.failCreateDIBSection(1);
+    failures.failNext(platform::FailurePoint::CreateDIBSection);
     EXPECT_FALSE(device.resize());
     EXPECT_FALSE(device.hasFrame());
     device.clear();

@@ -6,6 +6,7 @@
 #include "platform/headless.h"
 #include "platform/resources.h"
 #include "platform/win32.h"
+#include "tests/support/failure_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,7 @@ class PlatformTest : public ::testing::Test {
     }
 
     platform::HeadlessBackend backend;
+    testsupport::FailurePlan failures;
     Recorder recorder;
     platform::ResourceModule module = makeTestModule();
     HINSTANCE instance = nullptr;

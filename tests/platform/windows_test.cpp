@@ -293,11 +293,11 @@ TEST_F(WindowsTest, FrameAfterTheWindowIsGoneDoesNoHarm) {
 // --- Failure injection and a missing backend ---------------------------------
 
 TEST_F(WindowsTest, InjectedFailuresFailExactlyTheNextCalls) {
-    backend.failRegisterClass();
+    failures.failNext(platform::FailurePoint::RegisterClass);
     EXPECT_EQ(registerClass(), 0);
     EXPECT_NE(registerClass(), 0);
 
-    backend.failCreateWindow(2);
+    failures.failNext(platform::FailurePoint::CreateWindow, 2);
     EXPECT_EQ(createMain(), nullptr);
     EXPECT_EQ(createMain(), nullptr);
     EXPECT_TRUE(recorder.seen.empty()); // failed before any message
@@ -306,7 +306,7 @@ TEST_F(WindowsTest, InjectedFailuresFailExactlyTheNextCalls) {
     BITMAPINFO info{};
     info.bmiHeader = BITMAPINFOHEADER{40, 4, 4, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = reinterpret_cast<void*>(0x1);
-    backend.failCreateDIBSection();
+    failures.failNext(platform::FailurePoint::CreateDIBSection);
     EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
     EXPECT_EQ(bits, nullptr);
     HBITMAP ok = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -53,12 +53,17 @@ TEST(WalkEdge, DepthStepsRoundToFloatAndAccumulateInDouble) {
     }
 }
 
+// The same rule for both values the shaded stepper carries, side by side
+// (where an optimizing compiler once dropped the rounding of the steps).
 TEST(WalkShadedEdge, CarriesIntensityBesideDepth) {
     std::vector<ShadedEdgeEntry> table(kRows);
-    walkShadedEdge(table.data(), pt(0, 0, 1.0f, 0.0f), pt(0, 4, 2.0f, 1.0f));
-    for (int y = 0; y <= 4; ++y) {
-        EXPECT_EQ(table[y].intensity, 0.25f * y);
-        EXPECT_EQ(table[y].depth, 1.0f + 0.25f * y);
+    walkShadedEdge(table.data(), pt(0, 0, 1.0f, 0.0f), pt(0, 6, 2.0f, 1.0f));
+    const float depth[] = {1.0f, 1.16666663f, 1.33333337f, 1.5f, 1.66666675f, 1.83333337f, 2.0f};
+    const float intensity[] = {0.0f,         0.166666672f, 0.333333343f, 0.5f,
+                               0.666666687f, 0.833333373f, 1.0f};
+    for (int y = 0; y <= 6; ++y) {
+        EXPECT_EQ(table[y].depth, depth[y]) << "row " << y;
+        EXPECT_EQ(table[y].intensity, intensity[y]) << "row " << y;
     }
 }
 

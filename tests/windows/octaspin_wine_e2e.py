@@ -1,0 +1,263 @@
+#!/usr/bin/env python3
+"""End-to-end test of the Windows program (octaspin.exe) under Wine.
+
+Starts Xvfb, runs octaspin.exe under Wine in a prefix of its own where Wine
+draws the window frames itself (no window manager decorations, so every
+run looks the same), drives it with xdotool as a user would and checks
+screenshots by colours and regions: the window with the green polyhedron
+and the overlay, Render > Wireframe and Gouraud, the colour dialog, the
+About box, File > Exit and the close box.
+
+The screenshot and session plumbing is the desktop test's (tests/e2e).
+
+Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
+Screenshots are kept as PNG files in --artifacts.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import octaspin_e2e as e2e  # noqa: E402
+
+Failure = e2e.Failure
+Stats = e2e.Stats
+
+# The whole run; a new prefix takes Wine a while to make.
+TOTAL_SECONDS = 240
+GOURAUD_MIN_SHADES = 30  # distinct greens of the smooth fill (flat: under 10)
+
+
+class WineSession(e2e.Session):
+    def __init__(self, args):
+        super().__init__(args)
+        self.deadline = time.monotonic() + TOTAL_SECONDS
+        self.log_path = os.path.join(args.artifacts, "octaspin-wine-stderr.txt")
+
+    # --- Wine -------------------------------------------------------------
+
+    def wine_env(self):
+        env = dict(self.env)
+        env["WINEPREFIX"] = self.args.prefix
+        env["WINEDEBUG"] = "-all"
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml="  # no installer dialogs
+        return env
+
+    def prepare_prefix(self):
+        """Makes the prefix on first use and has Wine draw its own frames."""
+        ready = os.path.join(self.args.prefix, ".octaspin-own-frames")
+        env = self.wine_env()
+        if not os.path.exists(ready):
+            print("making the Wine prefix %s" % self.args.prefix)
+            for command in (
+                [self.args.wine, "wineboot", "-i"],
+                [self.args.wine, "reg", "add", r"HKCU\Software\Wine\X11 Driver",
+                 "/v", "Decorated", "/d", "N", "/f"],
+            ):
+                subprocess.run(command, env=env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               timeout=min(self.left(), 150), check=True)
+            open(ready, "w").close()
+
+    def start_program(self):
+        log = open(self.log_path, "ab")
+        self.program = subprocess.Popen(
+            [self.args.wine, self.args.program], env=self.wine_env(), stdout=log, stderr=log,
+            stdin=subprocess.DEVNULL)
+        log.close()
+
+    def stop(self):
+        if self.env is not None:
+            subprocess.run(["wineserver", "-k"], env=self.wine_env(), check=False,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
+        super().stop()
+
+    # --- the window ---------------------------------------------------------
+
+    def locate_client(self, shot):
+        """The client area is the black picture inside Wine's frame, caption
+        and menu bar: found from a point near its bottom right corner, away
+        from the polyhedron in the middle."""
+        x0, y0 = self.geometry["X"], self.geometry["Y"]
+        w, h = self.geometry["WIDTH"], self.geometry["HEIGHT"]
+        probe_x, probe_y = x0 + w - 30, y0 + h - 30
+
+        def black(x, y):
+            return shot.pixel(x, y) == (0, 0, 0)
+
+        top = y0
+        while top < probe_y and not all(black(probe_x, top + k) for k in range(6)):
+            top += 1
+        left = probe_x
+        while left > x0 and black(left - 1, probe_y):
+            left -= 1
+        right = probe_x
+        while right < x0 + w and black(right, probe_y):
+            right += 1
+        bottom = probe_y
+        while bottom < y0 + h and black(probe_x, bottom):
+            bottom += 1
+        self.client = (left, top, right, bottom)
+        print("client area %s (%dx%d)" % (self.client, right - left, bottom - top))
+        if not (600 <= right - left <= 640 and 380 <= bottom - top <= 460):
+            raise Failure("no client area of about 632x432 inside the window")
+
+    def menu(self, title_key, item_key):
+        """Alt+title_key opens a pull-down, item_key picks from it."""
+        self.xdotool("mousemove", str(self.client[2] - 20), str(self.client[3] - 20))
+        self.xdotool("key", "--clearmodifiers", "alt+" + title_key)
+        time.sleep(0.4)
+        self.xdotool("key", item_key)
+
+    def click_close_box(self):
+        # The rightmost caption button, as Wine draws it.
+        x = self.geometry["X"] + self.geometry["WIDTH"] - 13
+        y = self.geometry["Y"] + 12
+        self.xdotool("mousemove", str(x), str(y), "click", "1")
+
+
+def is_gouraud(stats):
+    if stats.green < e2e.FLAT_MIN_LIT:
+        return False
+    shades = {rgb for rgb in stats.exact if e2e.is_green_lit(*rgb)}
+    return len(shades) >= GOURAUD_MIN_SHADES
+
+
+# ---------------------------------------------------------------------------
+# The checks, in the order a user would meet them
+
+
+def first_frame(s):
+    s.open_main_window()
+    shot = s.wait_value(
+        "the first flat-shaded frame",
+        s.screenshot,
+        lambda sh: Stats(sh, (0, 0, 640, 480)).green >= e2e.FLAT_MIN_LIT,
+        seconds=40,
+    )
+    s.locate_client(shot)
+
+
+def check_start(s):
+    first_frame(s)
+    shot, _ = s.wait_picture("flat-shaded green polyhedron", s.is_flat_green, "start-flat")
+    text = s.overlay_text_pixels(shot)
+    if text < 40:
+        raise Failure("no white frame-rate text at the client's top-left (%d white pixels)" % text)
+    print("  overlay text: %d white pixels" % text)
+
+
+def check_fill_styles(s):
+    s.menu("r", "w")
+    s.wait_picture("wireframe after Render > Wireframe", s.is_wireframe, "wireframe")
+    s.menu("r", "g")
+    s.wait_picture("smooth shades after Render > Gouraud", is_gouraud, "gouraud")
+    s.menu("r", "f")
+    s.wait_picture("flat again after Render > Flat", s.is_flat_green, "flat-again")
+
+
+def check_colour_dialog(s):
+    s.menu("r", "d")
+    dialog = s.wait_for("the Choose Color dialog", lambda: s.find_window("Choose Color"))
+    _, dialog_rect = s.window_rect(dialog)
+
+    def preview(rgb):
+        shot = s.screenshot()
+        n = Stats(shot, dialog_rect).count(rgb)
+        return shot if n >= 0.95 * e2e.PREVIEW_PIXELS else None
+
+    s.wait_for("the preview in RGB(51, 242, 51)", lambda: preview((51, 242, 51)))
+    s.screenshot("colour-dialog")
+    print("  the dialog opens with 51, 242, 51 (its preview shows that colour)")
+    # The green field has the focus with its text selected; Tab goes on to
+    # red, then blue, selecting each.
+    s.xdotool("type", "--delay", "40", "0")
+    s.xdotool("key", "Tab")
+    s.xdotool("type", "--delay", "40", "255")
+    s.xdotool("key", "Tab")
+    s.xdotool("type", "--delay", "40", "0")
+    s.wait_for("the preview to turn RGB(255, 0, 0) while typing", lambda: preview((255, 0, 0)))
+    s.screenshot("colour-dialog-red")
+    s.xdotool("key", "Return")
+    s.wait_for("the dialog to close on Enter", lambda: s.window_gone(dialog))
+    s.wait_picture("red lit faces",
+                   lambda st: st.red >= e2e.FLAT_MIN_LIT and st.green < 100, "red-faces")
+
+
+def check_about(s):
+    s.menu("h", "a")
+    about = s.wait_for("the About box", lambda: s.find_window("About"))
+    time.sleep(0.5)
+    s.screenshot("about")
+    s.xdotool("key", "Return")
+    s.wait_for("the About box to close on Enter", lambda: s.window_gone(about))
+    first = s.stats(s.screenshot())
+    s.wait_for("the spin to go on after About",
+               lambda: e2e.differs(first, s.stats(s.screenshot())))
+
+
+def check_exit_menu(s):
+    s.menu("f", "x")
+    e2e.wait_exit(s, "File > Exit")
+
+
+def check_close_box(s):
+    first_frame(s)
+    s.screenshot("second-run")
+    s.click_close_box()
+    e2e.wait_exit(s, "the close box")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--wine", required=True)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+
+    tools = ("Xvfb", "xdotool", "import", "convert", "xwininfo", args.wine, "wineserver")
+    missing = [t for t in tools if not shutil.which(t)]
+    if missing:
+        print("SKIP: missing %s (scripts/build-windows.sh installs them)" % ", ".join(missing))
+        return e2e.SKIP
+    os.makedirs(args.artifacts, exist_ok=True)
+    for old in os.listdir(args.artifacts):
+        os.remove(os.path.join(args.artifacts, old))
+
+    session = WineSession(args)
+    steps = [
+        ("window, flat-shaded picture and overlay", check_start),
+        ("Render > Wireframe, Gouraud and Flat", check_fill_styles),
+        ("Diffuse Color dialog", check_colour_dialog),
+        ("Help > About", check_about),
+        ("File > Exit", check_exit_menu),
+        ("close box", check_close_box),
+    ]
+    try:
+        session.start_server()
+        session.prepare_prefix()
+        for title, step in steps:
+            print("--", title)
+            step(session)
+    except (Failure, subprocess.TimeoutExpired, subprocess.CalledProcessError) as error:
+        print("FAILED: %s" % error)
+        try:
+            if session.env is not None and session.xvfb.poll() is None:
+                session.screenshot("failure")
+        except Exception:  # the failure above is what matters
+            pass
+        print("screenshots and Wine's output are in %s" % args.artifacts)
+        return 1
+    finally:
+        session.stop()
+    print("all end-to-end checks under Wine passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
