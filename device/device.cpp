@@ -33,8 +33,8 @@ void frameSizeFor(const RECT& client, std::int32_t& width, std::int32_t& height)
 }
 
 // The whole frame as a rectangle.
-FrameRect wholeFrame(const RenderDevice& device) {
-    return FrameRect{0, 0, device.width, device.height};
+FrameBox wholeFrame(const RenderDevice& device) {
+    return FrameBox{0, 0, device.width, device.height};
 }
 
 // True when the damage rectangles describe the device's current frame.
@@ -73,7 +73,7 @@ void zeroWholeFrame(RenderDevice& device) {
 }
 
 // Zeroes the rectangle's pixels (and depths when `depthToo`), row by row.
-void zeroRect(RenderDevice& device, const FrameRect& r, bool depthToo) {
+void zeroRect(RenderDevice& device, const FrameBox& r, bool depthToo) {
     if (r.empty()) {
         return;
     }
@@ -147,12 +147,12 @@ bool RenderDevice::bind(WindowHandle target) {
     bound = true;
     window = target;
 
-    clientRect = FrameRect{};
+    clientRect = FrameBox{};
     RECT client{};
     if (!GetClientRect(window, &client)) {
         return failBinding(*this, nullptr);
     }
-    clientRect = FrameRect{client.left, client.top, client.right, client.bottom};
+    clientRect = FrameBox{client.left, client.top, client.right, client.bottom};
     frameSizeFor(client, width, height);
     clientRect.right = clientRect.left + width;
     clientRect.bottom = clientRect.top + height;
@@ -267,8 +267,8 @@ void RenderDevice::clear() {
     zeroRect(*this, damage.overlay, false);
     damage.unshown = unite(damage.unshown, damage.drawn);
     damage.overlayUnshown = unite(damage.overlayUnshown, damage.overlay);
-    damage.drawn = FrameRect{};
-    damage.overlay = FrameRect{};
+    damage.drawn = FrameBox{};
+    damage.overlay = FrameBox{};
     damage.overlayOnce = false;
 }
 
@@ -284,7 +284,7 @@ void RenderDevice::present() {
     HDC memoryDc = CreateCompatibleDC(windowDc);
     HGDIOBJ previous = SelectObject(memoryDc, bitmap);
     drawFrameRate(memoryDc);
-    FrameRect copy = wholeFrame(*this);
+    FrameBox copy = wholeFrame(*this);
     if (damageTracking) {
         syncDamage(*this);
         FrameDamage& d = damage;
@@ -297,8 +297,8 @@ void RenderDevice::present() {
         d.shownOverlay = d.overlay;
         d.shownText = d.overlayText;
         d.shownOnce = d.overlayOnce;
-        d.unshown = FrameRect{};
-        d.overlayUnshown = FrameRect{};
+        d.unshown = FrameBox{};
+        d.overlayUnshown = FrameBox{};
     } else {
         damage = FrameDamage{};
     }
@@ -309,7 +309,7 @@ void RenderDevice::present() {
     ReleaseDC(window, windowDc);
 }
 
-void RenderDevice::markDrawn(const FrameRect& rect) {
+void RenderDevice::markDrawn(const FrameBox& rect) {
     if (!damageTracking || !hasFrame()) {
         return;
     }
@@ -363,8 +363,8 @@ void RenderDevice::drawFrameRate(HDC dc) {
     RECT touched{};
     if ((GetBoundsRect(dc, &touched, DCB_RESET) & DCB_SET) != 0 && damageTracking && hasFrame()) {
         syncDamage(*this);
-        const FrameRect box = intersect(
-            FrameRect{touched.left, touched.top, touched.right, touched.bottom}, wholeFrame(*this));
+        const FrameBox box = intersect(
+            FrameBox{touched.left, touched.top, touched.right, touched.bottom}, wholeFrame(*this));
         // A second overlay before the next clear blends over the first.
         damage.overlayOnce = damage.overlay.empty();
         damage.overlay = unite(damage.overlay, box);

@@ -55,37 +55,37 @@ using ContextHandle = HDC__*;
 
 // A rectangle of pixels: columns left to right - 1, rows top to bottom - 1,
 // 32-bit signed. Empty when right <= left or bottom <= top.
-struct FrameRect {
+struct FrameBox {
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
     std::int32_t bottom = 0;
 
     bool empty() const { return right <= left || bottom <= top; }
-    bool operator==(const FrameRect&) const = default;
+    bool operator==(const FrameBox&) const = default;
     std::int32_t width() const { return right - left; }
     std::int32_t height() const { return bottom - top; }
 };
 
 // The smallest rectangle holding both; an empty one does not count.
-inline FrameRect unite(const FrameRect& a, const FrameRect& b) {
+inline FrameBox unite(const FrameBox& a, const FrameBox& b) {
     if (a.empty()) {
-        return b.empty() ? FrameRect{} : b;
+        return b.empty() ? FrameBox{} : b;
     }
     if (b.empty()) {
         return a;
     }
-    return FrameRect{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+    return FrameBox{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
                      a.right > b.right ? a.right : b.right,
                      a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
 // What both hold; all zero when nothing.
-inline FrameRect intersect(const FrameRect& a, const FrameRect& b) {
-    const FrameRect r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+inline FrameBox intersect(const FrameBox& a, const FrameBox& b) {
+    const FrameBox r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
                       a.right < b.right ? a.right : b.right,
                       a.bottom < b.bottom ? a.bottom : b.bottom};
-    return r.empty() ? FrameRect{} : r;
+    return r.empty() ? FrameBox{} : r;
 }
 
 // Which parts of a frame may hold anything but zero, and which parts the
@@ -102,17 +102,17 @@ inline FrameRect intersect(const FrameRect& a, const FrameRect& b) {
 // the draw calls' rectangles, which are copied. (The text changes about
 // once a second.)
 struct FrameDamage {
-    FrameRect drawn;          // colour and depth written by the draw calls since the last clear
-    FrameRect overlay;        // colour written through a drawing context since the last clear
-    FrameRect unshown;        // zeroed by a clear since the last present, overlay apart
-    FrameRect overlayUnshown; // the overlay's box zeroed by a clear since the last present
+    FrameBox drawn;          // colour and depth written by the draw calls since the last clear
+    FrameBox overlay;        // colour written through a drawing context since the last clear
+    FrameBox unshown;        // zeroed by a clear since the last present, overlay apart
+    FrameBox overlayUnshown; // the overlay's box zeroed by a clear since the last present
     // The overlay since the last clear: its text, and whether it was drawn
     // only once.
     std::array<char, 64> overlayText{};
     bool overlayOnce = false;
     // The overlay the window shows (meaningful when shownOnce).
     std::array<char, 64> shownText{};
-    FrameRect shownOverlay;
+    FrameBox shownOverlay;
     bool shownOnce = false;
     // The frame these rectangles describe. A device with another frame (a
     // new binding, or one set up by hand) counts it as written and unshown
@@ -182,7 +182,7 @@ struct RenderDevice {
     std::int32_t maxY = 0;
     WindowHandle window = nullptr;
     bool bound = false;
-    FrameRect clientRect;
+    FrameBox clientRect;
     std::int32_t pitch = 0;
     std::uint8_t bytesPerPixel = 3;
     std::uint32_t renderMode = RenderMode::Flat;
@@ -237,7 +237,7 @@ struct RenderDevice {
 
     // Damage (device.cpp). The rasterizers report every rectangle they
     // write pixels or depths in; clipped to the frame here.
-    void markDrawn(const FrameRect& rect);
+    void markDrawn(const FrameBox& rect);
     // The window's picture may have been painted over (WM_PAINT): the next
     // present copies the whole frame.
     void resendWholeFrame();

@@ -26,8 +26,8 @@ void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, cons
 // The box of the pixels one stepLine call stepped on, from the pen before
 // it to the pen after it: within one line x and y each move one way only.
 // Not clipped to the frame.
-inline FrameRect penBox(const LinePen& start, const LinePen& end) {
-    return FrameRect{start.x < end.x ? start.x : end.x, start.y < end.y ? start.y : end.y,
+inline FrameBox penBox(const LinePen& start, const LinePen& end) {
+    return FrameBox{start.x < end.x ? start.x : end.x, start.y < end.y ? start.y : end.y,
                      (start.x > end.x ? start.x : end.x) + 1,
                      (start.y > end.y ? start.y : end.y) + 1};
 }

@@ -69,8 +69,8 @@ struct SpanBox {
         top = y < top ? y : top;
         bottom = y + 1 > bottom ? y + 1 : bottom;
     }
-    FrameRect box() const {
-        return left < right ? FrameRect{left, top, right, bottom} : FrameRect{};
+    FrameBox box() const {
+        return left < right ? FrameBox{left, top, right, bottom} : FrameBox{};
     }
 };
 

@@ -19,7 +19,7 @@ void drawWireframe(RenderDevice& device, const ScreenPolygonList& list) {
         return;
     }
     const PixelColor color = lineColor(device);
-    FrameRect touched;
+    FrameBox touched;
     for (std::int32_t i = drawablePolygonCount(list) - 1; i >= 0; --i) {
         const ScreenPolygon& polygon = list.polygons[static_cast<std::size_t>(i)];
         if (!polygonDrawable(view, polygon)) {

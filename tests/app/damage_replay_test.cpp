@@ -175,7 +175,7 @@ class DamageReplay : public AppScenario {
             } else {
                 records.push_back(record());
                 const RenderDevice& device = *appState.device;
-                const FrameRect& drawn = device.damage.drawn;
+                const FrameBox& drawn = device.damage.drawn;
                 if (tracking && !drawn.empty() &&
                     drawn.width() * drawn.height() < device.width * device.height / 2) {
                     ++*framesWithPartialDamage;

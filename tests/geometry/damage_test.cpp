@@ -18,7 +18,7 @@
 #include <vector>
 
 // Rectangles and cases by what they say, in failure messages.
-void PrintTo(const FrameRect& r, std::ostream* os) {
+void PrintTo(const FrameBox& r, std::ostream* os) {
     *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
 }
 
@@ -49,7 +49,7 @@ struct DamageCase {
     int clientHeight;
     // Draws the frame (after its clear); may resize the window first.
     std::function<void(RenderDevice&, platform::HeadlessBackend&, HWND)> draw;
-    FrameRect drawn;
+    FrameBox drawn;
     bool overlay; // the frame is presented (with its overlay) before the checks
     bool twice;   // ... and presented once more without a clear
 };
@@ -62,8 +62,8 @@ class DamageTable : public DeviceTest, public ::testing::WithParamInterface<Dama
   protected:
     // The box around every pixel whose colour is not black, or whose depth
     // is not 0.0 when `depthToo`.
-    FrameRect writtenBox(bool depthToo) const {
-        FrameRect box;
+    FrameBox writtenBox(bool depthToo) const {
+        FrameBox box;
         for (int y = 0; y < device.height; ++y) {
             for (int x = 0; x < device.width; ++x) {
                 const std::uint8_t* p = device.rowStart + y * device.pitch + 3 * x;
@@ -72,7 +72,7 @@ class DamageTable : public DeviceTest, public ::testing::WithParamInterface<Dama
                     depthToo && device.depthBuffer[static_cast<std::size_t>(y) * device.width +
                                                    static_cast<std::size_t>(x)] != 0.0f;
                 if (colour || depth) {
-                    box = unite(box, FrameRect{x, y, x + 1, y + 1});
+                    box = unite(box, FrameBox{x, y, x + 1, y + 1});
                 }
             }
         }
@@ -122,14 +122,14 @@ TEST_P(DamageTable, HoldsWhatTheFrameWroteAndNoMore) {
     EXPECT_TRUE(device.damage.overlay.empty());
     EXPECT_EQ(writtenBox(true), device.damage.drawn) << "exactly what the draw calls wrote";
     if (c.overlay) {
-        const FrameRect before = writtenBox(false);
+        const FrameBox before = writtenBox(false);
         device.present();
         if (c.twice) {
             device.present();
         }
         EXPECT_EQ(device.damage.drawn, c.drawn);
         EXPECT_FALSE(device.damage.overlay.empty());
-        const FrameRect all = unite(before, device.damage.overlay);
+        const FrameBox all = unite(before, device.damage.overlay);
         EXPECT_EQ(intersect(all, writtenBox(true)), writtenBox(true))
             << "the overlay's box holds all it wrote";
     } else {
@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](RenderDevice& d, platform::HeadlessBackend&, HWND) {
                        fillFlat(d, listOf({{at(10, 20), at(10, 24), at(14, 24), at(14, 20)}}));
                    },
-                   FrameRect{10, 20, 14, 24}, false, false},
+                   FrameBox{10, 20, 14, 24}, false, false},
         // Rows 0 and 1 of this triangle come out empty (both sides record
         // the apex's column there): row 2 fills columns 3 and 4, row 3
         // columns 2 to 5.
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](RenderDevice& d, platform::HeadlessBackend&, HWND) {
                        fillGouraud(d, listOf({{at(24, 30), at(20, 34), at(28, 34)}}));
                    },
-                   FrameRect{22, 32, 26, 34}, false, false},
+                   FrameBox{22, 32, 26, 34}, false, false},
         // The wireframe of (10, 5), (20, 5), (15, 9): the first side draws
         // x 10..19 of row 5 and goes on from (19, 5) down to (15, 9), the
         // second side ends on (14, 9).
@@ -178,20 +178,20 @@ INSTANTIATE_TEST_SUITE_P(
                    [](RenderDevice& d, platform::HeadlessBackend&, HWND) {
                        drawWireframe(d, listOf({{at(10, 5), at(20, 5), at(15, 9)}}));
                    },
-                   FrameRect{10, 5, 20, 10}, false, false},
+                   FrameBox{10, 5, 20, 10}, false, false},
         DamageCase{
             "PolygonPartlyOffFrame", 64, 48,
             [](RenderDevice& d, platform::HeadlessBackend&, HWND) { drawCoveringTriangle(d); },
-            FrameRect{0, 0, 63, 47}, false, false},
+            FrameBox{0, 0, 63, 47}, false, false},
         DamageCase{"OverlayOnly", 400, 100, [](RenderDevice&, platform::HeadlessBackend&, HWND) {},
-                   FrameRect{}, true, false},
+                   FrameBox{}, true, false},
         DamageCase{"OverlayPresentedTwice", 400, 100,
-                   [](RenderDevice&, platform::HeadlessBackend&, HWND) {}, FrameRect{}, true, true},
+                   [](RenderDevice&, platform::HeadlessBackend&, HWND) {}, FrameBox{}, true, true},
         DamageCase{"OverlayOverAFill", 400, 100,
                    [](RenderDevice& d, platform::HeadlessBackend&, HWND) {
                        fillFlat(d, listOf({{at(0, 0), at(0, 30), at(60, 30), at(60, 0)}}));
                    },
-                   FrameRect{0, 0, 60, 30}, true, false},
+                   FrameBox{0, 0, 60, 30}, true, false},
         // A new frame of another size after the resize (all white at
         // first): one clear zeroes it whole, and the window gets all of it.
         DamageCase{"ResizeBetweenFrames", 64, 48,
@@ -199,10 +199,10 @@ INSTANTIATE_TEST_SUITE_P(
                        backend.resizeClient(window, 80, 60);
                        d.resize();
                        d.clear();
-                       EXPECT_EQ(d.damage.unshown, (FrameRect{0, 0, 80, 60}));
+                       EXPECT_EQ(d.damage.unshown, (FrameBox{0, 0, 80, 60}));
                        fillFlat(d, listOf({{at(50, 40), at(50, 44), at(54, 44), at(54, 40)}}));
                    },
-                   FrameRect{50, 40, 54, 44}, false, false}),
+                   FrameBox{50, 40, 54, 44}, false, false}),
     [](const ::testing::TestParamInfo<DamageCase>& info) { return info.param.name; });
 
 } // namespace

@@ -219,6 +219,8 @@ def main():
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--artifacts", required=True)
     args = parser.parse_args()
+    # Wine draws the window's frame itself: no window manager runs here.
+    args.window_manager = False
 
     tools = ("Xvfb", "xdotool", "import", "convert", "xwininfo", args.wine, "wineserver")
     missing = [t for t in tools if not shutil.which(t)]
