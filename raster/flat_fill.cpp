@@ -1,6 +1,7 @@
 // Flat-shaded scan fill: one lit colour per polygon, depth tested.
 #include "raster/raster.h"
 #include "raster/scan_fill.h"
+#include "raster/span_shades.h"
 
 #include <cstdint>
 
@@ -18,13 +19,6 @@ PixelColor flatColor(const RenderDevice& device, const Vec3& normal) {
             colorByte(intensity * diffuse.g + ambient.g),
             colorByte(intensity * diffuse.r + ambient.r)};
 }
-
-// The polygon's one colour at every column.
-struct FlatShade {
-    PixelColor color;
-    void write(std::uint8_t* pixel) const { writePixel(pixel, color); }
-    void next() {}
-};
 
 // Depth runs from left.depth in steps of (right.depth - left.depth) /
 // (right.x - left.x), the quotient rounded to a 32-bit float.

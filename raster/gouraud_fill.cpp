@@ -2,34 +2,11 @@
 // span, the colour formed at every pixel that passes the depth test.
 #include "raster/raster.h"
 #include "raster/scan_fill.h"
+#include "raster/span_shades.h"
 
 #include <cstdint>
 
 namespace {
-
-// The colour products widened once per call.
-struct ShadingProducts {
-    double diffuseRed, diffuseGreen, diffuseBlue;
-    double ambientRed, ambientGreen, ambientBlue;
-};
-
-// The colour from the intensity i of the current column, carried in double:
-// per channel v = i * diffuse + ambient in double, clamped at 1, as the
-// byte trunc(v * 255). i is not clamped below (the pipeline's point
-// intensities are not negative).
-struct GouraudShade {
-    double i;
-    double iStep;
-    const ShadingProducts* products;
-
-    void write(std::uint8_t* pixel) const {
-        const ShadingProducts& p = *products;
-        writePixel(pixel, {colorByte(i * p.diffuseBlue + p.ambientBlue),
-                           colorByte(i * p.diffuseGreen + p.ambientGreen),
-                           colorByte(i * p.diffuseRed + p.ambientRed)});
-    }
-    void next() { i += iStep; }
-};
 
 // inv = 1 / (right.x - left.x) rounded to a 32-bit float; the depth and
 // intensity steps are the differences times inv, each rounded to a 32-bit

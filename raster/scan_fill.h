@@ -17,6 +17,7 @@
 #include "raster/edge_tables.h"
 #include "raster/frame_access.h"
 #include "raster/polygon_traversal.h"
+#include "raster/span_groups.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,7 +30,7 @@ inline bool samePixel(const ScreenPoint& a, const ScreenPoint& b) {
 template <typename Shade> struct SpanSetup {
     double z = 0.0;     // depth at the span's first column, carried in double
     double zStep = 0.0; // depth step per column, rounded to a 32-bit float
-    Shade shade;        // the colour: write(pixel) for the current column, next() steps on
+    Shade shade;        // the colour along the span (raster/span_shades.h)
 };
 
 // The one span loop of both fills: columns xl up to xr - 1 of row y
@@ -37,22 +38,43 @@ template <typename Shade> struct SpanSetup {
 // otherwise only a strictly smaller depth wins; a written pixel stores z
 // rounded to a 32-bit float. z and the shade step on whether or not the
 // pixel was written.
+//
+// When every stepped value of the span is exact (stepsExact), the columns
+// go in groups on `path` (raster/span_groups.h), with the very values and
+// bits of one column at a time; the columns a group path leaves, and every
+// span that is not exact, go one at a time.
 template <typename Shade>
 inline void fillSpan(const FrameView& view, std::int32_t y, std::int32_t xl, std::int32_t xr,
-                     SpanSetup<Shade> span) {
+                     SpanSetup<Shade> span, SpanPath path) {
     std::uint8_t* pixel = view.rowStart + y * view.pitch + xl * view.pixelBytes;
     float* depth = view.depth + static_cast<std::ptrdiff_t>(y) * view.width + xl;
     float* const end = depth + (xr - xl);
     double z = span.z;
     const double zStep = span.zStep;
+    Shade& shade = span.shade;
+
+    const std::int32_t count = xr - xl;
+    if (path != SpanPath::Columns && count >= 4 && stepsExact(z, zStep, count) &&
+        shade.stepsExact(count)) {
+        const std::int32_t done = fillColumnGroups(path, {pixel, view.pixelBytes, depth, count}, z,
+                                                   zStep, shade.groupColour());
+        if (done > 0) {
+            // Exact by stepsExact: z + done * zStep is the value `done`
+            // additions reach.
+            pixel += done * view.pixelBytes;
+            depth += done;
+            z += done * zStep;
+            shade.skip(done);
+        }
+    }
     for (; depth != end; ++depth, pixel += view.pixelBytes) {
         const float stored = *depth;
         if (z < stored || stored == 0.0f) {
-            span.shade.write(pixel);
+            shade.write(pixel);
             *depth = static_cast<float>(z);
         }
         z += zStep;
-        span.shade.next();
+        shade.next();
     }
 }
 
@@ -96,6 +118,7 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
     Entry* const left = tables.left;
     Entry* const right = tables.right;
     SpanBox spans;
+    const SpanPath path = fastestSpanPath();
 
     for (std::int32_t i = polygonCount - 1; i >= 0; --i) {
         const ScreenPolygon& polygon = list.polygons[static_cast<std::size_t>(i)];
@@ -138,7 +161,7 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
             const std::int32_t xl = left[y].x;
             const std::int32_t xr = right[y].x;
             if (xl < xr) {
-                fillSpan(view, y, xl, xr, setSpan(left[y], right[y]));
+                fillSpan(view, y, xl, xr, setSpan(left[y], right[y]), path);
                 spans.add(xl, xr, y);
             }
         }

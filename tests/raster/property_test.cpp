@@ -2,12 +2,17 @@
 // pipeline delivers them: points inside the frame, counter-clockwise on the
 // screen, some on the frame's borders.
 #include "raster/raster.h"
+#include "raster/scan_fill.h"
+#include "raster/span_shades.h"
 #include "test_frame.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -156,6 +161,189 @@ TEST(WireframeProperty, NeverWritesOutsideTheFrameOrDepth) {
             ASSERT_EQ(frame.depth(x, y), 0.0f);
         }
     }
+}
+
+// stepsExact promises that no addition of start + step + step + ... rounds
+// up to `count` steps. Starts and steps straddle the bound: steps 2^20 to
+// 2^36 times smaller than the start, so that the sums need about 53 bits.
+TEST(SpanPaths, StepsExactOnlyWhereNoAdditionRounds) {
+    std::mt19937_64 rng(53);
+    auto floatOf = [&rng](int exponent) {
+        const double significand = 1.0 + static_cast<double>(rng() % (1u << 23)) / (1u << 23);
+        const float f = static_cast<float>(std::ldexp(significand, exponent));
+        return rng() % 2 ? f : -f;
+    };
+    int accepted = 0;
+    int rounding = 0;
+    for (int trial = 0; trial < 100000; ++trial) {
+        const int stepExponent = -150 + static_cast<int>(rng() % 250);
+        const float step = floatOf(stepExponent);
+        const float start = rng() % 16 ? floatOf(stepExponent + 20 + static_cast<int>(rng() % 17))
+                                       : (rng() % 2 ? 0.0f : -0.0f);
+        const int count = 1 + (static_cast<int>(rng() % 4096) >> (rng() % 4));
+        if (!std::isfinite(start) || !std::isfinite(step)) {
+            continue;
+        }
+        bool exact = true;
+        double z = start;
+        for (int k = 0; k < count && exact; ++k) {
+            const double sum = z + step;
+            const double back = sum - z;
+            exact = (z - (sum - back)) + (step - back) == 0.0;
+            z = sum;
+        }
+        const bool promised = stepsExact(start, step, count);
+        ASSERT_TRUE(exact || !promised)
+            << "start " << start << " step " << step << " count " << count;
+        accepted += promised;
+        rounding += !exact;
+    }
+    EXPECT_GT(accepted, 20000);
+    EXPECT_GT(rounding, 20000);
+}
+
+// Every grouped span path against the column loop, bit for bit, over a
+// million random spans of 1 to 4096 columns (most of them short): depths
+// and steps of every magnitude (steps far below the start's last bit
+// included, which must go one column at a time), zeros of both signs,
+// subnormals, infinities and NaN; stored depths empty (either zero), equal
+// to the incoming depth, one ulp either side of it, or anything;
+// intensities and colour products in and out of range; three and four
+// bytes a pixel. Each span lies in a row with a margin of pixels and
+// depths on either side that must stay untouched.
+TEST(SpanPaths, EveryPathMatchesTheColumnLoopBitForBit) {
+    std::vector<SpanPath> paths;
+    for (SpanPath p = fastestSpanPath(); p != SpanPath::Columns;
+         p = static_cast<SpanPath>(static_cast<int>(p) - 1)) {
+        paths.push_back(p);
+    }
+    if (paths.empty()) {
+        GTEST_SKIP() << "this build fills spans one column at a time only";
+    }
+    std::mt19937_64 rng(20240611);
+    auto chance = [&rng](unsigned percent) { return rng() % 100 < percent; };
+    auto uniform = [&rng](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng);
+    };
+    const float kInf = std::numeric_limits<float>::infinity();
+    auto special = [&rng, kInf]() {
+        const float values[] = {0.0f,
+                                -0.0f,
+                                kInf,
+                                -kInf,
+                                std::numeric_limits<float>::quiet_NaN(),
+                                std::numeric_limits<float>::max(),
+                                std::numeric_limits<float>::denorm_min(),
+                                -1e-40f};
+        return values[rng() % std::size(values)];
+    };
+    // Mostly in [lo, hi), else any bit pattern or a special value.
+    auto value = [&](double lo, double hi) {
+        return chance(70)   ? static_cast<float>(uniform(lo, hi))
+               : chance(80) ? std::bit_cast<float>(static_cast<std::uint32_t>(rng()))
+                            : special();
+    };
+    auto step = [&](float from, int count) {
+        switch (rng() % 5) {
+        case 0: // towards a far end, as a span setup forms it
+            return static_cast<float>((uniform(-2.0, 2.0) * from + uniform(-1.0, 1.0)) / count);
+        case 1: // far below the start's last bit
+            return static_cast<float>(from * std::ldexp(uniform(-1.0, 1.0), -20 - int(rng() % 30)));
+        case 2:
+            return chance(50) ? 0.0f : -0.0f;
+        case 3:
+            return value(-1.0, 1.0);
+        default:
+            return static_cast<float>(uniform(-1.0, 1.0) / count);
+        }
+    };
+    const ShadingProducts products[] = {
+        {0.2, 0.95, 0.2, 0.1, 0.1, 0.1},
+        {1.0, 1.0, 1.0, 0.0, 0.0, 0.0},
+        {0.7, 0.3, 1.5, 0.05, 0.5, -0.2},
+        {std::nan(""), 0.5, -1.0, 0.1, std::nan(""), 0.3},
+    };
+
+    constexpr int kMargin = 5;
+    std::vector<std::uint8_t> startPixels, expectPixels, gotPixels;
+    std::vector<float> startDepths, expectDepths, gotDepths;
+    int exactSpans = 0;
+    int otherSpans = 0;
+    for (int trial = 0; trial < 1000000; ++trial) {
+        const int count = 1 + (static_cast<int>(rng() % 4096) >> (rng() % 32));
+        const int width = count + 2 * kMargin;
+        const int pixelBytes = chance(90) ? 3 : 4;
+        const bool shaded = chance(50);
+        const float z = value(0.5, 2000.0);
+        const float zStep = step(z, count);
+        const float i = value(0.0, 1.0);
+        const float iStep = step(i, count);
+        const ShadingProducts& p = products[rng() % std::size(products)];
+
+        startPixels.resize(std::size_t(width) * pixelBytes + 8);
+        for (std::size_t b = 0; b < startPixels.size(); b += 8) {
+            const std::uint64_t bits = rng();
+            std::memcpy(&startPixels[b], &bits, std::min<std::size_t>(8, startPixels.size() - b));
+        }
+        // Stored depths around the incoming ones, z stepped as the loop does.
+        startDepths.resize(static_cast<std::size_t>(width));
+        double incoming = z;
+        for (int x = 0; x < width; ++x) {
+            const float near = static_cast<float>(incoming);
+            switch (rng() % 6) {
+            case 0:
+                startDepths[x] = 0.0f;
+                break;
+            case 1:
+                startDepths[x] = -0.0f;
+                break;
+            case 2:
+                startDepths[x] = near;
+                break;
+            case 3:
+                startDepths[x] = std::nextafter(near, kInf);
+                break;
+            case 4:
+                startDepths[x] = std::nextafter(near, -kInf);
+                break;
+            default:
+                startDepths[x] = value(0.5, 2000.0);
+            }
+            if (x >= kMargin && x < kMargin + count) {
+                incoming += zStep;
+            }
+        }
+
+        auto run = [&](SpanPath path, std::vector<std::uint8_t>& pixels,
+                       std::vector<float>& depths) {
+            pixels = startPixels;
+            depths = startDepths;
+            const FrameView view{pixels.data(), -width * pixelBytes, pixelBytes, width, 1,
+                                 depths.data()};
+            if (shaded) {
+                fillSpan(view, 0, kMargin, kMargin + count,
+                         SpanSetup<GouraudShade>{z, zStep, {i, iStep, &p}}, path);
+            } else {
+                fillSpan(view, 0, kMargin, kMargin + count,
+                         SpanSetup<FlatShade>{z, zStep, {{7, 99, 201}}}, path);
+            }
+        };
+        run(SpanPath::Columns, expectPixels, expectDepths);
+        for (const SpanPath path : paths) {
+            run(path, gotPixels, gotDepths);
+            ASSERT_TRUE(gotPixels == expectPixels &&
+                        std::memcmp(gotDepths.data(), expectDepths.data(),
+                                    sizeof(float) * static_cast<std::size_t>(width)) == 0)
+                << "trial " << trial << " path " << static_cast<int>(path)
+                << (shaded ? " Gouraud" : " flat") << " columns " << count << " z " << z << " step "
+                << zStep << " i " << i << " step " << iStep;
+        }
+        const bool exact = stepsExact(z, zStep, count) && (!shaded || stepsExact(i, iStep, count));
+        (count >= 4 && exact ? exactSpans : otherSpans) += 1;
+    }
+    // Both sides of the exactness test were exercised in earnest.
+    EXPECT_GT(exactSpans, 150000);
+    EXPECT_GT(otherSpans, 150000);
 }
 
 } // namespace

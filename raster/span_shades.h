@@ -1,0 +1,45 @@
+// The fills' colours along a span, as the span loop (raster/scan_fill.h)
+// asks for them: write(pixel) writes the current column's colour and next()
+// steps to the next column; for the grouped paths, stepsExact(count) tells
+// whether the shade's own stepped value stays exact over the span,
+// groupColour() describes the colour from the current column on, and
+// skip(k) moves on by k columns.
+#pragma once
+
+#include "raster/frame_access.h"
+#include "raster/span_groups.h"
+
+#include <cstdint>
+
+// The polygon's one colour at every column.
+struct FlatShade {
+    PixelColor color;
+
+    void write(std::uint8_t* pixel) const { writePixel(pixel, color); }
+    void next() {}
+    bool stepsExact(std::int32_t) const { return true; }
+    GroupColour groupColour() const { return {color}; }
+    void skip(std::int32_t) {}
+};
+
+// The colour from the intensity i of the current column, carried in double:
+// per channel v = i * diffuse + ambient in double, clamped at 1, as the
+// byte trunc(v * 255). i is not clamped below (the pipeline's point
+// intensities are not negative).
+struct GouraudShade {
+    double i;
+    double iStep;
+    const ShadingProducts* products;
+
+    void write(std::uint8_t* pixel) const {
+        const ShadingProducts& p = *products;
+        writePixel(pixel, {colorByte(i * p.diffuseBlue + p.ambientBlue),
+                           colorByte(i * p.diffuseGreen + p.ambientGreen),
+                           colorByte(i * p.diffuseRed + p.ambientRed)});
+    }
+    void next() { i += iStep; }
+    bool stepsExact(std::int32_t count) const { return ::stepsExact(i, iStep, count); }
+    GroupColour groupColour() const { return {{}, products, i, iStep}; }
+    // Exact by stepsExact: i + k * iStep is the value k additions reach.
+    void skip(std::int32_t k) { i += k * iStep; }
+};
