@@ -1,8 +1,5 @@
 #include "app/command_line.h"
-
-#ifndef OCTASPIN_VERSION
-#define OCTASPIN_VERSION "1.0.0"
-#endif
+#include "app/version.h"
 
 namespace {
 

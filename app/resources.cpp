@@ -1,10 +1,7 @@
 #include "app/resources.h"
 
 #include "app/resource.h"
-
-#ifndef OCTASPIN_VERSION
-#define OCTASPIN_VERSION "1.0.0"
-#endif
+#include "app/version.h"
 
 namespace {
 

@@ -45,7 +45,9 @@ if [ "$run_tests" -eq 1 ]; then
     warm() { sh tests/windows/wine-test.sh "$prefix" wine cmd /c exit </dev/null >/dev/null 2>&1; }
     warm
     export WINEPREFIX="$prefix"
-    wineserver -w
+    # A server left running for this prefix (by hand, say) would keep this
+    # wait from ever returning: after a minute it is stopped instead.
+    timeout 60 wineserver -w || wineserver -k || true
     wineserver -p </dev/null >/dev/null 2>&1
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     warm
