@@ -1039,6 +1039,31 @@ def check_wm_resize(s):
     print("  resized to 800x600: polyhedron centred at x=%.0f" % cx)
 
 
+def run_checks(session, steps, prepare, outputs, passed):
+    """Starts the display, calls prepare(), then runs the checks in order.
+    On the first failure saves a screenshot and says where the artifacts
+    (screenshots and `outputs`) are. Returns the exit code."""
+    try:
+        session.start_server()
+        prepare()
+        for title, step in steps:
+            print("--", title)
+            step(session)
+    except (Failure, subprocess.TimeoutExpired, subprocess.CalledProcessError) as error:
+        print("FAILED: %s" % error)
+        try:
+            if session.env is not None and session.xvfb.poll() is None:
+                session.screenshot("failure")
+        except Exception:  # the failure above is what matters
+            pass
+        print("screenshots and %s are in %s" % (outputs, session.args.artifacts))
+        return 1
+    finally:
+        session.stop()
+    print(passed)
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -1090,26 +1115,8 @@ def main():
             ("close box", check_close_box),
             ("message box", check_message_box),
         ]
-    try:
-        session.start_server()
-        if args.window_manager:
-            session.start_window_manager()
-        for title, step in steps:
-            print("--", title)
-            step(session)
-    except (Failure, subprocess.TimeoutExpired) as error:
-        print("FAILED: %s" % error)
-        try:
-            if session.env is not None and session.xvfb.poll() is None:
-                session.screenshot("failure")
-        except Exception:  # the failure above is what matters
-            pass
-        print("screenshots and octaspin's stderr are in %s" % args.artifacts)
-        return 1
-    finally:
-        session.stop()
-    print("all end-to-end checks passed")
-    return 0
+    prepare = session.start_window_manager if args.window_manager else (lambda: None)
+    return run_checks(session, steps, prepare, "octaspin's stderr", "all end-to-end checks passed")
 
 
 if __name__ == "__main__":

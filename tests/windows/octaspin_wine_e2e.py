@@ -240,25 +240,13 @@ def main():
         ("File > Exit", check_exit_menu),
         ("close box", check_close_box),
     ]
-    try:
-        session.start_server()
-        session.prepare_prefix()
-        for title, step in steps:
-            print("--", title)
-            step(session)
-    except (Failure, subprocess.TimeoutExpired, subprocess.CalledProcessError) as error:
-        print("FAILED: %s" % error)
-        try:
-            if session.env is not None and session.xvfb.poll() is None:
-                session.screenshot("failure")
-        except Exception:  # the failure above is what matters
-            pass
-        print("screenshots and Wine's output are in %s" % args.artifacts)
-        return 1
-    finally:
-        session.stop()
-    print("all end-to-end checks under Wine passed")
-    return 0
+    return e2e.run_checks(
+        session,
+        steps,
+        session.prepare_prefix,
+        "Wine's output",
+        "all end-to-end checks under Wine passed",
+    )
 
 
 if __name__ == "__main__":
