@@ -127,6 +127,9 @@ static void dropFrame(RenderDevice& device) {
     device.pitch = 0;
     device.frameBytes = 0;
     device.damage = FrameDamage{};
+    // The fills' edge tables have a row for every row of the frame: they go
+    // with it, so a frame once very tall leaves no tables of its size behind.
+    device.rasterScratch.reset();
 }
 
 // A failed binding leaves the device unbound (so the next resize tries

@@ -26,14 +26,11 @@ RasterScratch* scratchOf(RenderDevice& device) {
 }
 
 // The left table at the start of the block, the right one `heldRows` on.
-// The block follows the frame's height both ways: a frame that was once
-// very tall does not keep its tables after it shrinks, and a steady frame
-// size allocates nothing.
 template <typename Entry>
 EdgeTables<Entry> tablesIn(std::unique_ptr<Entry[]>& block, std::size_t& heldRows,
                            std::int32_t rows) {
     const auto needed = static_cast<std::size_t>(rows);
-    if (heldRows != needed) {
+    if (heldRows < needed) {
         block.reset();
         heldRows = 0;
         block.reset(new (std::nothrow) Entry[2 * needed]);
