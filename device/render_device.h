@@ -76,15 +76,15 @@ inline FrameBox unite(const FrameBox& a, const FrameBox& b) {
         return a;
     }
     return FrameBox{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-                     a.right > b.right ? a.right : b.right,
-                     a.bottom > b.bottom ? a.bottom : b.bottom};
+                    a.right > b.right ? a.right : b.right,
+                    a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
 // What both hold; all zero when nothing.
 inline FrameBox intersect(const FrameBox& a, const FrameBox& b) {
     const FrameBox r{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-                      a.right < b.right ? a.right : b.right,
-                      a.bottom < b.bottom ? a.bottom : b.bottom};
+                     a.right < b.right ? a.right : b.right,
+                     a.bottom < b.bottom ? a.bottom : b.bottom};
     return r.empty() ? FrameBox{} : r;
 }
 

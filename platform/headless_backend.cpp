@@ -115,8 +115,8 @@ void HeadlessBackend::windowPresented(WindowId window, const ImageView& image,
         state.height = image.height;
         // A new size gets storage of its own size: a window once made large
         // does not keep that memory after it shrinks.
-        state.screen =
-            std::vector<std::uint8_t>(rowBytes * static_cast<std::size_t>(std::max(image.height, 0)));
+        state.screen = std::vector<std::uint8_t>(
+            rowBytes * static_cast<std::size_t>(std::max(image.height, 0)));
         area = PixelRect{0, 0, image.width, image.height};
     }
     if (image.bgr != nullptr && area.left < area.right && area.top < area.bottom) {

@@ -28,8 +28,8 @@ void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, cons
 // Not clipped to the frame.
 inline FrameBox penBox(const LinePen& start, const LinePen& end) {
     return FrameBox{start.x < end.x ? start.x : end.x, start.y < end.y ? start.y : end.y,
-                     (start.x > end.x ? start.x : end.x) + 1,
-                     (start.y > end.y ? start.y : end.y) + 1};
+                    (start.x > end.x ? start.x : end.x) + 1,
+                    (start.y > end.y ? start.y : end.y) + 1};
 }
 
 // The line colour: diffuseProduct as bytes, trunc(v * 255).

@@ -91,9 +91,7 @@ struct SpanBox {
         top = y < top ? y : top;
         bottom = y + 1 > bottom ? y + 1 : bottom;
     }
-    FrameBox box() const {
-        return left < right ? FrameBox{left, top, right, bottom} : FrameBox{};
-    }
+    FrameBox box() const { return left < right ? FrameBox{left, top, right, bottom} : FrameBox{}; }
 };
 
 // walk: the edge stepper for Entry. setupPolygon(polygon) returns the

@@ -20,8 +20,7 @@ using allocation_hook::failCountdown;
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     ++allocationsSeen;
-    if ((failCountdown >= 0 && failCountdown-- == 0) ||
-        size > allocation_hook::largestAllocation) {
+    if ((failCountdown >= 0 && failCountdown-- == 0) || size > allocation_hook::largestAllocation) {
         throw std::bad_alloc();
     }
     if (void* p = std::malloc(size == 0 ? 1 : size)) {
