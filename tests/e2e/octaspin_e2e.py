@@ -717,6 +717,26 @@ def check_drag(s):
     )
 
 
+def type_red_and_confirm(s, dialog, preview):
+    """Types 0, 255 and 0 into the open colour dialog, sees its preview turn
+    red while typing, confirms with Enter and waits for red lit faces.
+    preview(rgb) is a screenshot when the dialog's preview shows rgb."""
+    # The green field has the focus with its text selected; the tab order
+    # is green, red, blue.
+    s.xdotool("type", "--delay", "40", "0")
+    s.xdotool("key", "Tab")
+    s.xdotool("type", "--delay", "40", "255")
+    s.xdotool("key", "Tab")
+    s.xdotool("type", "--delay", "40", "0")
+    s.wait_for("the preview to turn RGB(255, 0, 0) while typing", lambda: preview((255, 0, 0)))
+    s.screenshot("colour-dialog-red")
+    s.xdotool("key", "Return")
+    s.wait_for("the dialog to close on Enter", lambda: s.window_gone(dialog))
+    s.wait_picture(
+        "red lit faces", lambda st: st.red >= FLAT_MIN_LIT and st.green < 100, "red-faces"
+    )
+
+
 def check_colour_dialog(s):
     s.menu_by_keys("r", "d", 1, checked=1)
     dialog = s.wait_for("the Choose Color dialog", lambda: s.find_window("Choose Color"))
@@ -752,20 +772,7 @@ def check_colour_dialog(s):
     if s.window_gone(dialog) or not preview((51, 242, 51)):
         raise Failure("Escape or the close box closed the colour dialog")
     print("  Escape and the close box leave it open")
-    # The green field has the focus with its text selected; the tab order
-    # is green, red, blue.
-    s.xdotool("type", "--delay", "40", "0")
-    s.xdotool("key", "Tab")
-    s.xdotool("type", "--delay", "40", "255")
-    s.xdotool("key", "Tab")
-    s.xdotool("type", "--delay", "40", "0")
-    s.wait_for("the preview to turn RGB(255, 0, 0) while typing", lambda: preview((255, 0, 0)))
-    s.screenshot("colour-dialog-red")
-    s.xdotool("key", "Return")
-    s.wait_for("the dialog to close on Enter", lambda: s.window_gone(dialog))
-    s.wait_picture(
-        "red lit faces", lambda st: st.red >= FLAT_MIN_LIT and st.green < 100, "red-faces"
-    )
+    type_red_and_confirm(s, dialog, preview)
 
 
 def differs(a, b):

@@ -173,19 +173,7 @@ def check_colour_dialog(s):
     s.wait_for("the preview in RGB(51, 242, 51)", lambda: preview((51, 242, 51)))
     s.screenshot("colour-dialog")
     print("  the dialog opens with 51, 242, 51 (its preview shows that colour)")
-    # The green field has the focus with its text selected; Tab goes on to
-    # red, then blue, selecting each.
-    s.xdotool("type", "--delay", "40", "0")
-    s.xdotool("key", "Tab")
-    s.xdotool("type", "--delay", "40", "255")
-    s.xdotool("key", "Tab")
-    s.xdotool("type", "--delay", "40", "0")
-    s.wait_for("the preview to turn RGB(255, 0, 0) while typing", lambda: preview((255, 0, 0)))
-    s.screenshot("colour-dialog-red")
-    s.xdotool("key", "Return")
-    s.wait_for("the dialog to close on Enter", lambda: s.window_gone(dialog))
-    s.wait_picture("red lit faces",
-                   lambda st: st.red >= e2e.FLAT_MIN_LIT and st.green < 100, "red-faces")
+    e2e.type_red_and_confirm(s, dialog, preview)
 
 
 def check_about(s):
