@@ -9,9 +9,12 @@
 // the product and the sum rounded separately (the build never contracts
 // them into fused multiply-adds). max(v, 0) turns NaN into 0 because the
 // SSE and AVX-512 maximum returns its second operand when either is NaN, so
-// the bytes are colorByte's for every v.
+// the bytes are colorByte's for every v. A span whose channels never leave
+// [0, 1] skips the clamp, and a channel with another's products takes its
+// bytes (ShadedSpan below): neither changes a byte.
 #include "raster/span_groups.h"
 
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -55,6 +58,45 @@ void writePassingPixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes,
     }
 }
 
+// What the shaded paths may leave out over one span, decided once per span.
+// Clamping: a channel's value i * diffuse + ambient needs no clamp when it
+// stays in [0, 1] at every column. The columns' intensities are
+// start + k * step exactly (stepsExact), a monotonic run, and rounding a
+// product or a sum keeps order, so the channel's values run monotonically
+// too and its first and last column bound them. Sharing: a channel with the
+// very bits of another's products has that channel's bytes.
+struct ShadedSpan {
+    bool clamp = true;
+    bool greenIsBlue = false;
+    bool redIsBlue = false;
+    bool redIsGreen = false;
+};
+
+bool sameBits(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+bool staysInUnit(double first, double last, double diffuse, double ambient) {
+    const double a = first * diffuse + ambient;
+    const double b = last * diffuse + ambient;
+    return a >= 0.0 && a <= 1.0 && b >= 0.0 && b <= 1.0;
+}
+
+ShadedSpan shadedSpan(const GroupColour& colour, std::int32_t count) {
+    const ShadingProducts& p = *colour.products;
+    const double first = colour.i;
+    const double last = colour.i + static_cast<double>(count - 1) * colour.iStep;
+    ShadedSpan s;
+    s.clamp = !(staysInUnit(first, last, p.diffuseBlue, p.ambientBlue) &&
+                staysInUnit(first, last, p.diffuseGreen, p.ambientGreen) &&
+                staysInUnit(first, last, p.diffuseRed, p.ambientRed));
+    s.greenIsBlue =
+        sameBits(p.diffuseGreen, p.diffuseBlue) && sameBits(p.ambientGreen, p.ambientBlue);
+    s.redIsBlue = sameBits(p.diffuseRed, p.diffuseBlue) && sameBits(p.ambientRed, p.ambientBlue);
+    s.redIsGreen = sameBits(p.diffuseRed, p.diffuseGreen) && sameBits(p.ambientRed, p.ambientGreen);
+    return s;
+}
+
 #if defined(__SSE2__)
 
 // A stepped value at four consecutive columns: the first two in `low`, the
@@ -75,17 +117,31 @@ struct Sse2Columns {
     }
 };
 
-__m128i sse2Channel(__m128d v) {
-    const __m128d clamped = _mm_min_pd(_mm_max_pd(v, _mm_setzero_pd()), _mm_set1_pd(1.0));
-    return _mm_cvttpd_epi32(_mm_mul_pd(clamped, _mm_set1_pd(255.0)));
+template <bool Clamp> __m128i sse2Channel(__m128d v) {
+    if constexpr (Clamp) {
+        v = _mm_min_pd(_mm_max_pd(v, _mm_setzero_pd()), _mm_set1_pd(1.0));
+    }
+    return _mm_cvttpd_epi32(_mm_mul_pd(v, _mm_set1_pd(255.0)));
 }
 
 // One channel of four columns as 32-bit lanes.
-__m128i sse2Channel(const Sse2Columns& i, double diffuse, double ambient) {
+template <bool Clamp> __m128i sse2Channel(const Sse2Columns& i, double diffuse, double ambient) {
     const __m128d d = _mm_set1_pd(diffuse);
     const __m128d a = _mm_set1_pd(ambient);
-    return _mm_unpacklo_epi64(sse2Channel(_mm_add_pd(_mm_mul_pd(i.low, d), a)),
-                              sse2Channel(_mm_add_pd(_mm_mul_pd(i.high, d), a)));
+    return _mm_unpacklo_epi64(sse2Channel<Clamp>(_mm_add_pd(_mm_mul_pd(i.low, d), a)),
+                              sse2Channel<Clamp>(_mm_add_pd(_mm_mul_pd(i.high, d), a)));
+}
+
+// The three channels of four columns as one colour a lane.
+template <bool Clamp>
+__m128i sse2Colours(const Sse2Columns& i, const ShadingProducts& p, const ShadedSpan& s) {
+    const __m128i blue = sse2Channel<Clamp>(i, p.diffuseBlue, p.ambientBlue);
+    const __m128i green =
+        s.greenIsBlue ? blue : sse2Channel<Clamp>(i, p.diffuseGreen, p.ambientGreen);
+    const __m128i red = s.redIsBlue    ? blue
+                        : s.redIsGreen ? green
+                                       : sse2Channel<Clamp>(i, p.diffuseRed, p.ambientRed);
+    return _mm_or_si128(blue, _mm_or_si128(_mm_slli_epi32(green, 8), _mm_slli_epi32(red, 16)));
 }
 
 // The depth test of four columns: a stored 0.0 (either sign) is empty,
@@ -125,9 +181,11 @@ void sse2WritePixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes, __m128i col
     writePassingPixels(pixel, pixelBytes, each, static_cast<unsigned>(passes), 4);
 }
 
-template <bool Shaded>
-std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep,
-                        const GroupColour& colour) {
+// Shaded: the colour is formed per column; Clamp: its channels need
+// clamping somewhere in the span (ShadedSpan).
+template <bool Shaded, bool Clamp>
+std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const GroupColour& colour,
+                        const ShadedSpan& shading) {
     Sse2Columns depths(z, zStep);
     Sse2Columns intensities(colour.i, colour.iStep);
     const __m128i flatColours = _mm_set1_epi32(static_cast<int>(packedColour(colour.color)));
@@ -140,12 +198,7 @@ std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep,
         if (passes != 0) {
             __m128i colours = flatColours;
             if constexpr (Shaded) {
-                const ShadingProducts& p = *colour.products;
-                const __m128i blue = sse2Channel(intensities, p.diffuseBlue, p.ambientBlue);
-                const __m128i green = sse2Channel(intensities, p.diffuseGreen, p.ambientGreen);
-                const __m128i red = sse2Channel(intensities, p.diffuseRed, p.ambientRed);
-                colours = _mm_or_si128(
-                    blue, _mm_or_si128(_mm_slli_epi32(green, 8), _mm_slli_epi32(red, 16)));
+                colours = sse2Colours<Clamp>(intensities, *colour.products, shading);
             }
             sse2WritePixels(pixel, span.pixelBytes, colours, passes);
             _mm_storeu_ps(depth, stored);
@@ -172,19 +225,33 @@ OCTASPIN_AVX512 inline __m512d avx512Columns(double start, double step) {
                               first);
 }
 
+template <bool Clamp>
 OCTASPIN_AVX512 inline __m256i avx512Channel(__m512d i, double diffuse, double ambient) {
-    const __m512d v =
-        _mm512_add_pd(_mm512_mul_pd(i, _mm512_set1_pd(diffuse)), _mm512_set1_pd(ambient));
-    const __m512d clamped =
-        _mm512_min_pd(_mm512_max_pd(v, _mm512_setzero_pd()), _mm512_set1_pd(1.0));
-    return _mm512_cvttpd_epi32(_mm512_mul_pd(clamped, _mm512_set1_pd(255.0)));
+    __m512d v = _mm512_add_pd(_mm512_mul_pd(i, _mm512_set1_pd(diffuse)), _mm512_set1_pd(ambient));
+    if constexpr (Clamp) {
+        v = _mm512_min_pd(_mm512_max_pd(v, _mm512_setzero_pd()), _mm512_set1_pd(1.0));
+    }
+    return _mm512_cvttpd_epi32(_mm512_mul_pd(v, _mm512_set1_pd(255.0)));
+}
+
+template <bool Clamp>
+OCTASPIN_AVX512 inline __m256i avx512Colours(__m512d i, const ShadingProducts& p,
+                                             const ShadedSpan& s) {
+    const __m256i blue = avx512Channel<Clamp>(i, p.diffuseBlue, p.ambientBlue);
+    const __m256i green =
+        s.greenIsBlue ? blue : avx512Channel<Clamp>(i, p.diffuseGreen, p.ambientGreen);
+    const __m256i red = s.redIsBlue    ? blue
+                        : s.redIsGreen ? green
+                                       : avx512Channel<Clamp>(i, p.diffuseRed, p.ambientRed);
+    return _mm256_or_si256(
+        blue, _mm256_or_si256(_mm256_slli_epi32(green, 8), _mm256_slli_epi32(red, 16)));
 }
 
 // Eight columns a group; the last group is cut to the span by masks, which
 // also keep the loads and stores inside it, so every column is filled.
-template <bool Shaded>
+template <bool Shaded, bool Clamp>
 OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, double zStep,
-                                          const GroupColour& colour) {
+                                          const GroupColour& colour, const ShadedSpan& shading) {
     __m512d depths = avx512Columns(z, zStep);
     const __m512d depthStep8 = _mm512_set1_pd(8.0 * zStep);
     __m512d intensities = avx512Columns(colour.i, colour.iStep);
@@ -209,12 +276,7 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
             _mm256_mask_storeu_ps(depth, passes, _mm512_cvtpd_ps(depths));
             __m256i colours = flatColours;
             if constexpr (Shaded) {
-                const ShadingProducts& p = *colour.products;
-                const __m256i blue = avx512Channel(intensities, p.diffuseBlue, p.ambientBlue);
-                const __m256i green = avx512Channel(intensities, p.diffuseGreen, p.ambientGreen);
-                const __m256i red = avx512Channel(intensities, p.diffuseRed, p.ambientRed);
-                colours = _mm256_or_si256(
-                    blue, _mm256_or_si256(_mm256_slli_epi32(green, 8), _mm256_slli_epi32(red, 16)));
+                colours = avx512Colours<Clamp>(intensities, *colour.products, shading);
             }
             if (span.pixelBytes == 3) {
                 // Three byte-mask bits for every passing column.
@@ -257,16 +319,19 @@ SpanPath fastestSpanPath() {
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
                               const GroupColour& colour) {
     const bool shaded = colour.products != nullptr;
+    const ShadedSpan shading = shaded ? shadedSpan(colour, span.count) : ShadedSpan{};
     switch (path) {
 #if OCTASPIN_AVX512_SPANS
     case SpanPath::Avx512:
-        return shaded ? avx512Groups<true>(span, z, zStep, colour)
-                      : avx512Groups<false>(span, z, zStep, colour);
+        return !shaded         ? avx512Groups<false, false>(span, z, zStep, colour, shading)
+               : shading.clamp ? avx512Groups<true, true>(span, z, zStep, colour, shading)
+                               : avx512Groups<true, false>(span, z, zStep, colour, shading);
 #endif
 #if defined(__SSE2__)
     case SpanPath::Sse2:
-        return shaded ? sse2Groups<true>(span, z, zStep, colour)
-                      : sse2Groups<false>(span, z, zStep, colour);
+        return !shaded         ? sse2Groups<false, false>(span, z, zStep, colour, shading)
+               : shading.clamp ? sse2Groups<true, true>(span, z, zStep, colour, shading)
+                               : sse2Groups<true, false>(span, z, zStep, colour, shading);
 #endif
     default:
         return 0;
