@@ -1,0 +1,80 @@
+#include "geometry/mesh_split.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The mesh being filled: the source index of each of its vertices, and its
+// faces in local indices. slotOf[v] is v's local index, valid only where
+// ownerOf[v] is the current mesh's number (so nothing is cleared between
+// meshes).
+struct MeshUnderConstruction {
+    std::vector<std::uint32_t> sources;
+    std::vector<Face> faces;
+};
+
+Mesh finish(std::span<const Vertex> vertices, const MeshUnderConstruction& part) {
+    Mesh mesh(static_cast<std::int32_t>(part.sources.size()),
+              static_cast<std::int32_t>(part.faces.size()));
+    for (std::size_t i = 0; i < part.sources.size(); ++i) {
+        Vertex v = vertices[part.sources[i]];
+        v.intensity = 0.0f;
+        mesh.vertices[i] = v;
+    }
+    std::copy(part.faces.begin(), part.faces.end(), mesh.faces.begin());
+    computeFaceNormals(mesh);
+    return mesh;
+}
+
+} // namespace
+
+std::vector<Mesh> splitIntoMeshes(std::span<const Vertex> vertices,
+                                  std::span<const std::uint32_t> corners, std::size_t maxVertices) {
+    std::vector<Mesh> meshes;
+    if (corners.size() % 3 != 0 || corners.empty()) {
+        return meshes;
+    }
+    for (const std::uint32_t corner : corners) {
+        if (corner >= vertices.size()) {
+            return meshes;
+        }
+    }
+    maxVertices = std::clamp<std::size_t>(maxVertices, 3, kMaxMeshVertices);
+
+    constexpr std::uint32_t kNoMesh = UINT32_MAX;
+    std::vector<std::uint32_t> ownerOf(vertices.size(), kNoMesh);
+    std::vector<std::uint16_t> slotOf(vertices.size());
+    std::uint32_t current = 0;
+    MeshUnderConstruction part;
+
+    for (std::size_t k = 0; k < corners.size(); k += 3) {
+        const std::array<std::uint32_t, 3> face{corners[k], corners[k + 1], corners[k + 2]};
+        // The distinct vertices this face would add (a degenerate face may
+        // name one vertex twice).
+        std::size_t added = 0;
+        for (std::size_t c = 0; c < 3; ++c) {
+            const bool repeated = (c > 0 && face[c] == face[0]) || (c > 1 && face[c] == face[1]);
+            added += ownerOf[face[c]] != current && !repeated ? 1 : 0;
+        }
+        if (part.sources.size() + added > maxVertices) {
+            meshes.push_back(finish(vertices, part));
+            part.sources.clear();
+            part.faces.clear();
+            ++current;
+        }
+        std::array<std::uint16_t, 3> local{};
+        for (std::size_t c = 0; c < 3; ++c) {
+            const std::uint32_t v = face[c];
+            if (ownerOf[v] != current) {
+                ownerOf[v] = current;
+                slotOf[v] = static_cast<std::uint16_t>(part.sources.size());
+                part.sources.push_back(v);
+            }
+            local[c] = slotOf[v];
+        }
+        part.faces.push_back(Face{local[0], local[1], local[2]});
+    }
+    meshes.push_back(finish(vertices, part));
+    return meshes;
+}
