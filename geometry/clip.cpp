@@ -1,6 +1,6 @@
 // Clipping against the view pyramid |x| <= z, |y| <= z, z >= 0, one plane
 // per stage (Sutherland-Hodgman: one edge in, zero to two vertices out).
-#include "geometry/pipeline.h"
+#include "geometry/clip.h"
 
 #include <algorithm>
 

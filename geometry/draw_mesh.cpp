@@ -1,5 +1,6 @@
 #include "geometry/draw_mesh.h"
 
+#include "geometry/frame_clip.h"
 #include "geometry/pipeline.h"
 #include "raster/raster.h"
 
