@@ -1,5 +1,6 @@
 #include "device/render_device.h"
 
+#include "device/worker_pool.h"
 #include "platform/win32.h"
 
 #include <algorithm>
@@ -93,7 +94,7 @@ void zeroRect(RenderDevice& device, const FrameBox& r, bool depthToo) {
 
 } // namespace
 
-RenderDevice::RenderDevice() {
+RenderDevice::RenderDevice() : renderThreads(defaultRenderThreads()) {
     identity(inverseWorldMatrix);
     identity(worldMatrix);
     identity(viewMatrix);
@@ -107,6 +108,30 @@ RenderDevice::~RenderDevice() {
     if (bitmap != nullptr) {
         DeleteObject(bitmap);
     }
+}
+
+void RenderDevice::setRenderThreads(std::int32_t threads) {
+    const std::int32_t count = clampRenderThreads(threads);
+    if (count != renderThreads) {
+        renderThreads = count;
+        workerPool.reset();
+    }
+}
+
+// A pool that could start no second thread is kept all the same (size 1),
+// so a refusing system is asked once, not on every frame.
+WorkerPool* RenderDevice::workers() {
+    if (renderThreads <= 1) {
+        return nullptr;
+    }
+    if (workerPool == nullptr) {
+        try {
+            workerPool = std::make_unique<WorkerPool>(renderThreads);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    return workerPool->size() > 1 ? workerPool.get() : nullptr;
 }
 
 // Forgets the frame: the bitmap and the depth buffer are freed and every
@@ -223,6 +248,7 @@ void RenderDevice::release() {
     damage = FrameDamage{};
     pipelineScratch.reset();
     rasterScratch.reset();
+    workerPool.reset();
     lightFlags = 0;
     ambientLight = nullptr;
     directionalLight = nullptr;
