@@ -10,6 +10,64 @@
 #include <cstdint>
 #include <vector>
 
+// The five planes, in the order of the stages.
+enum class Plane { Near, Left, Right, Top, Bottom };
+
+// Signed distance from the plane, positive or zero on the kept side:
+// near z, left x + z, right z - x, top z - y, bottom y + z. Formed in double
+// from the 32-bit coordinates, so its sign is exactly that of the float
+// comparison (x >= -z and so on) and it is 0 only on the plane itself. A NaN
+// coordinate gives NaN, which is never inside.
+inline double insideDistance(Plane plane, const Vec3& p) {
+    const double x = p.x;
+    const double y = p.y;
+    const double z = p.z;
+    switch (plane) {
+    case Plane::Near:
+        return z;
+    case Plane::Left:
+        return x + z;
+    case Plane::Right:
+        return z - x;
+    case Plane::Top:
+        return z - y;
+    case Plane::Bottom:
+        return y + z;
+    }
+    return 0.0;
+}
+
+// Outcodes: one bit per plane a point lies outside of, in stage order (bit
+// 0 near ... bit 4 bottom), by the very test the stages make.
+inline constexpr std::uint8_t kAllPlanes = 0x1f;
+
+inline std::uint8_t outsidePlanes(const Vec3& p) {
+    return static_cast<std::uint8_t>((insideDistance(Plane::Near, p) >= 0.0 ? 0 : 1) |
+                                     (insideDistance(Plane::Left, p) >= 0.0 ? 0 : 2) |
+                                     (insideDistance(Plane::Right, p) >= 0.0 ? 0 : 4) |
+                                     (insideDistance(Plane::Top, p) >= 0.0 ? 0 : 8) |
+                                     (insideDistance(Plane::Bottom, p) >= 0.0 ? 0 : 16));
+}
+
+// What the five stages make of a triangle, told from its corners' outcodes
+// alone where that is certain:
+//  - Inside: every corner inside every plane; each stage hands its input on
+//    unchanged, so the clipped polygon is the three corners in order.
+//  - Outside: the first plane (in stage order) that any corner lies outside
+//    of has all three outside it. The stages before it hand the corners on
+//    unchanged, that stage keeps nothing, and the result is empty.
+//  - Straddling: anything else; only the stages can tell.
+enum class TriangleClip { Inside, Outside, Straddling };
+
+inline TriangleClip classifyTriangle(std::uint8_t a, std::uint8_t b, std::uint8_t c) {
+    const auto any = static_cast<std::uint8_t>((a | b | c) & kAllPlanes);
+    if (any == 0) {
+        return TriangleClip::Inside;
+    }
+    const auto first = static_cast<std::uint8_t>(any & (0u - any));
+    return (a & b & c & first) != 0 ? TriangleClip::Outside : TriangleClip::Straddling;
+}
+
 // The clipper's working polygon: vertexCount vertices in use, with
 // view-space positions and (in Gouraud mode) intensities. The storage grows
 // when a stage needs more room than it was created with, so no stage ever

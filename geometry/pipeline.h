@@ -1,53 +1,113 @@
 // The polygon pipeline: one mesh with faces in, one ScreenPolygonList out.
 //
 // Stages, in order (each in its own file):
-//  1. pipeline.cpp  cull back faces in model space against eyeInObject, move
-//                   every vertex into view space (dropping the whole mesh
-//                   when one lies beyond farPlane) and light it for Gouraud;
-//  2. clip.cpp      clip each kept face against the view pyramid
-//                   |x| <= z, |y| <= z, z >= 0, one plane at a time;
-//  3. projection.cpp  project the clipped points and map them to pixels;
-//     frame_clip.cpp  cut them to the frame when the projection does not fit
-//                     the pyramid; convex_repair.cpp  make them convex again
-//                     when truncation to pixels broke that.
+//  1. cull.cpp         the faces whose front the eye sees, tested in model
+//                      space against eyeInObject;
+//  2. vertex_pass.cpp  every mesh vertex once: into view space (dropping the
+//                      whole mesh when one lies beyond farPlane), lit for
+//                      Gouraud, its outcode against the five planes of the
+//                      view pyramid, and, when it lies inside them, its
+//                      pixel;
+//  3. face_pass.cpp    per kept face: a face inside the pyramid takes its
+//                      corners' pixels as they are, one wholly outside a
+//                      plane is empty, and only one that straddles a plane
+//                      goes through the clip stages (clip.cpp) and is
+//                      projected (projection.cpp; frame_clip.cpp cuts it to
+//                      the frame when the projection does not fit the
+//                      pyramid, convex_repair.cpp makes it convex again
+//                      when truncation to pixels broke that).
+// Every result is the very bits of clipping each face through the five
+// stages and projecting what comes out: the shortcuts only skip work whose
+// outcome the outcodes already tell.
+//
+// Threads: stages 1 and 2 run over index ranges and stage 3 over runs of
+// kept faces on the device's worker threads when the mesh is big enough;
+// polygons land at their face-order places, so the list is the same for
+// any thread count.
 //
 // View space: x right, y up, z away from the eye. Screen: x right, y down.
 #pragma once
 
 #include "device/render_device.h"
+#include "device/worker_pool.h"
 #include "geometry/clip.h"
 #include "geometry/mesh.h"
 #include "geometry/projection.h"
+#include "raster/polygon_bands.h"
 #include "raster/screen_polygon.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-// A face the eye sees: its number in the mesh and its vertex indices.
-struct KeptFace {
-    std::size_t face = 0; // any count, not only 16 bits
-    std::uint16_t i0 = 0;
-    std::uint16_t i1 = 0;
-    std::uint16_t i2 = 0;
+// A mesh vertex in view space, lit: what the clip stages need of it.
+struct ViewVertex {
+    Vec3 position;
+    float intensity = 0.0f;
+};
+
+// Outcode bit of a vertex inside all five planes that still has no pixel
+// in the frame: the eye itself, or a projection that does not fit the
+// pyramid. Faces with such a corner take the general path.
+inline constexpr std::uint8_t kNoPixel = 0x20;
+
+// The vertex pass's results, one entry per mesh vertex.
+struct VertexResults {
+    std::vector<ViewVertex> view;
+    std::vector<std::uint8_t> outcode; // outsidePlanes, or kNoPixel
+    std::vector<ScreenPoint> pixel;    // meaningful where outcode is 0
+};
+
+// One thread's working storage in the face pass.
+struct FaceWorkerScratch {
+    // The clip stages alternate between these: the face's corners go into
+    // clipInput, and after the five stages the result is in clipOutput.
+    ClipPolygon clipInput{10};
+    ClipPolygon clipOutput{10};
+    ProjectionScratch projection;
+    std::vector<ScreenPoint> projected;
+    // Polygons of more than three points (a face cut by planes): their
+    // points, and the polygons' places, until they join the list.
+    std::vector<ScreenPoint> extraPoints;
+    std::vector<std::int32_t> extraPolygons;
+    BandTally bands;
+};
+
+// A run of kept faces for one task of the face pass: kept[range] numbers
+// begin .. end - 1
+// become polygons firstPolygon, firstPolygon + 1, ...
+struct FaceRun {
+    std::int32_t range = 0;
+    std::int32_t begin = 0;
+    std::int32_t end = 0;
+    std::int32_t firstPolygon = 0;
+};
+
+// Face numbers of one range of culled faces: the first `count` of
+// `numbers` (which only grows, so refilling it writes nothing twice).
+struct KeptFaces {
+    std::vector<std::uint32_t> numbers;
+    std::size_t count = 0;
 };
 
 // The drawing path's working storage, kept by the device between frames
 // (its pipelineScratch) so that a steady frame allocates nothing: only the
 // memory survives from one call to the next, never a value that is read.
+// Vectors only grow.
 struct PipelineScratch {
-    std::vector<KeptFace> kept;
-    std::vector<Vertex> view; // the mesh's vertices in view space
-    ClipPolygon a{10};        // the clip stages alternate between a and b
-    ClipPolygon b{10};
-    ProjectionScratch projection;
-    // The result. Its `polygons` may hold more entries than `count` (and
-    // each its points) from earlier calls; only the first `count` belong
-    // to this one.
+    // The kept faces' numbers, per range of faces culled.
+    KeptFaces kept[kMaxRenderThreads];
+    bool beyondFar[kMaxRenderThreads] = {};
+    VertexResults vertices;
+    std::vector<FaceRun> runs;
+    FaceWorkerScratch workers[kMaxRenderThreads];
+    // The result. Its `polygons` and `points` may hold more entries than
+    // this call's, from earlier calls; only `count` polygons belong to it.
     ScreenPolygonList list;
-    // The polyline path.
-    ClipPolygon lineA{0};
-    ClipPolygon lineB{0};
+    // The polyline path: the clipped polyline ends up in polylineResult,
+    // polylineSpare is the stages' other buffer.
+    ClipPolygon polylineResult{0};
+    ClipPolygon polylineSpare{0};
     std::vector<PixelPosition> linePixels;
 };
 
@@ -62,5 +122,42 @@ PipelineScratch& pipelineScratchOf(RenderDevice& device);
 ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& mesh);
 
 // The same into scratch.list, reusing its memory: count and the first
-// `count` polygons are the result.
-void buildScreenPolygons(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratch);
+// `count` polygons are the result. A big mesh is built on the device's
+// worker threads (starting them if need be, the one thing written in the
+// device), and when the device draws with more than one thread the list
+// gets its bands (PolygonBands) for the rasterizers to share.
+void buildScreenPolygons(RenderDevice& device, const Mesh& mesh, PipelineScratch& scratch);
+
+// The stages (cull.cpp, vertex_pass.cpp, face_pass.cpp), each over a range.
+
+// Sets `kept` to the numbers of the faces in [begin, end) whose front the
+// eye sees, in ascending order: s = (eyeInObject - p0) . normal >= 0 keeps
+// a face (an edge-on face, s = 0, is kept; one whose normal is NaN is not).
+// A face that names a vertex the mesh does not have is never kept.
+void cullFaces(const RenderDevice& device, const Mesh& mesh, std::size_t begin, std::size_t end,
+               KeptFaces& kept);
+
+// The vertex pass over vertices [begin, end) into `results` (sized by the
+// caller). False as soon as a vertex lies beyond farPlane: the whole mesh
+// is then dropped.
+bool transformVertices(const RenderDevice& device, const Mesh& mesh, std::size_t begin,
+                       std::size_t end, VertexResults& results);
+
+// What the face pass reads and where it writes, the same for every run.
+struct FacePass {
+    const RenderDevice* device = nullptr;
+    const Mesh* mesh = nullptr;
+    const VertexResults* vertices = nullptr;
+    ScreenPolygon* polygons = nullptr;
+    ScreenPoint* points = nullptr;     // three places per polygon, from polygon 0 on
+    std::uint8_t* bandMasks = nullptr; // per polygon; null: no bands
+    BandLayout layout;
+    bool flat = false;
+};
+
+// Turns the kept faces of one run into their polygons. A polygon of at most
+// three points takes its three places in `points`; a bigger one goes to
+// the worker's extra points (firstPoint counted there) to be moved into
+// the list afterwards.
+void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::int32_t count,
+                       std::int32_t firstPolygon, FaceWorkerScratch& worker);

@@ -8,43 +8,6 @@
 #include <cmath>
 #include <cstdint>
 
-bool projectToPixel(const RenderDevice& device, const Vec3& view, PixelPosition& pixel) {
-    const Matrix4& p = device.projectionMatrix;
-    // View depth 0 is the eye: no image. (NaN fails the test as well.)
-    if (!(view.z > 0.0f)) {
-        return false;
-    }
-    // The homogeneous w; a point with w <= 0 lies behind the projection's
-    // centre and has no image either.
-    const double w = view.x * static_cast<double>(p[3]) + view.y * static_cast<double>(p[7]) +
-                     view.z * static_cast<double>(p[11]) + p[15];
-    if (!(w > 0.0)) {
-        return false;
-    }
-    Vec3 projected;
-    transformPoint(projected, p, view);
-    pixel.x = (static_cast<double>(projected.x) + 1.0) * device.maxX * 0.5;
-    pixel.y = (1.0 - static_cast<double>(projected.y)) * device.maxY * 0.5;
-    pixel.depth = view.z;
-    return std::isfinite(pixel.x) && std::isfinite(pixel.y);
-}
-
-bool landsInFrame(const RenderDevice& device, const PixelPosition& pixel) {
-    // Truncation toward zero takes (-1, 0) to column 0 and (maxX, maxX + 1)
-    // to maxX: xp = -1.0000001 of the pyramid's left plane still gives 0.
-    return pixel.x > -1.0 && pixel.x < device.maxX + 1.0 && pixel.y > -1.0 &&
-           pixel.y < device.maxY + 1.0;
-}
-
-ScreenPoint truncateToPixel(const PixelPosition& pixel) {
-    ScreenPoint point;
-    point.x = static_cast<std::int32_t>(pixel.x);
-    point.y = static_cast<std::int32_t>(pixel.y);
-    point.depth = pixel.depth;
-    point.intensity = pixel.intensity;
-    return point;
-}
-
 bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& point) {
     PixelPosition pixel;
     if (!projectToPixel(device, view, pixel) || !landsInFrame(device, pixel)) {

@@ -9,6 +9,7 @@
 #include "geometry/convex_repair.h"
 #include "raster/screen_polygon.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -25,17 +26,53 @@ struct PixelPosition {
 };
 
 // False when the point has no image: view depth 0 (the eye itself, the only
-// point the pyramid admits there), homogeneous w <= 0, or a result that is
-// not finite. Intensity is left alone.
-bool projectToPixel(const RenderDevice& device, const Vec3& view, PixelPosition& pixel);
+// point the pyramid admits there; NaN fails too), homogeneous w <= 0 (behind
+// the projection's centre), or a result that is not finite. Intensity is
+// left alone.
+//
+// (xp, yp) are what transformPoint gives, formed here with the same
+// operations in the same order (double sums of the float products, one
+// reciprocal of w, each product rounded to a float), without the unused
+// third component: this runs once per mesh vertex.
+inline bool projectToPixel(const RenderDevice& device, const Vec3& view, PixelPosition& pixel) {
+    if (!(view.z > 0.0f)) {
+        return false;
+    }
+    const Matrix4& p = device.projectionMatrix;
+    const double x = view.x;
+    const double y = view.y;
+    const double z = view.z;
+    const double w = x * p[3] + y * p[7] + z * p[11] + p[15];
+    if (!(w > 0.0)) {
+        return false;
+    }
+    const double r = 1.0 / w;
+    const auto xp = static_cast<float>((x * p[0] + y * p[4] + z * p[8] + p[12]) * r);
+    const auto yp = static_cast<float>((x * p[1] + y * p[5] + z * p[9] + p[13]) * r);
+    pixel.x = (static_cast<double>(xp) + 1.0) * device.maxX * 0.5;
+    pixel.y = (1.0 - static_cast<double>(yp)) * device.maxY * 0.5;
+    pixel.depth = view.z;
+    return std::isfinite(pixel.x) && std::isfinite(pixel.y);
+}
 
 // True when truncation toward zero puts the point inside the frame (x in
 // (-1, maxX + 1), y in (-1, maxY + 1)). With a projection that maps the
-// pyramid |x| <= z, |y| <= z onto -1..1 every clipped point does.
-bool landsInFrame(const RenderDevice& device, const PixelPosition& pixel);
+// pyramid |x| <= z, |y| <= z onto -1..1 every clipped point does: xp =
+// -1.0000001 of the pyramid's left plane still gives column 0.
+inline bool landsInFrame(const RenderDevice& device, const PixelPosition& pixel) {
+    return pixel.x > -1.0 && pixel.x < device.maxX + 1.0 && pixel.y > -1.0 &&
+           pixel.y < device.maxY + 1.0;
+}
 
 // x and y truncated toward zero; depth and intensity carried.
-ScreenPoint truncateToPixel(const PixelPosition& pixel);
+inline ScreenPoint truncateToPixel(const PixelPosition& pixel) {
+    ScreenPoint point;
+    point.x = static_cast<std::int32_t>(pixel.x);
+    point.y = static_cast<std::int32_t>(pixel.y);
+    point.depth = pixel.depth;
+    point.intensity = pixel.intensity;
+    return point;
+}
 
 // projectToPixel, landsInFrame and truncateToPixel in one: false when the
 // point has no image or its pixel would lie outside the frame.

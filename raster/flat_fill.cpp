@@ -1,6 +1,5 @@
 // Flat-shaded scan fill: one lit colour per polygon, depth tested.
-#include "raster/raster.h"
-#include "raster/scan_fill.h"
+#include "raster/row_passes.h"
 #include "raster/span_shades.h"
 
 #include <cstdint>
@@ -31,11 +30,16 @@ SpanSetup<FlatShade> flatSpan(const EdgeEntry& left, const EdgeEntry& right,
 
 } // namespace
 
-void fillFlat(RenderDevice& device, const ScreenPolygonList& list) {
-    fillPolygonList<EdgeEntry>(device, list, walkEdge, [&device](const ScreenPolygon& polygon) {
-        const PixelColor color = flatColor(device, polygon.normal);
-        return [color](const EdgeEntry& left, const EdgeEntry& right) {
-            return flatSpan(left, right, color);
-        };
-    });
+FrameBox fillFlatRows(const RenderDevice& device, const FrameView& view,
+                      const ScreenPolygonList& list, const RowWindow& window,
+                      const EdgeTables<EdgeEntry>& tables, SpanPath path) {
+    return fillPolygonRows<EdgeEntry>(
+               view, list, window, tables, path, walkEdge,
+               [&device](const ScreenPolygon& polygon) {
+                   const PixelColor color = flatColor(device, polygon.normal);
+                   return [color](const EdgeEntry& left, const EdgeEntry& right) {
+                       return flatSpan(left, right, color);
+                   };
+               })
+        .box();
 }

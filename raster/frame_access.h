@@ -53,17 +53,21 @@ inline bool insideFrame(const FrameView& view, std::int32_t x, std::int32_t y) {
 }
 
 // The polygon-level guard of all three rasterizers: the pipeline delivers
-// points inside the frame and exactly pointCount of them. A polygon that
-// breaks either promise is not drawn, so no edge table row and no pixel
-// outside the buffers is ever addressed. Cost: one pass over the points.
-inline bool polygonDrawable(const FrameView& view, const ScreenPolygon& polygon) {
-    if (polygon.pointCount <= 0 ||
-        static_cast<std::size_t>(polygon.pointCount) > polygon.points.size()) {
+// points inside the frame and exactly pointCount of them, all within the
+// list's points. A polygon that breaks either promise is not drawn, so no
+// edge table row and no pixel outside the buffers is ever addressed. Cost:
+// one pass over the points.
+inline bool polygonDrawable(const FrameView& view, const ScreenPolygonList& list,
+                            const ScreenPolygon& polygon) {
+    if (polygon.pointCount <= 0 || polygon.firstPoint < 0 ||
+        static_cast<std::size_t>(polygon.firstPoint) +
+                static_cast<std::size_t>(polygon.pointCount) >
+            list.points.size()) {
         return false;
     }
+    const ScreenPoint* points = list.pointsOf(polygon);
     for (std::int32_t i = 0; i < polygon.pointCount; ++i) {
-        const ScreenPoint& p = polygon.points[static_cast<std::size_t>(i)];
-        if (!insideFrame(view, p.x, p.y)) {
+        if (!insideFrame(view, points[i].x, points[i].y)) {
             return false;
         }
     }
