@@ -6,8 +6,10 @@
 // (splitIntoMeshes). Flat, Gouraud and wireframe.
 //
 // Every iteration is one frame: a spin step, clear, and drawMesh of every
-// mesh. Reported: frames per second ("fps") and nanoseconds of wall-clock
-// time per submitted triangle ("ns_per_triangle"), back faces included.
+// mesh, with one thread or with all (the device's default: OCTASPIN_THREADS,
+// else every core). Reported: frames per second ("fps") and nanoseconds of
+// wall-clock time per submitted triangle ("ns_per_triangle"), back faces
+// included; the label is "<triangles> <mode> <threads>".
 // scripts/bench.sh runs these and draws docs/triangles.png.
 #include "app/main_window.h"
 #include "app/scene_values.h"
@@ -21,10 +23,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -74,9 +78,10 @@ TriangleList icosphere(int level) {
                     4, 11, 10, 2, 10, 7, 6, 7, 1, 8, 3,  9,  4, 3,  4,  2, 3, 2, 6, 3,
                     6, 8,  3,  8, 9,  4, 9, 5, 2, 4, 11, 6,  2, 10, 8,  6, 7, 9, 8, 1};
     for (int l = 0; l < level; ++l) {
-        std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint32_t> midpoints;
+        std::unordered_map<std::uint64_t, std::uint32_t> midpoints;
+        midpoints.reserve(list.corners.size() / 2);
         const auto midpoint = [&](std::uint32_t a, std::uint32_t b) {
-            const auto key = std::minmax(a, b);
+            const std::uint64_t key = std::uint64_t{std::min(a, b)} << 32 | std::max(a, b);
             const auto found = midpoints.find(key);
             if (found != midpoints.end()) {
                 return found->second;
@@ -133,7 +138,7 @@ const std::vector<Mesh>& sphereMeshes(int level) {
 // platform layer's state is process-wide.
 class SphereScene {
   public:
-    explicit SphereScene(std::uint32_t renderMode) {
+    SphereScene(std::uint32_t renderMode, std::int32_t threads) {
         platform::resetForTesting();
         platform::setBackend(&backend_);
         const HINSTANCE instance = platform::registerModule(module_);
@@ -166,6 +171,7 @@ class SphereScene {
         device.setMaterial(&material_);
         device.renderMode = renderMode;
         device.primitiveMode = PrimitiveMode::FaceList;
+        device.setRenderThreads(threads);
     }
     ~SphereScene() {
         device.release();
@@ -217,16 +223,17 @@ const struct {
               {"gouraud", RenderMode::Gouraud},
               {"wireframe", RenderMode::Wireframe}};
 
-// Arguments: subdivision level, mode (index into kModes).
+// Arguments: subdivision level, mode (index into kModes), threads (0: all).
 void BM_Sphere(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
     const auto& mode = kModes[state.range(1)];
+    const auto threads = static_cast<std::int32_t>(state.range(2));
     const std::vector<Mesh>& meshes = sphereMeshes(level);
     std::int64_t triangles = 0;
     for (const Mesh& mesh : meshes) {
         triangles += mesh.faceCount;
     }
-    SphereScene scene(mode.renderMode);
+    SphereScene scene(mode.renderMode, threads);
     if (!scene.ready(state)) {
         return;
     }
@@ -244,11 +251,13 @@ void BM_Sphere(benchmark::State& state) {
     state.counters["ns_per_triangle"] =
         benchmark::Counter(frames * static_cast<double>(triangles) * 1e-9,
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    state.SetLabel(std::to_string(triangles) + " " + mode.name + " 1");
+    state.counters["threads"] = scene.device.renderThreads;
+    state.SetLabel(std::to_string(triangles) + " " + mode.name + " " +
+                   std::to_string(scene.device.renderThreads));
 }
 BENCHMARK(BM_Sphere)
-    ->ArgsProduct({{3, 4, 5, 6, 7, 8}, {0, 1, 2}})
-    ->ArgNames({"level", "mode"})
+    ->ArgsProduct({{3, 4, 5, 6, 7, 8}, {0, 1, 2}, {1, 0}})
+    ->ArgNames({"level", "mode", "threads"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -25,43 +25,69 @@ struct PixelPosition {
     float intensity = 0.0f;
 };
 
-// False when the point has no image: view depth 0 (the eye itself, the only
-// point the pyramid admits there; NaN fails too), homogeneous w <= 0 (behind
-// the projection's centre), or a result that is not finite. Intensity is
-// left alone.
-//
-// (xp, yp) are what transformPoint gives, formed here with the same
-// operations in the same order (double sums of the float products, one
-// reciprocal of w, each product rounded to a float), without the unused
-// third component: this runs once per mesh vertex.
+// The projection and screen mapping of one device, widened to double once
+// (exactly: every float and every int here has a double) for mapping many
+// points.
+struct PixelMapping {
+    double m0, m1, m3, m4, m5, m7, m8, m9, m11, m12, m13, m15;
+    double maxX;
+    double maxY;
+
+    explicit PixelMapping(const RenderDevice& device)
+        : m0(device.projectionMatrix[0]), m1(device.projectionMatrix[1]),
+          m3(device.projectionMatrix[3]), m4(device.projectionMatrix[4]),
+          m5(device.projectionMatrix[5]), m7(device.projectionMatrix[7]),
+          m8(device.projectionMatrix[8]), m9(device.projectionMatrix[9]),
+          m11(device.projectionMatrix[11]), m12(device.projectionMatrix[12]),
+          m13(device.projectionMatrix[13]), m15(device.projectionMatrix[15]), maxX(device.maxX),
+          maxY(device.maxY) {}
+
+    // False when the point has no image: view depth 0 (the eye itself, the
+    // only point the pyramid admits there; NaN fails too), homogeneous
+    // w <= 0 (behind the projection's centre), or a result that is not
+    // finite. Intensity is left alone.
+    //
+    // (xp, yp) are what transformPoint gives, formed with the same
+    // operations in the same order (double sums of the float products, one
+    // reciprocal of w, each product rounded to a float), without the unused
+    // third component.
+    bool project(const Vec3& view, PixelPosition& pixel) const {
+        if (!(view.z > 0.0f)) {
+            return false;
+        }
+        const double x = view.x;
+        const double y = view.y;
+        const double z = view.z;
+        const double w = x * m3 + y * m7 + z * m11 + m15;
+        if (!(w > 0.0)) {
+            return false;
+        }
+        const double r = 1.0 / w;
+        const auto xp = static_cast<float>((x * m0 + y * m4 + z * m8 + m12) * r);
+        const auto yp = static_cast<float>((x * m1 + y * m5 + z * m9 + m13) * r);
+        pixel.x = (static_cast<double>(xp) + 1.0) * maxX * 0.5;
+        pixel.y = (1.0 - static_cast<double>(yp)) * maxY * 0.5;
+        pixel.depth = view.z;
+        return std::isfinite(pixel.x) && std::isfinite(pixel.y);
+    }
+
+    // True when truncation toward zero puts the point inside the frame (x
+    // in (-1, maxX + 1), y in (-1, maxY + 1)). With a projection that maps
+    // the pyramid |x| <= z, |y| <= z onto -1..1 every clipped point does:
+    // xp = -1.0000001 of the pyramid's left plane still gives column 0.
+    bool landsInFrame(const PixelPosition& pixel) const {
+        return pixel.x > -1.0 && pixel.x < maxX + 1.0 && pixel.y > -1.0 && pixel.y < maxY + 1.0;
+    }
+};
+
+// PixelMapping::project for one point.
 inline bool projectToPixel(const RenderDevice& device, const Vec3& view, PixelPosition& pixel) {
-    if (!(view.z > 0.0f)) {
-        return false;
-    }
-    const Matrix4& p = device.projectionMatrix;
-    const double x = view.x;
-    const double y = view.y;
-    const double z = view.z;
-    const double w = x * p[3] + y * p[7] + z * p[11] + p[15];
-    if (!(w > 0.0)) {
-        return false;
-    }
-    const double r = 1.0 / w;
-    const auto xp = static_cast<float>((x * p[0] + y * p[4] + z * p[8] + p[12]) * r);
-    const auto yp = static_cast<float>((x * p[1] + y * p[5] + z * p[9] + p[13]) * r);
-    pixel.x = (static_cast<double>(xp) + 1.0) * device.maxX * 0.5;
-    pixel.y = (1.0 - static_cast<double>(yp)) * device.maxY * 0.5;
-    pixel.depth = view.z;
-    return std::isfinite(pixel.x) && std::isfinite(pixel.y);
+    return PixelMapping(device).project(view, pixel);
 }
 
-// True when truncation toward zero puts the point inside the frame (x in
-// (-1, maxX + 1), y in (-1, maxY + 1)). With a projection that maps the
-// pyramid |x| <= z, |y| <= z onto -1..1 every clipped point does: xp =
-// -1.0000001 of the pyramid's left plane still gives column 0.
+// PixelMapping::landsInFrame for one point.
 inline bool landsInFrame(const RenderDevice& device, const PixelPosition& pixel) {
-    return pixel.x > -1.0 && pixel.x < device.maxX + 1.0 && pixel.y > -1.0 &&
-           pixel.y < device.maxY + 1.0;
+    return PixelMapping(device).landsInFrame(pixel);
 }
 
 // x and y truncated toward zero; depth and intensity carried.

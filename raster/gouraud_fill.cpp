@@ -9,9 +9,12 @@ namespace {
 
 // inv = 1 / (right.x - left.x) rounded to a 32-bit float; the depth and
 // intensity steps are the differences times inv, each rounded to a 32-bit
-// float.
+// float. A span of one column takes no steps.
 SpanSetup<GouraudShade> gouraudSpan(const ShadedEdgeEntry& left, const ShadedEdgeEntry& right,
                                     const ShadingProducts& products) {
+    if (right.x - left.x == 1) {
+        return {left.depth, 0.0, GouraudShade{left.intensity, 0.0, &products}};
+    }
     const float inv = static_cast<float>(1.0 / (right.x - left.x));
     const double zStep = static_cast<float>(
         (static_cast<double>(right.depth) - static_cast<double>(left.depth)) * inv);
