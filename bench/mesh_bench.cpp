@@ -12,6 +12,7 @@
 // included; the label is "<triangles> <mode> <threads>".
 // scripts/bench.sh runs these and draws docs/triangles.png.
 #include "app/main_window.h"
+#include "app/polyhedron.h"
 #include "app/scene_values.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
@@ -27,6 +28,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -133,12 +135,19 @@ const std::vector<Mesh>& sphereMeshes(int level) {
     return found->second;
 }
 
-// A device bound to a headless window of kWidth x kHeight with the demo
+const Mesh& meshOf(const Mesh& mesh) {
+    return mesh;
+}
+const Mesh& meshOf(const Mesh* mesh) {
+    return *mesh;
+}
+
+// A device bound to a headless window of width x height with the demo
 // scene's camera, projection, lights and material. One at a time: the
 // platform layer's state is process-wide.
-class SphereScene {
+class MeshScene {
   public:
-    SphereScene(std::uint32_t renderMode, std::int32_t threads) {
+    MeshScene(int width, int height, std::uint32_t renderMode, std::int32_t threads) {
         platform::resetForTesting();
         platform::setBackend(&backend_);
         const HINSTANCE instance = platform::registerModule(module_);
@@ -152,8 +161,8 @@ class SphereScene {
         if (window_ == nullptr) {
             return;
         }
-        backend_.resizeClient(window_, kWidth, kHeight);
-        bound_ = device.bind(window_) && device.width == kWidth && device.height == kHeight;
+        backend_.resizeClient(window_, width, height);
+        bound_ = device.bind(window_) && device.width == width && device.height == height;
 
         identity(rotation_);
         device.setWorldMatrix(rotation_);
@@ -173,7 +182,7 @@ class SphereScene {
         device.primitiveMode = PrimitiveMode::FaceList;
         device.setRenderThreads(threads);
     }
-    ~SphereScene() {
+    ~MeshScene() {
         device.release();
         if (window_ != nullptr) {
             DestroyWindow(window_);
@@ -181,8 +190,8 @@ class SphereScene {
         platform::setBackend(nullptr);
         platform::resetForTesting();
     }
-    SphereScene(const SphereScene&) = delete;
-    SphereScene& operator=(const SphereScene&) = delete;
+    MeshScene(const MeshScene&) = delete;
+    MeshScene& operator=(const MeshScene&) = delete;
 
     bool ready(benchmark::State& state) const {
         if (!bound_) {
@@ -192,14 +201,14 @@ class SphereScene {
     }
 
     // One frame: the demo's spin step, clear, every mesh.
-    void frame(const std::vector<Mesh>& meshes) {
+    template <typename Meshes> void frame(const Meshes& meshes) {
         Matrix4 step;
         rotationY(step, kSpinPerFrame);
         multiply(rotation_, rotation_, step);
         device.setWorldMatrix(rotation_);
         device.clear();
-        for (const Mesh& mesh : meshes) {
-            drawMesh(device, mesh);
+        for (const auto& mesh : meshes) {
+            drawMesh(device, meshOf(mesh));
         }
     }
 
@@ -233,7 +242,7 @@ void BM_Sphere(benchmark::State& state) {
     for (const Mesh& mesh : meshes) {
         triangles += mesh.faceCount;
     }
-    SphereScene scene(mode.renderMode, threads);
+    MeshScene scene(kWidth, kHeight, mode.renderMode, threads);
     if (!scene.ready(state)) {
         return;
     }
@@ -260,6 +269,36 @@ BENCHMARK(BM_Sphere)
     ->ArgNames({"level", "mode", "threads"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+
+// The demo's polyhedron (eight faces) at a client size, as the sphere
+// above: what two threads give on a frame of few, big triangles.
+// Arguments: width, height, mode, threads (0: all).
+void BM_Demo(benchmark::State& state) {
+    const auto width = static_cast<int>(state.range(0));
+    const auto height = static_cast<int>(state.range(1));
+    const auto& mode = kModes[state.range(2)];
+    const std::unique_ptr<Mesh> polyhedron = buildPolyhedron();
+    const Mesh* const meshes[] = {polyhedron.get()};
+    MeshScene scene(width, height, mode.renderMode, static_cast<std::int32_t>(state.range(3)));
+    if (!scene.ready(state)) {
+        return;
+    }
+    for (auto _ : state) {
+        scene.frame(meshes);
+        benchmark::ClobberMemory();
+    }
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["threads"] = scene.device.renderThreads;
+    state.SetLabel(std::to_string(width) + "x" + std::to_string(height) + " " + mode.name + " " +
+                   std::to_string(scene.device.renderThreads));
+}
+BENCHMARK(BM_Demo)
+    ->ArgsProduct({{632}, {428}, {0, 1, 2}, {1, 0}})
+    ->ArgsProduct({{3840}, {2160}, {0, 1, 2}, {1, 0}})
+    ->ArgNames({"width", "height", "mode", "threads"})
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -94,24 +94,44 @@ struct SpanBox {
     FrameBox box() const { return left < right ? FrameBox{left, top, right, bottom} : FrameBox{}; }
 };
 
-// Polygons drawn ahead of time: the depths and pixels about the first
-// point of the polygon kPrefetchAhead places on are asked for early. A mesh
-// of a million triangles touches a new cache line or two with nearly every
-// polygon, and would otherwise wait for each.
+// Polygons drawn ahead of time: the depths and pixels of the polygon
+// kPrefetchAhead places on are asked for early, the ends of its bounding
+// box's rows (at most kPrefetchRows of them). A mesh of a million
+// triangles touches new cache lines with nearly every polygon, and would
+// otherwise wait for each.
 inline constexpr std::int32_t kPrefetchAhead = 4;
+inline constexpr std::int32_t kPrefetchRows = 8;
 
 inline void prefetchPolygon(const FrameView& view, const ScreenPolygonList& list,
                             const ScreenPolygon& polygon) {
     if (polygon.pointCount <= 0 || polygon.firstPoint < 0 ||
-        static_cast<std::size_t>(polygon.firstPoint) >= list.points.size()) {
+        static_cast<std::size_t>(polygon.firstPoint) + static_cast<std::size_t>(polygon.pointCount) >
+            list.points.size()) {
         return;
     }
-    const ScreenPoint& p = list.points[static_cast<std::size_t>(polygon.firstPoint)];
-    if (!insideFrame(view, p.x, p.y)) {
+    const ScreenPoint* p = list.pointsOf(polygon);
+    std::int32_t left = p[0].x;
+    std::int32_t right = p[0].x;
+    std::int32_t top = p[0].y;
+    std::int32_t bottom = p[0].y;
+    for (std::int32_t i = 1; i < polygon.pointCount; ++i) {
+        left = p[i].x < left ? p[i].x : left;
+        right = p[i].x > right ? p[i].x : right;
+        top = p[i].y < top ? p[i].y : top;
+        bottom = p[i].y > bottom ? p[i].y : bottom;
+    }
+    if (!insideFrame(view, left, top) || !insideFrame(view, right, bottom)) {
         return;
     }
-    __builtin_prefetch(view.depth + static_cast<std::ptrdiff_t>(p.y) * view.width + p.x, 1);
-    __builtin_prefetch(view.rowStart + p.y * view.pitch + p.x * view.pixelBytes, 1);
+    bottom = bottom - top < kPrefetchRows ? bottom : top + kPrefetchRows - 1;
+    for (std::int32_t y = top; y <= bottom; ++y) {
+        const float* depth = view.depth + static_cast<std::ptrdiff_t>(y) * view.width;
+        const std::uint8_t* row = view.rowStart + y * view.pitch;
+        __builtin_prefetch(depth + left, 1);
+        __builtin_prefetch(depth + right, 1);
+        __builtin_prefetch(row + left * view.pixelBytes, 1);
+        __builtin_prefetch(row + right * view.pixelBytes + 2, 1);
+    }
 }
 
 // One edge into a table, as `walk` steps it. An edge at most one row high
