@@ -11,9 +11,8 @@
 // wall-clock time per submitted triangle ("ns_per_triangle"), back faces
 // included; the label is "<triangles> <mode> <threads>".
 // scripts/bench.sh runs these and draws docs/triangles.png.
-#include "app/main_window.h"
+#include "app/demo_view.h"
 #include "app/polyhedron.h"
-#include "app/scene_values.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/mesh_split.h"
@@ -164,23 +163,10 @@ class MeshScene {
         backend_.resizeClient(window_, width, height);
         bound_ = device.bind(window_) && device.width == width && device.height == height;
 
-        identity(rotation_);
-        device.setWorldMatrix(rotation_);
-        device.lookAt(demo::kEye, demo::kTarget, demo::kUp);
-        device.setProjection(demo::projection());
-        directional_.direction = demo::kLightDirection;
-        directional_.color = demo::kLightColor;
-        Vec3 unit;
-        normalize(unit, directional_.direction);
-        ambient_.color = demo::kAmbientColor;
-        material_.ambient = demo::kMaterialAmbient;
-        material_.diffuse = demo::kMaterialDiffuse;
-        device.setLight(LightKind::Ambient, &ambient_);
-        device.setLight(LightKind::Directional, &directional_);
-        device.setMaterial(&material_);
+        demo::setUpView(device, ambient_, directional_, material_);
         device.renderMode = renderMode;
-        device.primitiveMode = PrimitiveMode::FaceList;
         device.setRenderThreads(threads);
+        identity(rotation_);
     }
     ~MeshScene() {
         device.release();
@@ -202,9 +188,7 @@ class MeshScene {
 
     // One frame: the demo's spin step, clear, every mesh.
     template <typename Meshes> void frame(const Meshes& meshes) {
-        Matrix4 step;
-        rotationY(step, kSpinPerFrame);
-        multiply(rotation_, rotation_, step);
+        demo::spinStep(rotation_);
         device.setWorldMatrix(rotation_);
         device.clear();
         for (const auto& mesh : meshes) {
