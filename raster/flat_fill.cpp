@@ -1,4 +1,4 @@
-// Flat-shaded scan fill: one lit colour per polygon, depth tested.
+// Flat-shaded scan fill: one lit color per polygon, depth tested.
 #include "raster/row_passes.h"
 #include "raster/span_shades.h"
 
@@ -33,7 +33,7 @@ SpanSetup<FlatShade> flatSpan(const EdgeEntry& left, const EdgeEntry& right,
     return {left.depth, zStep, FlatShade{color}};
 }
 
-// A polygon's spans, its colour formed at the first one: a polygon without
+// A polygon's spans, its color formed at the first one: a polygon without
 // a span never needs it.
 struct FlatSpans {
     const RenderDevice& device;

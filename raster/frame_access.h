@@ -85,7 +85,7 @@ inline std::int32_t drawablePolygonCount(const ScreenPolygonList& list) {
                                                        : list.count;
 }
 
-// One colour channel in 0..1 as a byte: trunc(v * 255) in double precision.
+// One color channel in 0..1 as a byte: trunc(v * 255) in double precision.
 // v >= 1 gives 255. Values below 0 and NaN, which valid lights and
 // materials never produce, give 0 instead of an undefined conversion.
 inline std::uint8_t colorByte(double v) {

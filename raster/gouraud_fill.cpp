@@ -1,5 +1,5 @@
 // Gouraud scan fill: intensity interpolated down the sides and along each
-// span, the colour formed at every pixel that passes the depth test.
+// span, the color formed at every pixel that passes the depth test.
 #include "raster/row_passes.h"
 #include "raster/span_shades.h"
 

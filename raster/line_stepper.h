@@ -37,5 +37,5 @@ inline FrameBox penBox(const LinePen& start, const LinePen& end) {
                     (start.y > end.y ? start.y : end.y) + 1};
 }
 
-// The line colour: diffuseProduct as bytes, trunc(v * 255).
+// The line color: diffuseProduct as bytes, trunc(v * 255).
 PixelColor lineColor(const RenderDevice& device);

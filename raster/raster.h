@@ -28,7 +28,7 @@
 //  - line pixels that step past a border (the early column step of a steep
 //    line, the drift along a wireframe side) are skipped, not wrapped;
 //  - a list whose count exceeds the polygons it holds draws what it holds;
-//  - a colour channel is clamped to 0..1 (NaN to 0) before it becomes a
+//  - a color channel is clamped to 0..1 (NaN to 0) before it becomes a
 //    byte, so bad products never make an out-of-range conversion;
 //  - when the edge tables cannot be allocated a fill draws nothing.
 #pragma once
@@ -42,7 +42,7 @@
 // the direction and pixel count (from.y <= to.y). On return the cursor holds
 // the address of the last pixel drawn (when that pixel lay outside the
 // frame and was skipped: the nearest pixel inside it, so the cursor stays a
-// valid address). Colour: diffuseProduct. A cursor that does not address a
+// valid address). Color: diffuseProduct. A cursor that does not address a
 // pixel of the frame, or an end point outside it, draws nothing and leaves
 // the cursor unchanged.
 void drawLine(RenderDevice& device, std::uint8_t*& cursor, const ScreenPoint& from,
@@ -55,10 +55,10 @@ void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint
 // Outlines of every polygon, each walked from its top point down both sides.
 void drawWireframe(RenderDevice& device, const ScreenPolygonList& list);
 
-// One lit colour per polygon (face normal against lightDirInObject), depth
+// One lit color per polygon (face normal against lightDirInObject), depth
 // tested. A polygon that covers no pixel (its points in one row or one
 // column) costs only a look at its points.
 void fillFlat(RenderDevice& device, const ScreenPolygonList& list);
 
-// Colour interpolated from the points' intensities, depth tested.
+// Color interpolated from the points' intensities, depth tested.
 void fillGouraud(RenderDevice& device, const ScreenPolygonList& list);

@@ -4,7 +4,7 @@
 // Per pass (one band of rows, or the whole frame): fill the polygons from
 // the last in the list to the first. Per polygon: skip it unless its points
 // lie inside the frame, choose its top and bottom point, let the fill set
-// up what is constant over the polygon (the flat colour), step the side
+// up what is constant over the polygon (the flat color), step the side
 // leaving the top towards increasing indices into the left table and the
 // other side into the right table, and fill every row from the top point's
 // row up to, but not including, the bottom point's row as one span. A row
@@ -30,7 +30,7 @@ inline bool samePixel(const ScreenPoint& a, const ScreenPoint& b) {
 template <typename Shade> struct SpanSetup {
     double z = 0.0;     // depth at the span's first column, carried in double
     double zStep = 0.0; // depth step per column, rounded to a 32-bit float
-    Shade shade;        // the colour along the span (raster/span_shades.h)
+    Shade shade;        // the color along the span (raster/span_shades.h)
 };
 
 // The one span loop of both fills: columns xl up to xr - 1 of row y
@@ -57,7 +57,7 @@ inline void fillSpan(const FrameView& view, std::int32_t y, std::int32_t xl, std
     if (path != SpanPath::Columns && count >= 4 && stepsExact(z, zStep, count) &&
         shade.stepsExact(count)) {
         const std::int32_t done = fillColumnGroups(path, {pixel, view.pixelBytes, depth, count}, z,
-                                                   zStep, shade.groupColour());
+                                                   zStep, shade.groupColor());
         if (done > 0) {
             // Exact by stepsExact: z + done * zStep is the value `done`
             // additions reach.
@@ -105,7 +105,8 @@ inline constexpr std::int32_t kPrefetchRows = 8;
 inline void prefetchPolygon(const FrameView& view, const ScreenPolygonList& list,
                             const ScreenPolygon& polygon) {
     if (polygon.pointCount <= 0 || polygon.firstPoint < 0 ||
-        static_cast<std::size_t>(polygon.firstPoint) + static_cast<std::size_t>(polygon.pointCount) >
+        static_cast<std::size_t>(polygon.firstPoint) +
+                static_cast<std::size_t>(polygon.pointCount) >
             list.points.size()) {
         return;
     }
@@ -184,7 +185,7 @@ inline bool inOneColumn(const ScreenPoint* points, std::int32_t count) {
 // the first, and returns the box around the spans filled. A polygon that
 // covers no pixel under the fill rule (all its points in one row or in one
 // column), or has no row in the window, costs only the look at its points:
-// its edges are not stepped and its colour is not formed. The others have
+// its edges are not stepped and its color is not formed. The others have
 // both sides stepped whole (a row's values depend on every step above it)
 // and their spans filled in the window's rows.
 //

@@ -21,20 +21,20 @@
 #define OCTASPIN_AVX512_SPANS 0
 #endif
 
-// A colour as one 32-bit lane: blue | green << 8 | red << 16.
-inline std::uint32_t packedColour(const PixelColor& c) {
+// A color as one 32-bit lane: blue | green << 8 | red << 16.
+inline std::uint32_t packedColor(const PixelColor& c) {
     return static_cast<std::uint32_t>(c.blue) | static_cast<std::uint32_t>(c.green) << 8 |
            static_cast<std::uint32_t>(c.red) << 16;
 }
 
-// The colours of the columns in `passes` (bit k for column k), one by one.
+// The colors of the columns in `passes` (bit k for column k), one by one.
 inline void writePassingPixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes,
-                               const std::uint32_t* colours, unsigned passes, int columns) {
+                               const std::uint32_t* colors, unsigned passes, int columns) {
     for (int k = 0; k < columns; ++k, pixel += pixelBytes) {
         if ((passes >> k) & 1u) {
-            writePixel(pixel, {static_cast<std::uint8_t>(colours[k]),
-                               static_cast<std::uint8_t>(colours[k] >> 8),
-                               static_cast<std::uint8_t>(colours[k] >> 16)});
+            writePixel(pixel, {static_cast<std::uint8_t>(colors[k]),
+                               static_cast<std::uint8_t>(colors[k] >> 8),
+                               static_cast<std::uint8_t>(colors[k] >> 16)});
         }
     }
 }
@@ -54,15 +54,15 @@ struct ShadedSpan {
 };
 
 // Decided once per span (span_groups.cpp).
-ShadedSpan shadedSpan(const GroupColour& colour, std::int32_t count);
+ShadedSpan shadedSpan(const GroupColor& color, std::int32_t count);
 
 // The group loops: as fillColumnGroups, for a span whose `shading` was
-// decided by shadedSpan (or is the default when the colour is flat).
+// decided by shadedSpan (or is the default when the color is flat).
 #if defined(__SSE2__)
 std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
-                              const GroupColour& colour, const ShadedSpan& shading);
+                              const GroupColor& color, const ShadedSpan& shading);
 #endif
 #if OCTASPIN_AVX512_SPANS
 std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
-                                const GroupColour& colour, const ShadedSpan& shading);
+                                const GroupColor& color, const ShadedSpan& shading);
 #endif

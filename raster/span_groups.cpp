@@ -6,7 +6,7 @@
 // the same values (stepsExact makes the stepped values the same): the depth
 // test compares z with the stored float widened to double, a written depth
 // is z rounded to a 32-bit float under the current rounding mode, and a
-// colour channel is trunc(min(max(i * diffuse + ambient, 0), 1) * 255) with
+// color channel is trunc(min(max(i * diffuse + ambient, 0), 1) * 255) with
 // the product and the sum rounded separately (the build never contracts
 // them into fused multiply-adds). max(v, 0) turns NaN into 0 because the
 // SSE and AVX-512 maximum returns its second operand when either is NaN, so
@@ -32,10 +32,10 @@ bool staysInUnit(double first, double last, double diffuse, double ambient) {
 
 } // namespace
 
-ShadedSpan shadedSpan(const GroupColour& colour, std::int32_t count) {
-    const ShadingProducts& p = *colour.products;
-    const double first = colour.i;
-    const double last = colour.i + static_cast<double>(count - 1) * colour.iStep;
+ShadedSpan shadedSpan(const GroupColor& color, std::int32_t count) {
+    const ShadingProducts& p = *color.products;
+    const double first = color.i;
+    const double last = color.i + static_cast<double>(count - 1) * color.iStep;
     ShadedSpan s;
     s.clamp = !(staysInUnit(first, last, p.diffuseBlue, p.ambientBlue) &&
                 staysInUnit(first, last, p.diffuseGreen, p.ambientGreen) &&
@@ -62,17 +62,17 @@ SpanPath fastestSpanPath() {
 }
 
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
-                              const GroupColour& colour) {
+                              const GroupColor& color) {
     const ShadedSpan shading =
-        colour.products != nullptr ? shadedSpan(colour, span.count) : ShadedSpan{};
+        color.products != nullptr ? shadedSpan(color, span.count) : ShadedSpan{};
     switch (path) {
 #if OCTASPIN_AVX512_SPANS
     case SpanPath::Avx512:
-        return avx512ColumnGroups(span, z, zStep, colour, shading);
+        return avx512ColumnGroups(span, z, zStep, color, shading);
 #endif
 #if defined(__SSE2__)
     case SpanPath::Sse2:
-        return sse2ColumnGroups(span, z, zStep, colour, shading);
+        return sse2ColumnGroups(span, z, zStep, color, shading);
 #endif
     default:
         return 0;

@@ -39,8 +39,8 @@ OCTASPIN_AVX512 inline __m256i avx512Channel(__m512d i, double diffuse, double a
 }
 
 template <bool Clamp>
-OCTASPIN_AVX512 inline __m256i avx512Colours(__m512d i, const ShadingProducts& p,
-                                             const ShadedSpan& s) {
+OCTASPIN_AVX512 inline __m256i avx512Colors(__m512d i, const ShadingProducts& p,
+                                            const ShadedSpan& s) {
     const __m256i blue = avx512Channel<Clamp>(i, p.diffuseBlue, p.ambientBlue);
     const __m256i green =
         s.greenIsBlue ? blue : avx512Channel<Clamp>(i, p.diffuseGreen, p.ambientGreen);
@@ -55,13 +55,13 @@ OCTASPIN_AVX512 inline __m256i avx512Colours(__m512d i, const ShadingProducts& p
 // also keep the loads and stores inside it, so every column is filled.
 template <bool Shaded, bool Clamp>
 OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, double zStep,
-                                          const GroupColour& colour, const ShadedSpan& shading) {
+                                          const GroupColor& color, const ShadedSpan& shading) {
     __m512d depths = avx512Columns(z, zStep);
     const __m512d depthStep8 = _mm512_set1_pd(8.0 * zStep);
-    __m512d intensities = avx512Columns(colour.i, colour.iStep);
-    const __m512d intensityStep8 = _mm512_set1_pd(8.0 * colour.iStep);
-    const __m256i flatColours = _mm256_set1_epi32(static_cast<int>(packedColour(colour.color)));
-    // Within each 128-bit half, four 32-bit colours close up to twelve bytes;
+    __m512d intensities = avx512Columns(color.i, color.iStep);
+    const __m512d intensityStep8 = _mm512_set1_pd(8.0 * color.iStep);
+    const __m256i flatColors = _mm256_set1_epi32(static_cast<int>(packedColor(color.color)));
+    // Within each 128-bit half, four 32-bit colors close up to twelve bytes;
     // then the two twelve-byte runs join.
     const __m256i closeUp =
         _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1, 0, 1, 2, 4, 5, 6,
@@ -78,19 +78,19 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
                       _mm256_cmp_ps_mask(stored, _mm256_setzero_ps(), _CMP_EQ_OQ));
         if (passes != 0) {
             _mm256_mask_storeu_ps(depth, passes, _mm512_cvtpd_ps(depths));
-            __m256i colours = flatColours;
+            __m256i colors = flatColors;
             if constexpr (Shaded) {
-                colours = avx512Colours<Clamp>(intensities, *colour.products, shading);
+                colors = avx512Colors<Clamp>(intensities, *color.products, shading);
             }
             if (span.pixelBytes == 3) {
                 // Three byte-mask bits for every passing column.
                 const __mmask32 bytes = _pdep_u32(passes, 0x249249u) * 7u;
                 _mm256_mask_storeu_epi8(
                     pixel, bytes,
-                    _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(colours, closeUp), join));
+                    _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(colors, closeUp), join));
             } else {
                 alignas(32) std::uint32_t each[8];
-                _mm256_store_si256(reinterpret_cast<__m256i*>(each), colours);
+                _mm256_store_si256(reinterpret_cast<__m256i*>(each), colors);
                 writePassingPixels(pixel, span.pixelBytes, each, passes, 8);
             }
         }
@@ -107,10 +107,10 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
 // Plain code itself: it only picks the loop, which the caller has made sure
 // the processor can run.
 std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
-                                const GroupColour& colour, const ShadedSpan& shading) {
-    return colour.products == nullptr ? avx512Groups<false, false>(span, z, zStep, colour, shading)
-           : shading.clamp            ? avx512Groups<true, true>(span, z, zStep, colour, shading)
-                                      : avx512Groups<true, false>(span, z, zStep, colour, shading);
+                                const GroupColor& color, const ShadedSpan& shading) {
+    return color.products == nullptr ? avx512Groups<false, false>(span, z, zStep, color, shading)
+           : shading.clamp           ? avx512Groups<true, true>(span, z, zStep, color, shading)
+                                     : avx512Groups<true, false>(span, z, zStep, color, shading);
 }
 
 #endif

@@ -43,9 +43,9 @@ template <bool Clamp> __m128i sse2Channel(const Sse2Columns& i, double diffuse, 
                               sse2Channel<Clamp>(_mm_add_pd(_mm_mul_pd(i.high, d), a)));
 }
 
-// The three channels of four columns as one colour a lane.
+// The three channels of four columns as one color a lane.
 template <bool Clamp>
-__m128i sse2Colours(const Sse2Columns& i, const ShadingProducts& p, const ShadedSpan& s) {
+__m128i sse2Colors(const Sse2Columns& i, const ShadingProducts& p, const ShadedSpan& s) {
     const __m128i blue = sse2Channel<Clamp>(i, p.diffuseBlue, p.ambientBlue);
     const __m128i green =
         s.greenIsBlue ? blue : sse2Channel<Clamp>(i, p.diffuseGreen, p.ambientGreen);
@@ -70,16 +70,16 @@ int sse2DepthTest(__m128& stored, const Sse2Columns& z) {
     return _mm_movemask_ps(pass);
 }
 
-// Four colours (32-bit lanes) to the pixels of the passing columns. With
+// Four colors (32-bit lanes) to the pixels of the passing columns. With
 // three bytes a pixel and every column passing, the lanes are closed up to
 // twelve bytes: each 64-bit half becomes its two pixels' six bytes, then the
 // upper half moves down next to the lower (x86 is little endian: a lane's
 // low byte, blue, lands first).
-void sse2WritePixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes, __m128i colours, int passes) {
+void sse2WritePixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes, __m128i colors, int passes) {
     if (passes == 0xf && pixelBytes == 3) {
         const __m128i low24 = _mm_set1_epi64x(0xffffff);
-        const __m128i pairs = _mm_or_si128(_mm_and_si128(colours, low24),
-                                           _mm_andnot_si128(low24, _mm_srli_epi64(colours, 8)));
+        const __m128i pairs = _mm_or_si128(_mm_and_si128(colors, low24),
+                                           _mm_andnot_si128(low24, _mm_srli_epi64(colors, 8)));
         const __m128i twelve =
             _mm_or_si128(_mm_move_epi64(pairs), _mm_slli_si128(_mm_srli_si128(pairs, 8), 6));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(pixel), twelve);
@@ -88,18 +88,18 @@ void sse2WritePixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes, __m128i col
         return;
     }
     alignas(16) std::uint32_t each[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(each), colours);
+    _mm_store_si128(reinterpret_cast<__m128i*>(each), colors);
     writePassingPixels(pixel, pixelBytes, each, static_cast<unsigned>(passes), 4);
 }
 
-// Shaded: the colour is formed per column; Clamp: its channels need
+// Shaded: the color is formed per column; Clamp: its channels need
 // clamping somewhere in the span (ShadedSpan).
 template <bool Shaded, bool Clamp>
-std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const GroupColour& colour,
+std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const GroupColor& color,
                         const ShadedSpan& shading) {
     Sse2Columns depths(z, zStep);
-    Sse2Columns intensities(colour.i, colour.iStep);
-    const __m128i flatColours = _mm_set1_epi32(static_cast<int>(packedColour(colour.color)));
+    Sse2Columns intensities(color.i, color.iStep);
+    const __m128i flatColors = _mm_set1_epi32(static_cast<int>(packedColor(color.color)));
     std::uint8_t* pixel = span.pixel;
     float* depth = span.depth;
     const std::int32_t groups = span.count / 4;
@@ -107,11 +107,11 @@ std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const G
         __m128 stored = _mm_loadu_ps(depth);
         const int passes = sse2DepthTest(stored, depths);
         if (passes != 0) {
-            __m128i colours = flatColours;
+            __m128i colors = flatColors;
             if constexpr (Shaded) {
-                colours = sse2Colours<Clamp>(intensities, *colour.products, shading);
+                colors = sse2Colors<Clamp>(intensities, *color.products, shading);
             }
-            sse2WritePixels(pixel, span.pixelBytes, colours, passes);
+            sse2WritePixels(pixel, span.pixelBytes, colors, passes);
             _mm_storeu_ps(depth, stored);
         }
         depths.next();
@@ -125,10 +125,10 @@ std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const G
 } // namespace
 
 std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
-                              const GroupColour& colour, const ShadedSpan& shading) {
-    return colour.products == nullptr ? sse2Groups<false, false>(span, z, zStep, colour, shading)
-           : shading.clamp            ? sse2Groups<true, true>(span, z, zStep, colour, shading)
-                                      : sse2Groups<true, false>(span, z, zStep, colour, shading);
+                              const GroupColor& color, const ShadedSpan& shading) {
+    return color.products == nullptr ? sse2Groups<false, false>(span, z, zStep, color, shading)
+           : shading.clamp           ? sse2Groups<true, true>(span, z, zStep, color, shading)
+                                     : sse2Groups<true, false>(span, z, zStep, color, shading);
 }
 
 #endif
