@@ -82,7 +82,7 @@ void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::in
         polygon.normal = pointCount > 0 && pass.flat ? mesh.faceNormals[k] : Vec3{};
         if (pass.bandMasks != nullptr) {
             const ScreenPoint* own = pointCount <= 3 ? places : worker.projected.data();
-            pass.bandMasks[j] = worker.bands.add(pass.layout, own, pointCount);
+            pass.bandMasks[j] = worker.bands.add(pass.layout, own, pointCount, pass.fillsOnly);
         }
     }
 }

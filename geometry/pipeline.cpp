@@ -168,6 +168,7 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     pass.polygons = list.polygons.data();
     pass.points = list.points.data();
     pass.flat = (device.renderMode & RenderMode::Flat) != 0;
+    pass.fillsOnly = (device.renderMode & RenderMode::Wireframe) == 0;
     if (withBands) {
         pass.layout = bandLayout(device.height);
     }
@@ -195,6 +196,8 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         PolygonBands& bands = list.bands;
         bands.count = pass.layout.count;
         bands.rowsPerBand = pass.layout.rowsPerBand;
+        bands.frameRows = device.height;
+        bands.fillsOnly = pass.fillsOnly;
         for (std::int32_t b = 0; b < PolygonBands::kMaxBands; ++b) {
             bands.work[b] = 0;
             for (std::int32_t w = 0; w < threads; ++w) {

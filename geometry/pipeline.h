@@ -125,7 +125,8 @@ ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& me
 // `count` polygons are the result. A big mesh is built on the device's
 // worker threads (starting them if need be, the one thing written in the
 // device), and when the device draws with more than one thread the list
-// gets its bands (PolygonBands) for the rasterizers to share.
+// gets its bands (PolygonBands) for the rasterizers to share, made for the
+// device's renderMode.
 void buildScreenPolygons(RenderDevice& device, const Mesh& mesh, PipelineScratch& scratch);
 
 // The stages (cull.cpp, vertex_pass.cpp, face_pass.cpp), each over a range.
@@ -152,6 +153,7 @@ struct FacePass {
     ScreenPoint* points = nullptr;     // three places per polygon, from polygon 0 on
     std::uint8_t* bandMasks = nullptr; // per polygon; null: no bands
     BandLayout layout;
+    bool fillsOnly = false; // masks for the fills alone (PolygonBands)
     bool flat = false;
 };
 

@@ -17,9 +17,18 @@
 // very bits of transformVertex below, which does the rest.
 #include "geometry/pipeline.h"
 
+#include <cstddef>
+#include <type_traits>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+// The pair loop stores these records whole from registers.
+static_assert(std::is_standard_layout_v<ViewVertex> && sizeof(ViewVertex) == 16 &&
+              offsetof(ViewVertex, intensity) == 12);
+static_assert(std::is_standard_layout_v<ScreenPoint> && sizeof(ScreenPoint) == 16 &&
+              offsetof(ScreenPoint, depth) == 8 && offsetof(ScreenPoint, intensity) == 12);
 
 namespace {
 
@@ -79,6 +88,23 @@ inline __m128d splat(double v) {
     return _mm_set1_pd(v);
 }
 
+// One row of a transform on a pair of points: ((x*a + y*b) + z*c) + d, each
+// operation rounded, as the one-at-a-time code sums it. The constants are
+// spread over both lanes once, before the loop.
+struct PairRow {
+    __m128d a;
+    __m128d b;
+    __m128d c;
+    __m128d d;
+
+    PairRow(double ra, double rb, double rc, double rd)
+        : a(_mm_set1_pd(ra)), b(_mm_set1_pd(rb)), c(_mm_set1_pd(rc)), d(_mm_set1_pd(rd)) {}
+    __m128d apply(__m128d x, __m128d y, __m128d z) const {
+        return _mm_add_pd(
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, a), _mm_mul_pd(y, b)), _mm_mul_pd(z, c)), d);
+    }
+};
+
 // A double pair rounded to floats and widened back: the floats' values.
 inline __m128d roundedToFloat(__m128d v) {
     return _mm_cvtps_pd(_mm_cvtpd_ps(v));
@@ -101,6 +127,21 @@ std::size_t transformPairs(const VertexPassConstants& c, const Vertex* source, s
     const __m128d largest = splat(1.7976931348623157e308);
     const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
     const __m128d farPlane = splat(c.farPlane);
+    const PairRow viewX(c.m0, c.m4, c.m8, c.m12);
+    const PairRow viewY(c.m1, c.m5, c.m9, c.m13);
+    const PairRow viewZ(c.m2, c.m6, c.m10, c.m14);
+    const PairRow projectedX(p.m0, p.m4, p.m8, p.m12);
+    const PairRow projectedY(p.m1, p.m5, p.m9, p.m13);
+    const PairRow projectedW(p.m3, p.m7, p.m11, p.m15);
+    const __m128d lightX = splat(c.light.x);
+    const __m128d lightY = splat(c.light.y);
+    const __m128d lightZ = splat(c.light.z);
+    const __m128i nearBit = _mm_set1_epi64x(1);
+    const __m128i leftBit = _mm_set1_epi64x(2);
+    const __m128i rightBit = _mm_set1_epi64x(4);
+    const __m128i topBit = _mm_set1_epi64x(8);
+    const __m128i bottomBit = _mm_set1_epi64x(16);
+    const __m128i noPixelBit = _mm_set1_epi64x(kNoPixel);
     std::size_t i = begin;
     for (; i + 2 <= end; i += 2) {
         const Vertex& a = source[i];
@@ -108,54 +149,35 @@ std::size_t transformPairs(const VertexPassConstants& c, const Vertex* source, s
         const __m128d x = _mm_set_pd(b.position.x, a.position.x);
         const __m128d y = _mm_set_pd(b.position.y, a.position.y);
         const __m128d z = _mm_set_pd(b.position.z, a.position.z);
-        // ((x*m2 + y*m6) + z*m10) + m14, in that order, as each sum below.
-        const __m128d zf = roundedToFloat(_mm_add_pd(
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, splat(c.m2)), _mm_mul_pd(y, splat(c.m6))),
-                       _mm_mul_pd(z, splat(c.m10))),
-            splat(c.m14)));
+        const __m128d zf = roundedToFloat(viewZ.apply(x, y, z));
         if (_mm_movemask_pd(_mm_cmpgt_pd(zf, farPlane)) != 0) {
             break;
         }
-        const __m128d xf = roundedToFloat(_mm_add_pd(
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, splat(c.m0)), _mm_mul_pd(y, splat(c.m4))),
-                       _mm_mul_pd(z, splat(c.m8))),
-            splat(c.m12)));
-        const __m128d yf = roundedToFloat(_mm_add_pd(
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(x, splat(c.m1)), _mm_mul_pd(y, splat(c.m5))),
-                       _mm_mul_pd(z, splat(c.m9))),
-            splat(c.m13)));
+        const __m128d xf = roundedToFloat(viewX.apply(x, y, z));
+        const __m128d yf = roundedToFloat(viewY.apply(x, y, z));
 
-        // Outside bits: near z, left x + z, right z - x, top z - y, bottom
-        // y + z, each inside when >= 0 (NaN is not).
-        // The lanes' bits of each plane: bit 0 the first vertex, bit 1 the
-        // second; spread into one outcode per lane below.
-        const unsigned near = ~_mm_movemask_pd(_mm_cmpge_pd(zf, zero)) & 3u;
-        const unsigned left = ~_mm_movemask_pd(_mm_cmpge_pd(_mm_add_pd(xf, zf), zero)) & 3u;
-        const unsigned right = ~_mm_movemask_pd(_mm_cmpge_pd(_mm_sub_pd(zf, xf), zero)) & 3u;
-        const unsigned top = ~_mm_movemask_pd(_mm_cmpge_pd(_mm_sub_pd(zf, yf), zero)) & 3u;
-        const unsigned bottom = ~_mm_movemask_pd(_mm_cmpge_pd(_mm_add_pd(yf, zf), zero)) & 3u;
-        const unsigned spread = near | left << 2 | right << 4 | top << 6 | bottom << 8;
-        const unsigned codes[2] = {spread & 0x155u, (spread & 0x2aau) >> 1};
+        // Outcodes, one 64-bit lane each: a plane's bit where its distance
+        // (near z, left x + z, right z - x, top z - y, bottom y + z) is not
+        // >= 0 (NaN included).
+        const __m128i code = _mm_or_si128(
+            _mm_or_si128(
+                _mm_and_si128(_mm_castpd_si128(_mm_cmpnge_pd(zf, zero)), nearBit),
+                _mm_and_si128(_mm_castpd_si128(_mm_cmpnge_pd(_mm_add_pd(xf, zf), zero)), leftBit)),
+            _mm_or_si128(
+                _mm_or_si128(
+                    _mm_and_si128(_mm_castpd_si128(_mm_cmpnge_pd(_mm_sub_pd(zf, xf), zero)),
+                                  rightBit),
+                    _mm_and_si128(_mm_castpd_si128(_mm_cmpnge_pd(_mm_sub_pd(zf, yf), zero)),
+                                  topBit)),
+                _mm_and_si128(_mm_castpd_si128(_mm_cmpnge_pd(_mm_add_pd(yf, zf), zero)),
+                              bottomBit)));
 
         // The pixel, for both lanes whatever their outcode; a lane without
         // an image is told apart below.
-        const __m128d w = _mm_add_pd(
-            _mm_add_pd(_mm_add_pd(_mm_mul_pd(xf, splat(p.m3)), _mm_mul_pd(yf, splat(p.m7))),
-                       _mm_mul_pd(zf, splat(p.m11))),
-            splat(p.m15));
+        const __m128d w = projectedW.apply(xf, yf, zf);
         const __m128d r = _mm_div_pd(one, w);
-        const __m128d xp =
-            roundedToFloat(_mm_mul_pd(_mm_add_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(xf, splat(p.m0)),
-                                                                       _mm_mul_pd(yf, splat(p.m4))),
-                                                            _mm_mul_pd(zf, splat(p.m8))),
-                                                 splat(p.m12)),
-                                      r));
-        const __m128d yp =
-            roundedToFloat(_mm_mul_pd(_mm_add_pd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(xf, splat(p.m1)),
-                                                                       _mm_mul_pd(yf, splat(p.m5))),
-                                                            _mm_mul_pd(zf, splat(p.m9))),
-                                                 splat(p.m13)),
-                                      r));
+        const __m128d xp = roundedToFloat(_mm_mul_pd(projectedX.apply(xf, yf, zf), r));
+        const __m128d yp = roundedToFloat(_mm_mul_pd(projectedY.apply(xf, yf, zf), r));
         const __m128d px = _mm_mul_pd(_mm_mul_pd(_mm_add_pd(xp, one), maxX), half);
         const __m128d py = _mm_mul_pd(_mm_mul_pd(_mm_sub_pd(one, yp), maxY), half);
         // Has an image (z > 0, w > 0, both finite) and lands in the frame.
@@ -165,40 +187,41 @@ std::size_t transformPairs(const VertexPassConstants& c, const Vertex* source, s
                                   _mm_cmple_pd(_mm_and_pd(py, magnitude), largest))),
             _mm_and_pd(_mm_and_pd(_mm_cmpgt_pd(px, minusOne), _mm_cmplt_pd(px, xLimit)),
                        _mm_and_pd(_mm_cmpgt_pd(py, minusOne), _mm_cmplt_pd(py, yLimit))));
-        const int mappedLanes = _mm_movemask_pd(mapped);
-        alignas(16) std::int32_t columns[4];
-        alignas(16) std::int32_t rows[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(columns), _mm_cvttpd_epi32(px));
-        _mm_store_si128(reinterpret_cast<__m128i*>(rows), _mm_cvttpd_epi32(py));
-        alignas(16) float xs[4];
-        alignas(16) float ys[4];
-        alignas(16) float zs[4];
-        _mm_store_ps(xs, _mm_cvtpd_ps(xf));
-        _mm_store_ps(ys, _mm_cvtpd_ps(yf));
-        _mm_store_ps(zs, _mm_cvtpd_ps(zf));
 
-        for (int lane = 0; lane < 2; ++lane) {
-            const std::size_t k = i + static_cast<std::size_t>(lane);
-            ViewVertex v;
-            v.position = Vec3{xs[lane], ys[lane], zs[lane]};
-            if (c.lit) {
-                const float intensity = dot(c.light, source[k].normal);
-                v.intensity = intensity > 0.0f ? intensity : 0.0f;
-            }
-            view[k] = v;
-            // Bits 0, 2, 4, 6, 8 of codes[lane] close up to bits 0 to 4.
-            const unsigned b = codes[lane];
-            auto code = static_cast<std::uint8_t>((b & 1u) | (b >> 1 & 2u) | (b >> 2 & 4u) |
-                                                  (b >> 3 & 8u) | (b >> 4 & 16u));
-            if (code == 0) {
-                if ((mappedLanes >> lane & 1) != 0) {
-                    pixel[k] = ScreenPoint{columns[lane], rows[lane], zs[lane], v.intensity};
-                } else {
-                    code = kNoPixel;
-                }
-            }
-            outcode[k] = code;
+        // max(lightDirInObject . normal, 0) as a float, NaN giving 0.
+        __m128 intensity = _mm_setzero_ps();
+        if (c.lit) {
+            const Vec3& na = a.normal;
+            const Vec3& nb = b.normal;
+            const __m128 lit =
+                _mm_cvtpd_ps(_mm_add_pd(_mm_add_pd(_mm_mul_pd(lightX, _mm_set_pd(nb.x, na.x)),
+                                                   _mm_mul_pd(lightY, _mm_set_pd(nb.y, na.y))),
+                                        _mm_mul_pd(lightZ, _mm_set_pd(nb.z, na.z))));
+            intensity = _mm_and_ps(_mm_cmpgt_ps(lit, _mm_setzero_ps()), lit);
         }
+
+        // Both view vertices (x, y, z, intensity) and both pixels (column,
+        // row, depth, intensity), laid out by shuffles. A pixel is written
+        // whatever the outcode: where it is not 0 nothing reads it.
+        const __m128 xy = _mm_unpacklo_ps(_mm_cvtpd_ps(xf), _mm_cvtpd_ps(yf));
+        const __m128 zi = _mm_unpacklo_ps(_mm_cvtpd_ps(zf), intensity);
+        _mm_storeu_ps(&view[i].position.x, _mm_movelh_ps(xy, zi));
+        _mm_storeu_ps(&view[i + 1].position.x, _mm_movehl_ps(zi, xy));
+        const __m128i cells = _mm_unpacklo_epi32(_mm_cvttpd_epi32(px), _mm_cvttpd_epi32(py));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&pixel[i]),
+                         _mm_unpacklo_epi64(cells, _mm_castps_si128(zi)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(&pixel[i + 1]),
+                         _mm_unpackhi_epi64(cells, _mm_castps_si128(zi)));
+
+        // kNoPixel where the outcode is 0 but the point has no pixel.
+        const __m128i inside = _mm_cmpeq_epi32(code, _mm_setzero_si128());
+        const __m128i noPixel = _mm_and_si128(
+            _mm_andnot_si128(_mm_castpd_si128(mapped), noPixelBit),
+            _mm_and_si128(inside, _mm_shuffle_epi32(inside, _MM_SHUFFLE(2, 3, 0, 1))));
+        const __m128i codes = _mm_or_si128(code, noPixel);
+        outcode[i] = static_cast<std::uint8_t>(_mm_cvtsi128_si32(codes));
+        outcode[i + 1] =
+            static_cast<std::uint8_t>(_mm_cvtsi128_si32(_mm_unpackhi_epi64(codes, codes)));
     }
     return i;
 }

@@ -111,9 +111,10 @@ void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint
     const WindowDrawer drawer{device, view, list, renderMode, fastestSpanPath(), lineColor(device)};
 
     const PolygonBands& bands = list.bands;
-    const bool shareable =
-        bands.count > 1 && bands.count <= PolygonBands::kMaxBands && bands.rowsPerBand > 0 &&
-        bands.rowsPerBand * bands.count >= view.height && totalWork(bands) >= kSharedWork;
+    const bool banded = bands.count > 0 && bands.count <= PolygonBands::kMaxBands &&
+                        bands.rowsPerBand > 0 && bands.frameRows == view.height &&
+                        bands.rowsPerBand * bands.count >= view.height;
+    const bool shareable = banded && bands.count > 1 && totalWork(bands) >= kSharedWork;
     WorkerPool* pool = shareable ? device.workers() : nullptr;
     std::int32_t threads = pool != nullptr ? pool->size() : 1;
     PassTables tables[kMaxRenderThreads];
@@ -124,7 +125,9 @@ void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint
     }
 
     if (threads == 1) {
-        device.markDrawn(drawer.draw(RowWindow{0, view.height, 0}, tables[0]));
+        // Every band: polygons that reach none are passed over unread.
+        const auto all = static_cast<std::uint8_t>(banded ? (1u << bands.count) - 1u : 0u);
+        device.markDrawn(drawer.draw(RowWindow{0, view.height, all}, tables[0]));
         return;
     }
     // Many small polygons: twice as many windows as threads, taken as

@@ -48,8 +48,9 @@ struct BandTally {
     std::int64_t work[PolygonBands::kMaxBands] = {};
 
     // The mask of a polygon with these points (inside the frame), its work
-    // added to the bands it reaches.
-    std::uint8_t add(const BandLayout& layout, const ScreenPoint* points, std::int32_t count) {
+    // added to the bands it reaches; with fillsOnly, as PolygonBands says.
+    std::uint8_t add(const BandLayout& layout, const ScreenPoint* points, std::int32_t count,
+                     bool fillsOnly) {
         if (count <= 0) {
             return 0;
         }
@@ -58,10 +59,17 @@ struct BandTally {
         std::int32_t left = points[0].x;
         std::int32_t right = points[0].x;
         for (std::int32_t i = 1; i < count; ++i) {
-            top = points[i].y < top ? points[i].y : top;
-            bottom = points[i].y > bottom ? points[i].y : bottom;
-            left = points[i].x < left ? points[i].x : left;
-            right = points[i].x > right ? points[i].x : right;
+            const ScreenPoint& p = points[i];
+            top = p.y < top ? p.y : top;
+            bottom = p.y > bottom ? p.y : bottom;
+            left = p.x < left ? p.x : left;
+            right = p.x > right ? p.x : right;
+        }
+        if (fillsOnly) {
+            if (top == bottom || left == right) {
+                return 0;
+            }
+            bottom -= 1;
         }
         const std::int64_t perRow = 6 + (right - left) / 4;
         const std::int32_t first = bandOfRow(layout, top);

@@ -161,10 +161,12 @@ struct RowWindow {
 };
 
 // The list's band masks for a window, or null when every polygon is to be
-// looked at (no bands, or masks that do not cover the list).
+// looked at (no bands, masks that do not cover the list, or masks made for
+// the fills alone when the outlines are drawn).
 inline const std::uint8_t* windowMasks(const ScreenPolygonList& list, const RowWindow& window,
-                                       std::int32_t polygonCount) {
-    if (window.bands == 0 || list.bands.masks.size() < static_cast<std::size_t>(polygonCount)) {
+                                       std::int32_t polygonCount, bool outlines) {
+    if (window.bands == 0 || (outlines && list.bands.fillsOnly) ||
+        list.bands.masks.size() < static_cast<std::size_t>(polygonCount)) {
         return nullptr;
     }
     return list.bands.masks.data();
@@ -202,7 +204,7 @@ SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
     Entry* const left = tables.left;
     Entry* const right = tables.right;
     const std::int32_t polygonCount = drawablePolygonCount(list);
-    const std::uint8_t* masks = windowMasks(list, window, polygonCount);
+    const std::uint8_t* masks = windowMasks(list, window, polygonCount, false);
 
     for (std::int32_t i = polygonCount - 1; i >= 0; --i) {
         if (masks != nullptr && (masks[i] & window.bands) == 0) {

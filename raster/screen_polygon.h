@@ -39,16 +39,24 @@ struct ScreenPolygon {
 // How the polygons fall into horizontal bands of the frame, so that the
 // rasterizers can draw the bands on several threads at once (each band
 // draws every polygon that reaches it, in list order, but only its own
-// rows). Band b holds rows b * rowsPerBand up to (b + 1) * rowsPerBand - 1.
-// Optional: a list without bands (count 0) is drawn in one pass.
+// rows), and pass over polygons that draw nothing there without reading
+// them. Band b holds rows b * rowsPerBand up to (b + 1) * rowsPerBand - 1.
+// Optional: a list without bands (count 0) is drawn in one pass over every
+// polygon.
 struct PolygonBands {
     static constexpr std::int32_t kMaxBands = 8;
 
     std::int32_t count = 0;
     std::int32_t rowsPerBand = 0;
+    std::int32_t frameRows = 0; // the frame's height they were made for; others ignore them
     // Per polygon, bit b set when its rows from the top point's to the
-    // bottom point's (both included) reach band b.
+    // bottom point's (both included) reach band b. With fillsOnly, the rows
+    // the fills draw: up to the bottom point's row, not including it, and
+    // none for a polygon whose points lie in one row or one column (the
+    // fill rule covers no pixel of it); the wireframe then looks at every
+    // polygon.
     std::vector<std::uint8_t> masks;
+    bool fillsOnly = false;
     // Per band, the drawing work its polygons bring (raster/polygon_bands.h),
     // for sharing the bands out evenly.
     std::int64_t work[kMaxBands] = {};

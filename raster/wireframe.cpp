@@ -44,7 +44,7 @@ FrameBox wireframeRows(const FrameView& view, const ScreenPolygonList& list,
                        const RowWindow& window, const PixelColor& color) {
     FrameBox touched;
     const std::int32_t polygonCount = drawablePolygonCount(list);
-    const std::uint8_t* masks = windowMasks(list, window, polygonCount);
+    const std::uint8_t* masks = windowMasks(list, window, polygonCount, true);
     for (std::int32_t i = polygonCount - 1; i >= 0; --i) {
         if (masks != nullptr && (masks[i] & window.bands) == 0) {
             continue;
