@@ -68,6 +68,27 @@ struct BuildRuns {
     }
 };
 
+// Room in every thread's storage for what any face may need of it. Which
+// thread takes which run changes from frame to frame, so what one thread
+// needed once, each is given before it needs it: a steady frame allocates
+// nothing whatever the threads do. (A clipped triangle has at most 8
+// points, 12 after a cut to the frame; the convex repair's hull takes twice
+// as many.)
+void prepareWorkers(PipelineScratch& scratch, std::int32_t threads) {
+    constexpr std::size_t kPolygonRoom = 16;
+    for (std::int32_t w = 0; w < threads; ++w) {
+        FaceWorkerScratch& worker = scratch.workers[w];
+        worker.projected.reserve(kPolygonRoom);
+        worker.projection.projected.reserve(kPolygonRoom);
+        worker.projection.cut.reserve(kPolygonRoom);
+        worker.projection.repair.sorted.reserve(kPolygonRoom);
+        worker.projection.repair.hull.reserve(2 * kPolygonRoom);
+        worker.extraPoints.reserve(scratch.extraPointsHeld);
+        worker.extraPolygons.reserve(scratch.extraPolygonsHeld);
+        worker.bands = BandTally{};
+    }
+}
+
 // Stage 4: the extra points of each thread behind the three-place points,
 // in thread order, and their polygons pointed at them.
 void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
@@ -78,6 +99,12 @@ void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
         total += scratch.workers[w].extraPoints.size();
     }
     growTo(list.points, total);
+    std::size_t extraPolygons = 0;
+    for (std::int32_t w = 0; w < threads; ++w) {
+        extraPolygons += scratch.workers[w].extraPolygons.size();
+    }
+    scratch.extraPointsHeld = std::max(scratch.extraPointsHeld, total - threePlacePoints);
+    scratch.extraPolygonsHeld = std::max(scratch.extraPolygonsHeld, extraPolygons);
     std::size_t at = threePlacePoints;
     for (std::int32_t w = 0; w < threads; ++w) {
         FaceWorkerScratch& worker = scratch.workers[w];
@@ -176,9 +203,7 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         growTo(list.bands.masks, kept);
         pass.bandMasks = list.bands.masks.data();
     }
-    for (std::int32_t w = 0; w < threads; ++w) {
-        scratch.workers[w].bands = BandTally{};
-    }
+    prepareWorkers(scratch, threads);
 
     // 3. Face pass.
     BuildRuns build{pass, scratch};

@@ -101,6 +101,10 @@ struct PipelineScratch {
     VertexResults vertices;
     std::vector<FaceRun> runs;
     FaceWorkerScratch workers[kMaxRenderThreads];
+    // The most extra points and polygons one call has had: every thread's
+    // room for them, since any thread may get them all next time.
+    std::size_t extraPointsHeld = 0;
+    std::size_t extraPolygonsHeld = 0;
     // The result. Its `polygons` and `points` may hold more entries than
     // this call's, from earlier calls; only `count` polygons belong to it.
     ScreenPolygonList list;
