@@ -89,8 +89,8 @@ void prepareWorkers(PipelineScratch& scratch, std::int32_t threads) {
     }
 }
 
-// Stage 4: the extra points of each thread behind the three-place points,
-// in thread order, and their polygons pointed at them.
+// Stage 4: the extra points of each thread behind the three places of
+// every face, in thread order, and their polygons pointed at them.
 void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
                        std::int32_t threads) {
     ScreenPolygonList& list = scratch.list;
@@ -131,10 +131,15 @@ PipelineScratch& pipelineScratchOf(RenderDevice& device) {
 
 namespace {
 
-// Faces are numbered in 32 bits here; the face normals must be there.
+// The faces drawn: those with their normals, and at most kMaxFaces, so that
+// polygon numbers and point places (three a face, plus the clipped faces'
+// extra points) stay within 32 bits. No mesh comes near it: half a billion
+// faces take 3 GB.
+constexpr std::size_t kMaxFaces = std::size_t{1} << 29;
+
 std::size_t usableFaces(const Mesh& mesh) {
     return std::min({static_cast<std::size_t>(std::max(mesh.faceCount, 0)), mesh.faces.size(),
-                     mesh.faceNormals.size(), std::size_t{UINT32_MAX}});
+                     mesh.faceNormals.size(), kMaxFaces});
 }
 
 // The stages on `workers` (null: the calling thread), bands for the
@@ -171,9 +176,12 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         return;
     }
 
-    // 2. Polygon numbers, runs and room.
+    // 2. Polygon numbers, runs and room: room for every face of the mesh,
+    // not just those kept now, so that a turning mesh, which keeps a few
+    // more faces in one frame than in the last, needs no more.
     std::vector<FaceRun>& runs = scratch.runs;
     runs.clear();
+    runs.reserve(faceCount / kFacesPerRun + static_cast<std::size_t>(threads));
     std::int32_t polygon = 0;
     for (std::int32_t r = 0; r < threads; ++r) {
         const auto rangeCount = static_cast<std::int32_t>(scratch.kept[r].count);
@@ -185,8 +193,8 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         }
     }
     list.count = static_cast<std::int32_t>(kept);
-    growTo(list.polygons, kept);
-    growTo(list.points, 3 * kept);
+    growTo(list.polygons, faceCount);
+    growTo(list.points, 3 * faceCount + scratch.extraPointsHeld);
 
     FacePass pass;
     pass.device = &device;
@@ -200,7 +208,7 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         pass.layout = bandLayout(device.height);
     }
     if (pass.layout.count > 1) {
-        growTo(list.bands.masks, kept);
+        growTo(list.bands.masks, faceCount);
         pass.bandMasks = list.bands.masks.data();
     }
     prepareWorkers(scratch, threads);
@@ -216,7 +224,7 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     }
 
     // 4. Points kept aside, and the bands' work.
-    gatherExtraPoints(scratch, 3 * kept, threads);
+    gatherExtraPoints(scratch, 3 * faceCount, threads);
     if (pass.bandMasks != nullptr) {
         PolygonBands& bands = list.bands;
         bands.count = pass.layout.count;
