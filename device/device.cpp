@@ -1,5 +1,6 @@
 #include "device/render_device.h"
 
+#include "device/worker_pool.h"
 #include "platform/win32.h"
 
 #include <algorithm>
@@ -64,12 +65,44 @@ void syncDamage(RenderDevice& device) {
     d.height = device.height;
 }
 
-// Zeroes both buffers whole.
+// Below this many bytes a clear runs on the calling thread; from it on, its
+// rows are shared out between the device's worker threads (each row zeroed
+// by one of them): the clear of a big frame is the one part of a frame's
+// drawing that is all memory traffic.
+constexpr std::int64_t kSharedClearBytes = std::int64_t{1} << 21;
+
+// Runs zero(first, end) over [0, count), in one piece or in one piece per
+// worker thread when `bytes` are worth sharing.
+template <typename Zero>
+void shareOut(RenderDevice& device, std::int64_t bytes, std::int64_t count, Zero zero) {
+    WorkerPool* pool = bytes >= kSharedClearBytes ? device.workers() : nullptr;
+    if (pool == nullptr) {
+        zero(std::int64_t{0}, count);
+        return;
+    }
+    const std::int32_t tasks = pool->size();
+    auto job = [&](std::int32_t task, std::int32_t /*worker*/) {
+        zero(count * task / tasks, count * (task + 1) / tasks);
+    };
+    pool->run(tasks, job);
+}
+
+// Zeroes both buffers whole: one fill per buffer (or per thread's piece of
+// it) rather than one per row.
 void zeroWholeFrame(RenderDevice& device) {
-    std::memset(device.colorBits, 0, device.frameBytes);
-    std::fill_n(device.depthBuffer.get(),
-                static_cast<std::size_t>(device.width) * static_cast<std::size_t>(device.height),
-                0.0f);
+    const auto pixels = static_cast<std::int64_t>(device.width) * device.height;
+    const std::int64_t bytes = std::int64_t{device.frameBytes} + pixels * 4;
+    const std::int64_t colorBytes = device.frameBytes;
+    if (pixels <= 0) {
+        std::memset(device.colorBits, 0, device.frameBytes);
+        return;
+    }
+    shareOut(device, bytes, pixels, [&](std::int64_t first, std::int64_t end) {
+        const std::int64_t from = colorBytes * first / pixels;
+        const std::int64_t to = colorBytes * end / pixels;
+        std::memset(device.colorBits + from, 0, static_cast<std::size_t>(to - from));
+        std::fill_n(device.depthBuffer.get() + first, end - first, 0.0f);
+    });
 }
 
 // Zeroes the rectangle's pixels (and depths when `depthToo`), row by row.
@@ -79,21 +112,25 @@ void zeroRect(RenderDevice& device, const FrameBox& r, bool depthToo) {
     }
     const auto colorBytes = static_cast<std::size_t>(r.width()) * device.bytesPerPixel;
     const auto depthCount = static_cast<std::size_t>(r.width());
-    for (std::int32_t y = r.top; y < r.bottom; ++y) {
-        std::memset(device.rowStart + static_cast<std::ptrdiff_t>(y) * device.pitch +
-                        static_cast<std::ptrdiff_t>(r.left) * device.bytesPerPixel,
-                    0, colorBytes);
-        if (depthToo) {
-            std::fill_n(device.depthBuffer.get() + static_cast<std::size_t>(y) * device.width +
-                            r.left,
-                        depthCount, 0.0f);
+    const auto bytes = static_cast<std::int64_t>(r.height()) *
+                       static_cast<std::int64_t>(colorBytes + (depthToo ? 4 * depthCount : 0));
+    shareOut(device, bytes, r.height(), [&](std::int64_t first, std::int64_t end) {
+        for (auto y = static_cast<std::int32_t>(r.top + first); y < r.top + end; ++y) {
+            std::memset(device.rowStart + static_cast<std::ptrdiff_t>(y) * device.pitch +
+                            static_cast<std::ptrdiff_t>(r.left) * device.bytesPerPixel,
+                        0, colorBytes);
+            if (depthToo) {
+                std::fill_n(device.depthBuffer.get() + static_cast<std::size_t>(y) * device.width +
+                                r.left,
+                            depthCount, 0.0f);
+            }
         }
-    }
+    });
 }
 
 } // namespace
 
-RenderDevice::RenderDevice() {
+RenderDevice::RenderDevice() : renderThreads(defaultRenderThreads()) {
     identity(inverseWorldMatrix);
     identity(worldMatrix);
     identity(viewMatrix);
@@ -107,6 +144,30 @@ RenderDevice::~RenderDevice() {
     if (bitmap != nullptr) {
         DeleteObject(bitmap);
     }
+}
+
+void RenderDevice::setRenderThreads(std::int32_t threads) {
+    const std::int32_t count = clampRenderThreads(threads);
+    if (count != renderThreads) {
+        renderThreads = count;
+        workerPool.reset();
+    }
+}
+
+// A pool that could start no second thread is kept all the same (size 1),
+// so a refusing system is asked once, not on every frame.
+WorkerPool* RenderDevice::workers() {
+    if (renderThreads <= 1) {
+        return nullptr;
+    }
+    if (workerPool == nullptr) {
+        try {
+            workerPool = std::make_unique<WorkerPool>(renderThreads);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+    return workerPool->size() > 1 ? workerPool.get() : nullptr;
 }
 
 // Forgets the frame: the bitmap and the depth buffer are freed and every
@@ -223,6 +284,7 @@ void RenderDevice::release() {
     damage = FrameDamage{};
     pipelineScratch.reset();
     rasterScratch.reset();
+    workerPool.reset();
     lightFlags = 0;
     ambientLight = nullptr;
     directionalLight = nullptr;

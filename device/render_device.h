@@ -133,6 +133,8 @@ struct PipelineScratch;
 struct RasterScratch;
 template <typename T> using ScratchSlot = std::unique_ptr<T, void (*)(T*)>;
 
+class WorkerPool;
+
 // The projection a new device starts with: a 90-degree field of view both
 // ways (half-angles of pi/4 to seven decimals), aspect 1, near 1, far 1000.
 namespace DefaultProjection {
@@ -219,6 +221,12 @@ struct RenderDevice {
     FrameDamage damage;
     ScratchSlot<PipelineScratch> pipelineScratch{nullptr, nullptr};
     ScratchSlot<RasterScratch> rasterScratch{nullptr, nullptr};
+    // How many threads draw (device/worker_pool.h): defaultRenderThreads()
+    // from the start, changed with setRenderThreads. 1 draws on the calling
+    // thread alone. The pool is started on the first draw call that has
+    // enough work to share, and stopped by release and the destructor.
+    std::int32_t renderThreads = 1;
+    std::unique_ptr<WorkerPool> workerPool;
 
     // Default transforms (identity world and view, the 90-degree
     // perspective with near 1 and far 1000), Flat fill, FaceList, unbound.
@@ -248,6 +256,14 @@ struct RenderDevice {
     void setProjection(const Matrix4& projection);
     void setLight(std::uint32_t kinds, Light* light);
     void setMaterial(Material* material);
+
+    // Worker threads (worker_pool.cpp). setRenderThreads takes a count in
+    // 1 .. kMaxRenderThreads (0 or less: the default, larger: the cap) and
+    // stops a pool of another size. workers() is the pool of renderThreads
+    // threads, started on first use; null when renderThreads is 1 or no
+    // second thread can be had (the caller then draws alone).
+    void setRenderThreads(std::int32_t threads);
+    WorkerPool* workers();
 
     // True while the device has a frame to draw into.
     bool hasFrame() const { return colorBits != nullptr && depthBuffer != nullptr; }

@@ -1,35 +1,10 @@
 // Clipping against the view pyramid |x| <= z, |y| <= z, z >= 0, one plane
 // per stage (Sutherland-Hodgman: one edge in, zero to two vertices out).
-#include "geometry/pipeline.h"
+#include "geometry/clip.h"
 
 #include <algorithm>
 
 namespace {
-
-enum class Plane { Near, Left, Right, Top, Bottom };
-
-// Signed distance from the plane, positive or zero on the kept side:
-// near z, left x + z, right z - x, top z - y, bottom y + z. Formed in double
-// from the 32-bit coordinates, so its sign is exactly that of the float
-// comparison (x >= -z and so on) and it is 0 only on the plane itself.
-double insideDistance(Plane plane, const Vec3& p) {
-    const double x = p.x;
-    const double y = p.y;
-    const double z = p.z;
-    switch (plane) {
-    case Plane::Near:
-        return z;
-    case Plane::Left:
-        return x + z;
-    case Plane::Right:
-        return z - x;
-    case Plane::Top:
-        return z - y;
-    case Plane::Bottom:
-        return y + z;
-    }
-    return 0.0;
-}
 
 // The vertex where edge a -> b meets the plane, t = dA / (dA - dB) along it.
 // x and y are interpolated; z is put exactly on the plane for the first

@@ -1,5 +1,6 @@
 #include "geometry/draw_mesh.h"
 
+#include "geometry/frame_clip.h"
 #include "geometry/pipeline.h"
 #include "raster/raster.h"
 
@@ -85,8 +86,8 @@ void drawPolyline(RenderDevice& device, const Mesh& mesh) {
         return;
     }
     PipelineScratch& scratch = pipelineScratchOf(device);
-    ClipPolygon& clipped = scratch.lineA;
-    if (clipPolyline(device, mesh, clipped, scratch.lineB) < 2) {
+    ClipPolygon& clipped = scratch.polylineResult;
+    if (clipPolyline(device, mesh, clipped, scratch.polylineSpare) < 2) {
         return;
     }
 
@@ -131,21 +132,12 @@ void drawMesh(RenderDevice& device, const Mesh& mesh) {
             return;
         }
         // The list lives in the device's working storage, kept for the
-        // next frame.
+        // next frame. A big mesh is built and drawn on the device's worker
+        // threads.
         PipelineScratch& scratch = pipelineScratchOf(device);
         buildScreenPolygons(device, mesh, scratch);
-        const ScreenPolygonList& list = scratch.list;
-        if (list.count == 0) {
-            return;
-        }
-        if ((device.renderMode & RenderMode::Flat) != 0) {
-            fillFlat(device, list);
-        }
-        if ((device.renderMode & RenderMode::Gouraud) != 0) {
-            fillGouraud(device, list);
-        }
-        if ((device.renderMode & RenderMode::Wireframe) != 0) {
-            drawWireframe(device, list);
+        if (scratch.list.count > 0) {
+            drawPolygons(device, scratch.list, device.renderMode);
         }
         return;
     }

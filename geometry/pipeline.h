@@ -1,144 +1,117 @@
 // The polygon pipeline: one mesh with faces in, one ScreenPolygonList out.
 //
 // Stages, in order (each in its own file):
-//  1. pipeline.cpp  cull back faces in model space against eyeInObject, move
-//                   every vertex into view space (dropping the whole mesh
-//                   when one lies beyond farPlane) and light it for Gouraud;
-//  2. clip.cpp      clip each kept face against the view pyramid
-//                   |x| <= z, |y| <= z, z >= 0, one plane at a time;
-//  3. project.cpp   project the clipped points and map them to pixels.
+//  1. cull.cpp         the faces whose front the eye sees, tested in model
+//                      space against eyeInObject;
+//  2. vertex_pass.cpp  every mesh vertex once: into view space (dropping the
+//                      whole mesh when one lies beyond farPlane), lit for
+//                      Gouraud, its outcode against the five planes of the
+//                      view pyramid, and, when it lies inside them, its
+//                      pixel;
+//  3. face_pass.cpp    per kept face: a face inside the pyramid takes its
+//                      corners' pixels as they are, one wholly outside a
+//                      plane is empty, and only one that straddles a plane
+//                      goes through the clip stages (clip.cpp) and is
+//                      projected (projection.cpp; frame_clip.cpp cuts it to
+//                      the frame when the projection does not fit the
+//                      pyramid, convex_repair.cpp makes it convex again
+//                      when truncation to pixels broke that).
+// Every result is the very bits of clipping each face through the five
+// stages and projecting what comes out: the shortcuts only skip work whose
+// outcome the outcodes already tell.
+//
+// Threads: stages 1 and 2 run over index ranges and stage 3 over runs of
+// kept faces on the device's worker threads when the mesh is big enough;
+// polygons land at their face-order places, so the list is the same for
+// any thread count.
 //
 // View space: x right, y up, z away from the eye. Screen: x right, y down.
 #pragma once
 
 #include "device/render_device.h"
+#include "device/worker_pool.h"
+#include "geometry/clip.h"
 #include "geometry/mesh.h"
+#include "geometry/projection.h"
+#include "raster/polygon_bands.h"
 #include "raster/screen_polygon.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-// The clipper's working polygon: vertexCount vertices in use, with
-// view-space positions and (in Gouraud mode) intensities. The storage grows
-// when a stage needs more room than it was created with, so no stage ever
-// writes past it; the face path creates it with room for 10 vertices, more
-// than a clipped triangle can reach (3 + one per plane).
-struct ClipPolygon {
-    std::int32_t vertexCount = 0;
-    std::vector<Vertex> vertices;
-
-    explicit ClipPolygon(std::size_t capacity = 10) : vertices(capacity) {}
-};
-
-// Appends one vertex, growing the storage when it is full.
-void appendVertex(ClipPolygon& polygon, const Vertex& vertex);
-
-// The five clip stages. Each handles one edge a -> b of the input polygon:
-// it appends to `out` a if a is inside, and the point where the edge
-// crosses the plane if exactly one of a and b is inside (a point on the
-// plane counts as inside). The new point's intensity is interpolated only
-// when the device's renderMode has Gouraud; otherwise it is 0.
-void clipNear(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
-void clipLeft(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
-void clipRight(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
-void clipTop(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
-void clipBottom(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b);
-
-using ClipStage = void (*)(const RenderDevice&, ClipPolygon&, const Vertex&, const Vertex&);
-
-// The stages in the order the pipeline and the polyline path apply them.
-inline constexpr ClipStage kClipStages[5] = {clipNear, clipLeft, clipRight, clipTop, clipBottom};
-
-// Applies one stage to the whole closed polygon `in` (every edge i -> i + 1,
-// the last back to the first), replacing the contents of `out`. An empty
-// input gives an empty output.
-void clipPolygon(const RenderDevice& device, ClipStage stage, const ClipPolygon& in,
-                 ClipPolygon& out);
-
-// A projected point before truncation, in pixels: x = (xp + 1) * maxX * 0.5
-// and y = (1 - yp) * maxY * 0.5, where (xp, yp) = transformPoint of the
-// view-space point by projectionMatrix. depth is the view-space z.
-struct PixelPosition {
-    double x = 0.0;
-    double y = 0.0;
-    float depth = 0.0f;
+// A mesh vertex in view space, lit: what the clip stages need of it.
+struct ViewVertex {
+    Vec3 position;
     float intensity = 0.0f;
 };
 
-// False when the point has no image: view depth 0 (the eye itself, the only
-// point the pyramid admits there), homogeneous w <= 0, or a result that is
-// not finite. Intensity is left alone.
-bool projectToPixel(const RenderDevice& device, const Vec3& view, PixelPosition& pixel);
+// Outcode bit of a vertex inside all five planes that still has no pixel
+// in the frame: the eye itself, or a projection that does not fit the
+// pyramid. Faces with such a corner take the general path.
+inline constexpr std::uint8_t kNoPixel = 0x20;
 
-// True when truncation toward zero puts the point inside the frame (x in
-// (-1, maxX + 1), y in (-1, maxY + 1)). With a projection that maps the
-// pyramid |x| <= z, |y| <= z onto -1..1 every clipped point does.
-bool landsInFrame(const RenderDevice& device, const PixelPosition& pixel);
-
-// x and y truncated toward zero; depth and intensity carried.
-ScreenPoint truncateToPixel(const PixelPosition& pixel);
-
-// projectToPixel, landsInFrame and truncateToPixel in one: false when the
-// point has no image or its pixel would lie outside the frame.
-bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& pixel);
-
-// Leaves a segment whose ends both land in the frame as it is; otherwise cuts
-// it to the frame rectangle [0, maxX] x [0, maxY]. False when nothing of it
-// lies inside.
-bool clipSegmentToFrame(const RenderDevice& device, PixelPosition& a, PixelPosition& b);
-
-// Working storage of projectToScreen, reused from call to call.
-struct ProjectionScratch {
-    std::vector<PixelPosition> projected;
-    std::vector<PixelPosition> cut;  // the other buffer of the cut to the frame
-    std::vector<ScreenPoint> sorted; // the convex hull's
-    std::vector<ScreenPoint> hull;
+// The vertex pass's results, one entry per mesh vertex.
+struct VertexResults {
+    std::vector<ViewVertex> view;
+    std::vector<std::uint8_t> outcode; // outsidePlanes, or kNoPixel
+    std::vector<ScreenPoint> pixel;    // meaningful where outcode is 0
 };
 
-// Projects a clipped polygon and truncates its points to pixels.
-//  - Points without an image are dropped; the others keep the clipped order
-//    (a polygon may so end with fewer than 3 points, or none).
-//  - If a point would land outside the frame (only with a projection that
-//    does not map the pyramid onto -1..1), the projected polygon is first cut
-//    to the frame rectangle, depth and intensity interpolated along the
-//    screen, so the rasterizers never get a point outside the frame.
-//  - When truncation has left the points with corners that turn both ways,
-//    or with sides that do not run monotonically down (and across) the
-//    screen, they are replaced by their convex hull, counter-clockwise on
-//    the screen. The rasterizers thus always get a convex polygon whose two
-//    sides run down from its top point. A sliver whose truncated corners
-//    all turn clockwise is kept as it is: the fills draw nothing for it.
-// Returns the number of points written to `points` (resized to fit).
-std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
-                             std::vector<ScreenPoint>& points, ProjectionScratch& scratch);
-std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
-                             std::vector<ScreenPoint>& points);
+// One thread's working storage in the face pass.
+struct FaceWorkerScratch {
+    // The clip stages alternate between these: the face's corners go into
+    // clipInput, and after the five stages the result is in clipOutput.
+    ClipPolygon clipInput{10};
+    ClipPolygon clipOutput{10};
+    ProjectionScratch projection;
+    std::vector<ScreenPoint> projected;
+    // Polygons of more than three points (a face cut by planes): their
+    // points, and the polygons' places, until they join the list.
+    std::vector<ScreenPoint> extraPoints;
+    std::vector<std::int32_t> extraPolygons;
+    BandTally bands;
+};
 
-// A face the eye sees: its number in the mesh and its vertex indices.
-struct KeptFace {
-    std::size_t face = 0; // any count, not only 16 bits
-    std::uint16_t i0 = 0;
-    std::uint16_t i1 = 0;
-    std::uint16_t i2 = 0;
+// A run of kept faces for one task of the face pass: kept[range] numbers
+// begin .. end - 1
+// become polygons firstPolygon, firstPolygon + 1, ...
+struct FaceRun {
+    std::int32_t range = 0;
+    std::int32_t begin = 0;
+    std::int32_t end = 0;
+    std::int32_t firstPolygon = 0;
+};
+
+// Face numbers of one range of culled faces: the first `count` of
+// `numbers` (which only grows, so refilling it writes nothing twice).
+struct KeptFaces {
+    std::vector<std::uint32_t> numbers;
+    std::size_t count = 0;
 };
 
 // The drawing path's working storage, kept by the device between frames
 // (its pipelineScratch) so that a steady frame allocates nothing: only the
 // memory survives from one call to the next, never a value that is read.
+// Vectors only grow.
 struct PipelineScratch {
-    std::vector<KeptFace> kept;
-    std::vector<Vertex> view; // the mesh's vertices in view space
-    ClipPolygon a{10};        // the clip stages alternate between a and b
-    ClipPolygon b{10};
-    ProjectionScratch projection;
-    // The result. Its `polygons` may hold more entries than `count` (and
-    // each its points) from earlier calls; only the first `count` belong
-    // to this one.
+    // The kept faces' numbers, per range of faces culled.
+    KeptFaces kept[kMaxRenderThreads];
+    bool beyondFar[kMaxRenderThreads] = {};
+    VertexResults vertices;
+    std::vector<FaceRun> runs;
+    FaceWorkerScratch workers[kMaxRenderThreads];
+    // The most extra points and polygons one call has had: every thread's
+    // room for them, since any thread may get them all next time.
+    std::size_t extraPointsHeld = 0;
+    std::size_t extraPolygonsHeld = 0;
+    // The result. Its `polygons` and `points` may hold more entries than
+    // this call's, from earlier calls; only `count` polygons belong to it.
     ScreenPolygonList list;
-    // The polyline path.
-    ClipPolygon lineA{0};
-    ClipPolygon lineB{0};
+    // The polyline path: the clipped polyline ends up in polylineResult,
+    // polylineSpare is the stages' other buffer.
+    ClipPolygon polylineResult{0};
+    ClipPolygon polylineSpare{0};
     std::vector<PixelPosition> linePixels;
 };
 
@@ -153,5 +126,44 @@ PipelineScratch& pipelineScratchOf(RenderDevice& device);
 ScreenPolygonList buildScreenPolygons(const RenderDevice& device, const Mesh& mesh);
 
 // The same into scratch.list, reusing its memory: count and the first
-// `count` polygons are the result.
-void buildScreenPolygons(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratch);
+// `count` polygons are the result. A big mesh is built on the device's
+// worker threads (starting them if need be, the one thing written in the
+// device), and when the device draws with more than one thread the list
+// gets its bands (PolygonBands) for the rasterizers to share, made for the
+// device's renderMode.
+void buildScreenPolygons(RenderDevice& device, const Mesh& mesh, PipelineScratch& scratch);
+
+// The stages (cull.cpp, vertex_pass.cpp, face_pass.cpp), each over a range.
+
+// Sets `kept` to the numbers of the faces in [begin, end) whose front the
+// eye sees, in ascending order: s = (eyeInObject - p0) . normal >= 0 keeps
+// a face (an edge-on face, s = 0, is kept; one whose normal is NaN is not).
+// A face that names a vertex the mesh does not have is never kept.
+void cullFaces(const RenderDevice& device, const Mesh& mesh, std::size_t begin, std::size_t end,
+               KeptFaces& kept);
+
+// The vertex pass over vertices [begin, end) into `results` (sized by the
+// caller). False as soon as a vertex lies beyond farPlane: the whole mesh
+// is then dropped.
+bool transformVertices(const RenderDevice& device, const Mesh& mesh, std::size_t begin,
+                       std::size_t end, VertexResults& results);
+
+// What the face pass reads and where it writes, the same for every run.
+struct FacePass {
+    const RenderDevice* device = nullptr;
+    const Mesh* mesh = nullptr;
+    const VertexResults* vertices = nullptr;
+    ScreenPolygon* polygons = nullptr;
+    ScreenPoint* points = nullptr;     // three places per polygon, from polygon 0 on
+    std::uint8_t* bandMasks = nullptr; // per polygon; null: no bands
+    BandLayout layout;
+    bool fillsOnly = false; // masks for the fills alone (PolygonBands)
+    bool flat = false;
+};
+
+// Turns the kept faces of one run into their polygons. A polygon of at most
+// three points takes its three places in `points`; a bigger one goes to
+// the worker's extra points (firstPoint counted there) to be moved into
+// the list afterwards.
+void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::int32_t count,
+                       std::int32_t firstPolygon, FaceWorkerScratch& worker);

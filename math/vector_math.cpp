@@ -73,11 +73,6 @@ float length(const Vec3& v) {
     return static_cast<float>(std::sqrt(x * x + y * y + z * z));
 }
 
-float dot(const Vec3& a, const Vec3& b) {
-    return static_cast<float>(static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
-                              static_cast<double>(a.z) * b.z);
-}
-
 Vec3& cross(Vec3& out, const Vec3& a, const Vec3& b) {
     const double ax = a.x, ay = a.y, az = a.z;
     const double bx = b.x, by = b.y, bz = b.z;

@@ -1,14 +1,16 @@
 #include "raster/edge_tables.h"
 
+#include "device/worker_pool.h"
+
 #include <cstddef>
 #include <memory>
 #include <new>
 
 struct RasterScratch {
-    std::unique_ptr<EdgeEntry[]> flat;
-    std::size_t flatRows = 0;
-    std::unique_ptr<ShadedEdgeEntry[]> shaded;
-    std::size_t shadedRows = 0;
+    std::unique_ptr<EdgeEntry[]> flat[kMaxRenderThreads];
+    std::size_t flatRows[kMaxRenderThreads] = {};
+    std::unique_ptr<ShadedEdgeEntry[]> shaded[kMaxRenderThreads];
+    std::size_t shadedRows[kMaxRenderThreads] = {};
 };
 
 namespace {
@@ -44,14 +46,21 @@ EdgeTables<Entry> tablesIn(std::unique_ptr<Entry[]>& block, std::size_t& heldRow
 
 } // namespace
 
-template <> EdgeTables<EdgeEntry> edgeTables(RenderDevice& device, std::int32_t rows) {
+template <>
+EdgeTables<EdgeEntry> edgeTables(RenderDevice& device, std::int32_t rows, std::int32_t worker) {
     RasterScratch* scratch = scratchOf(device);
-    return scratch == nullptr ? EdgeTables<EdgeEntry>{}
-                              : tablesIn(scratch->flat, scratch->flatRows, rows);
+    if (scratch == nullptr || worker < 0 || worker >= kMaxRenderThreads) {
+        return {};
+    }
+    return tablesIn(scratch->flat[worker], scratch->flatRows[worker], rows);
 }
 
-template <> EdgeTables<ShadedEdgeEntry> edgeTables(RenderDevice& device, std::int32_t rows) {
+template <>
+EdgeTables<ShadedEdgeEntry> edgeTables(RenderDevice& device, std::int32_t rows,
+                                       std::int32_t worker) {
     RasterScratch* scratch = scratchOf(device);
-    return scratch == nullptr ? EdgeTables<ShadedEdgeEntry>{}
-                              : tablesIn(scratch->shaded, scratch->shadedRows, rows);
+    if (scratch == nullptr || worker < 0 || worker >= kMaxRenderThreads) {
+        return {};
+    }
+    return tablesIn(scratch->shaded[worker], scratch->shadedRows[worker], rows);
 }

@@ -29,6 +29,15 @@ struct ShadedEdgeEntry {
     float intensity = 0.0f;
 };
 
+// The entry of a polygon point itself: what the steppers write in the
+// rows of an edge's two ends.
+inline void setEntry(EdgeEntry& entry, const ScreenPoint& p) {
+    entry = EdgeEntry{p.x, p.depth};
+}
+inline void setEntry(ShadedEdgeEntry& entry, const ScreenPoint& p) {
+    entry = ShadedEdgeEntry{p.x, p.depth, p.intensity};
+}
+
 // Writes table[y] for every row y from upper.y to lower.y (upper.y <=
 // lower.y); the table is indexed by screen row. A horizontal edge leaves
 // its one row holding `lower`. Reads x, y and depth.

@@ -1,6 +1,5 @@
-// Flat-shaded scan fill: one lit colour per polygon, depth tested.
-#include "raster/raster.h"
-#include "raster/scan_fill.h"
+// Flat-shaded scan fill: one lit color per polygon, depth tested.
+#include "raster/row_passes.h"
 #include "raster/span_shades.h"
 
 #include <cstdint>
@@ -21,21 +20,44 @@ PixelColor flatColor(const RenderDevice& device, const Vec3& normal) {
 }
 
 // Depth runs from left.depth in steps of (right.depth - left.depth) /
-// (right.x - left.x), the quotient rounded to a 32-bit float.
+// (right.x - left.x), the quotient rounded to a 32-bit float; a span of one
+// column takes no step.
 SpanSetup<FlatShade> flatSpan(const EdgeEntry& left, const EdgeEntry& right,
                               const PixelColor& color) {
-    const double zStep = static_cast<float>(
-        (static_cast<double>(right.depth) - static_cast<double>(left.depth)) / (right.x - left.x));
+    const std::int32_t columns = right.x - left.x;
+    const double zStep =
+        columns == 1
+            ? 0.0
+            : static_cast<float>(
+                  (static_cast<double>(right.depth) - static_cast<double>(left.depth)) / columns);
     return {left.depth, zStep, FlatShade{color}};
 }
 
+// A polygon's spans, its color formed at the first one: a polygon without
+// a span never needs it.
+struct FlatSpans {
+    const RenderDevice& device;
+    const Vec3& normal;
+    PixelColor color;
+    bool colored = false;
+
+    SpanSetup<FlatShade> operator()(const EdgeEntry& left, const EdgeEntry& right) {
+        if (!colored) {
+            color = flatColor(device, normal);
+            colored = true;
+        }
+        return flatSpan(left, right, color);
+    }
+};
+
 } // namespace
 
-void fillFlat(RenderDevice& device, const ScreenPolygonList& list) {
-    fillPolygonList<EdgeEntry>(device, list, walkEdge, [&device](const ScreenPolygon& polygon) {
-        const PixelColor color = flatColor(device, polygon.normal);
-        return [color](const EdgeEntry& left, const EdgeEntry& right) {
-            return flatSpan(left, right, color);
-        };
-    });
+FrameBox fillFlatRows(const RenderDevice& device, const FrameView& view,
+                      const ScreenPolygonList& list, const RowWindow& window,
+                      const EdgeTables<EdgeEntry>& tables, SpanPath path) {
+    return fillPolygonRows<EdgeEntry>(view, list, window, tables, path, walkEdge,
+                                      [&device](const ScreenPolygon& polygon) {
+                                          return FlatSpans{device, polygon.normal, {}};
+                                      })
+        .box();
 }

@@ -53,17 +53,21 @@ inline bool insideFrame(const FrameView& view, std::int32_t x, std::int32_t y) {
 }
 
 // The polygon-level guard of all three rasterizers: the pipeline delivers
-// points inside the frame and exactly pointCount of them. A polygon that
-// breaks either promise is not drawn, so no edge table row and no pixel
-// outside the buffers is ever addressed. Cost: one pass over the points.
-inline bool polygonDrawable(const FrameView& view, const ScreenPolygon& polygon) {
-    if (polygon.pointCount <= 0 ||
-        static_cast<std::size_t>(polygon.pointCount) > polygon.points.size()) {
+// points inside the frame and exactly pointCount of them, all within the
+// list's points. A polygon that breaks either promise is not drawn, so no
+// edge table row and no pixel outside the buffers is ever addressed. Cost:
+// one pass over the points.
+inline bool polygonDrawable(const FrameView& view, const ScreenPolygonList& list,
+                            const ScreenPolygon& polygon) {
+    if (polygon.pointCount <= 0 || polygon.firstPoint < 0 ||
+        static_cast<std::size_t>(polygon.firstPoint) +
+                static_cast<std::size_t>(polygon.pointCount) >
+            list.points.size()) {
         return false;
     }
+    const ScreenPoint* points = list.pointsOf(polygon);
     for (std::int32_t i = 0; i < polygon.pointCount; ++i) {
-        const ScreenPoint& p = polygon.points[static_cast<std::size_t>(i)];
-        if (!insideFrame(view, p.x, p.y)) {
+        if (!insideFrame(view, points[i].x, points[i].y)) {
             return false;
         }
     }
@@ -81,7 +85,7 @@ inline std::int32_t drawablePolygonCount(const ScreenPolygonList& list) {
                                                        : list.count;
 }
 
-// One colour channel in 0..1 as a byte: trunc(v * 255) in double precision.
+// One color channel in 0..1 as a byte: trunc(v * 255) in double precision.
 // v >= 1 gives 255. Values below 0 and NaN, which valid lights and
 // materials never produce, give 0 instead of an undefined conversion.
 inline std::uint8_t colorByte(double v) {

@@ -1,7 +1,6 @@
 // Gouraud scan fill: intensity interpolated down the sides and along each
-// span, the colour formed at every pixel that passes the depth test.
-#include "raster/raster.h"
-#include "raster/scan_fill.h"
+// span, the color formed at every pixel that passes the depth test.
+#include "raster/row_passes.h"
 #include "raster/span_shades.h"
 
 #include <cstdint>
@@ -10,9 +9,12 @@ namespace {
 
 // inv = 1 / (right.x - left.x) rounded to a 32-bit float; the depth and
 // intensity steps are the differences times inv, each rounded to a 32-bit
-// float.
+// float. A span of one column takes no steps.
 SpanSetup<GouraudShade> gouraudSpan(const ShadedEdgeEntry& left, const ShadedEdgeEntry& right,
                                     const ShadingProducts& products) {
+    if (right.x - left.x == 1) {
+        return {left.depth, 0.0, GouraudShade{left.intensity, 0.0, &products}};
+    }
     const float inv = static_cast<float>(1.0 / (right.x - left.x));
     const double zStep = static_cast<float>(
         (static_cast<double>(right.depth) - static_cast<double>(left.depth)) * inv);
@@ -23,15 +25,19 @@ SpanSetup<GouraudShade> gouraudSpan(const ShadedEdgeEntry& left, const ShadedEdg
 
 } // namespace
 
-void fillGouraud(RenderDevice& device, const ScreenPolygonList& list) {
+FrameBox fillGouraudRows(const RenderDevice& device, const FrameView& view,
+                         const ScreenPolygonList& list, const RowWindow& window,
+                         const EdgeTables<ShadedEdgeEntry>& tables, SpanPath path) {
     const Color3& diffuse = device.diffuseProduct;
     const Color3& ambient = device.ambientProduct;
     const ShadingProducts products{diffuse.r, diffuse.g, diffuse.b,
                                    ambient.r, ambient.g, ambient.b};
-    fillPolygonList<ShadedEdgeEntry>(
-        device, list, walkShadedEdge, [&products](const ScreenPolygon&) {
-            return [&products](const ShadedEdgeEntry& left, const ShadedEdgeEntry& right) {
-                return gouraudSpan(left, right, products);
-            };
-        });
+    return fillPolygonRows<ShadedEdgeEntry>(view, list, window, tables, path, walkShadedEdge,
+                                            [&products](const ScreenPolygon&) {
+                                                return [&products](const ShadedEdgeEntry& left,
+                                                                   const ShadedEdgeEntry& right) {
+                                                    return gouraudSpan(left, right, products);
+                                                };
+                                            })
+        .box();
 }

@@ -53,23 +53,24 @@ PixelColor lineColor(const RenderDevice& device) {
 }
 
 void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, const ScreenPoint& to,
-              const PixelColor& color) {
+              const PixelColor& color, std::int32_t firstRow, std::int32_t endRow) {
     // 1. and 2. Direction, lengths and the error term; dy is not made
     // absolute (from is the upper point).
     ErrorTerm t = startErrorTerm(from, to);
 
     // The pen's screen position is tracked beside its byte offset from
     // rowStart; the offset is only turned into an address for pixels the
-    // position shows to be inside the frame. Unsigned compares catch both
-    // sides of each border at once.
+    // position shows to be inside the frame (and the rows drawn). Unsigned
+    // compares catch both sides of each border at once.
     std::int32_t x = pen.x;
     std::int32_t y = pen.y;
     const std::ptrdiff_t columnStep = t.sx * view.pixelBytes;
     std::ptrdiff_t offset = y * view.pitch + x * view.pixelBytes;
     const auto width = static_cast<std::uint32_t>(view.width);
-    const auto height = static_cast<std::uint32_t>(view.height);
+    const auto rows = static_cast<std::uint32_t>(endRow - firstRow);
     const auto plot = [&] {
-        if (static_cast<std::uint32_t>(x) < width && static_cast<std::uint32_t>(y) < height) {
+        if (static_cast<std::uint32_t>(x) < width &&
+            static_cast<std::uint32_t>(y - firstRow) < rows) {
             writePixel(view.rowStart + offset, color);
         }
     };

@@ -19,9 +19,14 @@ struct LinePen {
 
 // Steps one line from the pen's pixel in the direction from -> to and
 // leaves the pen on the last pixel stepped (drawn, or skipped when outside
-// the frame). from and to must lie inside the frame; from.y <= to.y.
+// the frame or outside rows firstRow .. endRow - 1, which another band
+// draws). from and to must lie inside the frame; from.y <= to.y.
 void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, const ScreenPoint& to,
-              const PixelColor& color);
+              const PixelColor& color, std::int32_t firstRow, std::int32_t endRow);
+inline void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from,
+                     const ScreenPoint& to, const PixelColor& color) {
+    stepLine(view, pen, from, to, color, 0, view.height);
+}
 
 // The box of the pixels one stepLine call stepped on, from the pen before
 // it to the pen after it: within one line x and y each move one way only.
@@ -32,5 +37,5 @@ inline FrameBox penBox(const LinePen& start, const LinePen& end) {
                     (start.y > end.y ? start.y : end.y) + 1};
 }
 
-// The line colour: diffuseProduct as bytes, trunc(v * 255).
+// The line color: diffuseProduct as bytes, trunc(v * 255).
 PixelColor lineColor(const RenderDevice& device);

@@ -12,6 +12,13 @@
 // Polygons are drawn from the last in the list to the first. On a device
 // without a frame every operation draws nothing.
 //
+// Threads: a list with bands (PolygonBands) and enough work is drawn in
+// bands of rows on the device's worker threads, each band drawing every
+// polygon in list order but only its own rows, so every pixel sees the
+// same depth tests and line writes in the same order as in one pass; the
+// frames are the same bytes for every thread count. Other lists are drawn
+// on the calling thread.
+//
 // Guards (the pixel and depth memory are never touched outside their
 // bounds, whatever the input):
 //  - a device whose frame fields disagree (sizes, pitch, rowStart,
@@ -21,7 +28,7 @@
 //  - line pixels that step past a border (the early column step of a steep
 //    line, the drift along a wireframe side) are skipped, not wrapped;
 //  - a list whose count exceeds the polygons it holds draws what it holds;
-//  - a colour channel is clamped to 0..1 (NaN to 0) before it becomes a
+//  - a color channel is clamped to 0..1 (NaN to 0) before it becomes a
 //    byte, so bad products never make an out-of-range conversion;
 //  - when the edge tables cannot be allocated a fill draws nothing.
 #pragma once
@@ -35,17 +42,23 @@
 // the direction and pixel count (from.y <= to.y). On return the cursor holds
 // the address of the last pixel drawn (when that pixel lay outside the
 // frame and was skipped: the nearest pixel inside it, so the cursor stays a
-// valid address). Colour: diffuseProduct. A cursor that does not address a
+// valid address). Color: diffuseProduct. A cursor that does not address a
 // pixel of the frame, or an end point outside it, draws nothing and leaves
 // the cursor unchanged.
 void drawLine(RenderDevice& device, std::uint8_t*& cursor, const ScreenPoint& from,
               const ScreenPoint& to);
 
+// The rasterizers renderMode selects, in the order flat fill, Gouraud fill,
+// wireframe (the lines over the fills), in one pass over the list.
+void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint32_t renderMode);
+
 // Outlines of every polygon, each walked from its top point down both sides.
 void drawWireframe(RenderDevice& device, const ScreenPolygonList& list);
 
-// One lit colour per polygon (face normal against lightDirInObject), depth tested.
+// One lit color per polygon (face normal against lightDirInObject), depth
+// tested. A polygon that covers no pixel (its points in one row or one
+// column) costs only a look at its points.
 void fillFlat(RenderDevice& device, const ScreenPolygonList& list);
 
-// Colour interpolated from the points' intensities, depth tested.
+// Color interpolated from the points' intensities, depth tested.
 void fillGouraud(RenderDevice& device, const ScreenPolygonList& list);

@@ -1,21 +1,21 @@
 // The scan-fill driver shared by the flat and Gouraud fills, and their one
 // span loop.
 //
-// Per call: check the frame, take the two edge tables from the device (one
-// entry per screen row each), then fill the polygons from the last in the
-// list to the first. Per polygon: skip it unless its points lie inside the
-// frame, let the fill set up what is constant over the polygon (the flat
-// colour), choose its top and bottom point, step the side leaving the top
-// towards increasing indices into the left table and the other side into
-// the right table, and fill every row from the top point's row up to, but
-// not including, the bottom point's row as one span. A row whose left x is
-// not less than its right x is empty; so is every row of a polygon whose
-// points run clockwise on the screen. Finally the device hears of the box
-// around the spans filled.
+// Per pass (one band of rows, or the whole frame): fill the polygons from
+// the last in the list to the first. Per polygon: skip it unless its points
+// lie inside the frame, choose its top and bottom point, let the fill set
+// up what is constant over the polygon (the flat color), step the side
+// leaving the top towards increasing indices into the left table and the
+// other side into the right table, and fill every row from the top point's
+// row up to, but not including, the bottom point's row as one span. A row
+// whose left x is not less than its right x is empty; so is every row of a
+// polygon whose points run clockwise on the screen. The caller tells the
+// device of the box around the spans filled.
 #pragma once
 
 #include "raster/edge_tables.h"
 #include "raster/frame_access.h"
+#include "raster/polygon_bands.h"
 #include "raster/polygon_traversal.h"
 #include "raster/span_groups.h"
 
@@ -30,7 +30,7 @@ inline bool samePixel(const ScreenPoint& a, const ScreenPoint& b) {
 template <typename Shade> struct SpanSetup {
     double z = 0.0;     // depth at the span's first column, carried in double
     double zStep = 0.0; // depth step per column, rounded to a 32-bit float
-    Shade shade;        // the colour along the span (raster/span_shades.h)
+    Shade shade;        // the color along the span (raster/span_shades.h)
 };
 
 // The one span loop of both fills: columns xl up to xr - 1 of row y
@@ -57,7 +57,7 @@ inline void fillSpan(const FrameView& view, std::int32_t y, std::int32_t xl, std
     if (path != SpanPath::Columns && count >= 4 && stepsExact(z, zStep, count) &&
         shade.stepsExact(count)) {
         const std::int32_t done = fillColumnGroups(path, {pixel, view.pixelBytes, depth, count}, z,
-                                                   zStep, shade.groupColour());
+                                                   zStep, shade.groupColor());
         if (done > 0) {
             // Exact by stepsExact: z + done * zStep is the value `done`
             // additions reach.
@@ -94,40 +94,143 @@ struct SpanBox {
     FrameBox box() const { return left < right ? FrameBox{left, top, right, bottom} : FrameBox{}; }
 };
 
+// Polygons drawn ahead of time: the depths and pixels of the polygon
+// kPrefetchAhead places on are asked for early, the ends of its bounding
+// box's rows (at most kPrefetchRows of them). A mesh of a million
+// triangles touches new cache lines with nearly every polygon, and would
+// otherwise wait for each.
+inline constexpr std::int32_t kPrefetchAhead = 4;
+inline constexpr std::int32_t kPrefetchRows = 8;
+
+inline void prefetchPolygon(const FrameView& view, const ScreenPolygonList& list,
+                            const ScreenPolygon& polygon) {
+    if (polygon.pointCount <= 0 || polygon.firstPoint < 0 ||
+        static_cast<std::size_t>(polygon.firstPoint) +
+                static_cast<std::size_t>(polygon.pointCount) >
+            list.points.size()) {
+        return;
+    }
+    const ScreenPoint* p = list.pointsOf(polygon);
+    std::int32_t left = p[0].x;
+    std::int32_t right = p[0].x;
+    std::int32_t top = p[0].y;
+    std::int32_t bottom = p[0].y;
+    for (std::int32_t i = 1; i < polygon.pointCount; ++i) {
+        left = p[i].x < left ? p[i].x : left;
+        right = p[i].x > right ? p[i].x : right;
+        top = p[i].y < top ? p[i].y : top;
+        bottom = p[i].y > bottom ? p[i].y : bottom;
+    }
+    if (!insideFrame(view, left, top) || !insideFrame(view, right, bottom)) {
+        return;
+    }
+    bottom = bottom - top < kPrefetchRows ? bottom : top + kPrefetchRows - 1;
+    for (std::int32_t y = top; y <= bottom; ++y) {
+        const float* depth = view.depth + static_cast<std::ptrdiff_t>(y) * view.width;
+        const std::uint8_t* row = view.rowStart + y * view.pitch;
+        __builtin_prefetch(depth + left, 1);
+        __builtin_prefetch(depth + right, 1);
+        __builtin_prefetch(row + left * view.pixelBytes, 1);
+        __builtin_prefetch(row + right * view.pixelBytes + 2, 1);
+    }
+}
+
+// One edge into a table, as `walk` steps it. An edge at most one row high
+// writes only its ends' rows (the one step of a steep or shallow edge lands
+// in the lower end's row, which the lower end then overwrites), so it is
+// written without stepping: most edges of a mesh of a million triangles
+// are such.
+template <typename Entry>
+inline void stepEdgeInto(Entry* table, const ScreenPoint& upper, const ScreenPoint& lower,
+                         void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&)) {
+    if (lower.y - upper.y <= 1) {
+        setEntry(table[upper.y], upper);
+        setEntry(table[lower.y], lower);
+    } else {
+        walk(table, upper, lower);
+    }
+}
+
+// The rows one pass of a fill or the wireframe draws, and the bands they
+// make up (bits of PolygonBands masks). With `bands` 0 every polygon of the
+// list is looked at; otherwise only those whose mask shares a bit with it.
+struct RowWindow {
+    std::int32_t begin = 0;
+    std::int32_t end = 0; // rows begin .. end - 1
+    std::uint8_t bands = 0;
+};
+
+// The list's band masks for a window, or null when every polygon is to be
+// looked at (no bands, masks that do not cover the list, or masks made for
+// the fills alone when the outlines are drawn).
+inline const std::uint8_t* windowMasks(const ScreenPolygonList& list, const RowWindow& window,
+                                       std::int32_t polygonCount, bool outlines) {
+    if (window.bands == 0 || (outlines && list.bands.fillsOnly) ||
+        list.bands.masks.size() < static_cast<std::size_t>(polygonCount)) {
+        return nullptr;
+    }
+    return list.bands.masks.data();
+}
+
+// True when every point lies in one column: every edge then records that
+// column in every row, so no row has a span.
+inline bool inOneColumn(const ScreenPoint* points, std::int32_t count) {
+    for (std::int32_t i = 1; i < count; ++i) {
+        if (points[i].x != points[0].x) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Fills the window's rows of the list's polygons, from the last polygon to
+// the first, and returns the box around the spans filled. A polygon that
+// covers no pixel under the fill rule (all its points in one row or in one
+// column), or has no row in the window, costs only the look at its points:
+// its edges are not stepped and its color is not formed. The others have
+// both sides stepped whole (a row's values depend on every step above it)
+// and their spans filled in the window's rows.
+//
 // walk: the edge stepper for Entry. setupPolygon(polygon) returns the
 // polygon's span setter: called as setSpan(left, right) for a row whose
-// left.x < right.x, it returns that span's SpanSetup.
+// left.x < right.x, it returns that span's SpanSetup (a span of one column
+// needs no steps, and its setter may leave them 0).
 template <typename Entry, typename SetupPolygon>
-void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
-                     void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&),
-                     SetupPolygon&& setupPolygon) {
-    FrameView view;
-    if (!viewFrame(device, view)) {
-        return;
-    }
-    const std::int32_t polygonCount = drawablePolygonCount(list);
-    if (polygonCount == 0) {
-        return;
-    }
-    const EdgeTables<Entry> tables = edgeTables<Entry>(device, view.height);
-    if (tables.left == nullptr) {
-        return;
-    }
+SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
+                        const RowWindow& window, const EdgeTables<Entry>& tables, SpanPath path,
+                        void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&),
+                        SetupPolygon&& setupPolygon) {
+    SpanBox spans;
     Entry* const left = tables.left;
     Entry* const right = tables.right;
-    SpanBox spans;
-    const SpanPath path = fastestSpanPath();
+    const std::int32_t polygonCount = drawablePolygonCount(list);
+    const std::uint8_t* masks = windowMasks(list, window, polygonCount, false);
 
     for (std::int32_t i = polygonCount - 1; i >= 0; --i) {
+        if (masks != nullptr && (masks[i] & window.bands) == 0) {
+            continue;
+        }
         const ScreenPolygon& polygon = list.polygons[static_cast<std::size_t>(i)];
-        if (!polygonDrawable(view, polygon)) {
+        if (!polygonDrawable(view, list, polygon)) {
+            continue;
+        }
+        if (i >= kPrefetchAhead) {
+            prefetchPolygon(view, list,
+                            list.polygons[static_cast<std::size_t>(i - kPrefetchAhead)]);
+        }
+        const ScreenPoint* points = list.pointsOf(polygon);
+        const std::int32_t count = polygon.pointCount;
+        const PolygonEnds ends = findPolygonEnds(points, count);
+        const std::int32_t topY = points[ends.top].y;
+        const std::int32_t bottomY = points[ends.bottom].y;
+        // Rows from the top point's up to, but not including, the bottom
+        // point's, as far as they lie in the window.
+        const std::int32_t firstRow = topY > window.begin ? topY : window.begin;
+        const std::int32_t endRow = bottomY < window.end ? bottomY : window.end;
+        if (firstRow >= endRow || inOneColumn(points, count)) {
             continue;
         }
         auto setSpan = setupPolygon(polygon);
-
-        const ScreenPoint* points = polygon.points.data();
-        const std::int32_t count = polygon.pointCount;
-        const PolygonEnds ends = findPolygonEnds(points, count);
 
         // Left side: from the top towards increasing indices, down to the
         // bottom. A zero-length edge (a corner repeated) adds nothing, and
@@ -137,7 +240,7 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
         do {
             const std::int32_t next = nextPoint(cur, count);
             if (!samePixel(points[cur], points[next])) {
-                walk(left, points[cur], points[next]);
+                stepEdgeInto(left, points[cur], points[next], walk);
             }
             cur = next;
         } while (cur != ends.bottom);
@@ -148,14 +251,12 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
         do {
             const std::int32_t next = nextPoint(cur, count);
             if (!samePixel(points[cur], points[next])) {
-                walk(right, points[next], points[cur]);
+                stepEdgeInto(right, points[next], points[cur], walk);
             }
             cur = next;
         } while (cur != ends.top);
 
-        const std::int32_t topY = points[ends.top].y;
-        const std::int32_t bottomY = points[ends.bottom].y;
-        for (std::int32_t y = topY; y < bottomY; ++y) {
+        for (std::int32_t y = firstRow; y < endRow; ++y) {
             const std::int32_t xl = left[y].x;
             const std::int32_t xr = right[y].x;
             if (xl < xr) {
@@ -164,5 +265,5 @@ void fillPolygonList(RenderDevice& device, const ScreenPolygonList& list,
             }
         }
     }
-    device.markDrawn(spans.box());
+    return spans;
 }

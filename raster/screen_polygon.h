@@ -11,11 +11,16 @@
 //  - A sliver only a pixel or so wide may come out clockwise when
 //    truncation to whole pixels turned it over; the fills draw nothing for
 //    it, the outline still shows.
+//
+// Storage: the points of every polygon sit in one array, a polygon naming
+// its first point and how many follow. The list is kept and refilled from
+// frame to frame, so once its arrays have grown a frame allocates nothing.
 #pragma once
 
 #include "math/vector_math.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 struct ScreenPoint {
@@ -26,15 +31,61 @@ struct ScreenPoint {
 };
 
 struct ScreenPolygon {
+    std::int32_t firstPoint = 0; // index of its first point in the list's points
     std::int32_t pointCount = 0; // 0 when clipping removed the whole face
     Vec3 normal;                 // model-space face normal in Flat mode, else zero
-    std::vector<ScreenPoint> points;
+};
+
+// How the polygons fall into horizontal bands of the frame, so that the
+// rasterizers can draw the bands on several threads at once (each band
+// draws every polygon that reaches it, in list order, but only its own
+// rows), and pass over polygons that draw nothing there without reading
+// them. Band b holds rows b * rowsPerBand up to (b + 1) * rowsPerBand - 1.
+// Optional: a list without bands (count 0) is drawn in one pass over every
+// polygon.
+struct PolygonBands {
+    static constexpr std::int32_t kMaxBands = 8;
+
+    std::int32_t count = 0;
+    std::int32_t rowsPerBand = 0;
+    std::int32_t frameRows = 0; // the frame's height they were made for; others ignore them
+    // Per polygon, bit b set when its rows from the top point's to the
+    // bottom point's (both included) reach band b. With fillsOnly, the rows
+    // the fills draw: up to the bottom point's row, not including it, and
+    // none for a polygon whose points lie in one row or one column (the
+    // fill rule covers no pixel of it); the wireframe then looks at every
+    // polygon.
+    std::vector<std::uint8_t> masks;
+    bool fillsOnly = false;
+    // Per band, the drawing work its polygons bring (raster/polygon_bands.h),
+    // for sharing the bands out evenly.
+    std::int64_t work[kMaxBands] = {};
 };
 
 // One polygon per front-facing face, in ascending face order (faces that
-// clipping emptied included). Owned by the caller of buildScreenPolygons;
-// everything is released when the list goes out of scope.
+// clipping emptied included).
 struct ScreenPolygonList {
     std::int32_t count = 0;
-    std::vector<ScreenPolygon> polygons;
+    std::vector<ScreenPolygon> polygons; // may hold more than count from earlier frames
+    std::vector<ScreenPoint> points;
+    PolygonBands bands;
+
+    const ScreenPoint* pointsOf(const ScreenPolygon& polygon) const {
+        return points.data() + polygon.firstPoint;
+    }
+
+    // Appends a polygon with these points (lists built by hand).
+    void add(std::initializer_list<ScreenPoint> polygonPoints, const Vec3& normal = {}) {
+        add(std::vector<ScreenPoint>(polygonPoints), normal);
+    }
+    void add(const std::vector<ScreenPoint>& polygonPoints, const Vec3& normal = {}) {
+        ScreenPolygon polygon;
+        polygon.firstPoint = static_cast<std::int32_t>(points.size());
+        polygon.pointCount = static_cast<std::int32_t>(polygonPoints.size());
+        polygon.normal = normal;
+        points.insert(points.end(), polygonPoints.begin(), polygonPoints.end());
+        polygons.resize(static_cast<std::size_t>(count));
+        polygons.push_back(polygon);
+        count += 1;
+    }
 };

@@ -65,16 +65,16 @@ enum class SpanPath : std::uint8_t { Columns, Sse2, Avx512 };
 // The widest path this build and processor can run.
 SpanPath fastestSpanPath();
 
-// The colour products widened once per Gouraud fill call.
+// The color products widened once per Gouraud fill call.
 struct ShadingProducts {
     double diffuseRed, diffuseGreen, diffuseBlue;
     double ambientRed, ambientGreen, ambientBlue;
 };
 
-// A span's colour for the grouped paths: `color` at every column when
+// A span's color for the grouped paths: `color` at every column when
 // `products` is null (flat fill); otherwise formed per column from the
 // intensity i + k * iStep as the Gouraud fill does.
-struct GroupColour {
+struct GroupColor {
     PixelColor color;
     const ShadingProducts* products = nullptr;
     double i = 0.0;
@@ -92,8 +92,8 @@ struct SpanColumns {
 // Fills columns 0, 1, ... of the span in whole groups on `path` (not
 // Columns) with depth z + k * zStep and returns how many it filled: every
 // column, or the largest multiple of the group width that fits (the caller
-// fills the rest one at a time). Depth test and colours as in the column
+// fills the rest one at a time). Depth test and colors as in the column
 // loop. Precondition: stepsExact holds over `count` columns for z and zStep
-// and, when the colour is shaded, for i and iStep.
+// and, when the color is shaded, for i and iStep.
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
-                              const GroupColour& colour);
+                              const GroupColor& color);

@@ -1,8 +1,8 @@
-// The fills' colours along a span, as the span loop (raster/scan_fill.h)
-// asks for them: write(pixel) writes the current column's colour and next()
+// The fills' colors along a span, as the span loop (raster/scan_fill.h)
+// asks for them: write(pixel) writes the current column's color and next()
 // steps to the next column; for the grouped paths, stepsExact(count) tells
 // whether the shade's own stepped value stays exact over the span,
-// groupColour() describes the colour from the current column on, and
+// groupColor() describes the color from the current column on, and
 // skip(k) moves on by k columns.
 #pragma once
 
@@ -11,18 +11,18 @@
 
 #include <cstdint>
 
-// The polygon's one colour at every column.
+// The polygon's one color at every column.
 struct FlatShade {
     PixelColor color;
 
     void write(std::uint8_t* pixel) const { writePixel(pixel, color); }
     void next() {}
     bool stepsExact(std::int32_t) const { return true; }
-    GroupColour groupColour() const { return {color}; }
+    GroupColor groupColor() const { return {color}; }
     void skip(std::int32_t) {}
 };
 
-// The colour from the intensity i of the current column, carried in double:
+// The color from the intensity i of the current column, carried in double:
 // per channel v = i * diffuse + ambient in double, clamped at 1, as the
 // byte trunc(v * 255). i is not clamped below (the pipeline's point
 // intensities are not negative).
@@ -39,7 +39,7 @@ struct GouraudShade {
     }
     void next() { i += iStep; }
     bool stepsExact(std::int32_t count) const { return ::stepsExact(i, iStep, count); }
-    GroupColour groupColour() const { return {{}, products, i, iStep}; }
+    GroupColor groupColor() const { return {{}, products, i, iStep}; }
     // Exact by stepsExact: i + k * iStep is the value k additions reach.
     void skip(std::int32_t k) { i += k * iStep; }
 };

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/resources.h"
+#include "device/worker_pool.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
 #include "platform/win32.h"
@@ -20,10 +21,13 @@
 namespace headless {
 
 const char kUsage[] =
-    "usage: octaspin-headless [--frames N] [--client WxH] [--script FILE] [--png FILE] [--quiet]\n"
+    "usage: octaspin-headless [--frames N] [--client WxH] [--threads N] [--script FILE]\n"
+    "                         [--png FILE] [--quiet]\n"
     "  --frames N     passes of the frame loop to run, N >= 1 (default 300); input\n"
     "                 still waiting after them is dropped and counted as undelivered\n"
     "  --client WxH   client-area size, set before the first frame (default 632x434)\n"
+    "  --threads N    threads that draw, 1 to 8 (default: OCTASPIN_THREADS, else the\n"
+    "                 processor's cores, at most 8); 1 draws on the program's thread\n"
     "  --script FILE  input events, one per line: <frame> key|press|drag|move|release|\n"
     "                 menu|fields|resize|close ...; at most 100000 events, lines of\n"
     "                 at most 4096 bytes, 16 MiB in all\n"
@@ -74,6 +78,9 @@ class PassDriver {
         }
         if (pass == 0) {
             start_ = std::chrono::steady_clock::now();
+            if (options_.threads > 0 && appState.device != nullptr) {
+                appState.device->setRenderThreads(options_.threads);
+            }
             if (options_.clientWidth > 0) {
                 backend_.resizeClient(window, options_.clientWidth, options_.clientHeight);
                 observe(window);
@@ -271,8 +278,8 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
             options.quiet = true;
             continue;
         }
-        if (option != "--frames" && option != "--client" && option != "--script" &&
-            option != "--png") {
+        if (option != "--frames" && option != "--client" && option != "--threads" &&
+            option != "--script" && option != "--png") {
             error = "unknown option " + quoteWord(option);
             return false;
         }
@@ -288,6 +295,12 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
                                          std::to_string(std::numeric_limits<int>::max())
                                    : "--frames needs a whole number of at least 1, not " +
                                          quoteWord(value);
+                return false;
+            }
+        } else if (option == "--threads") {
+            if (!parsePositive(value, options.threads) || options.threads > kMaxRenderThreads) {
+                error = "--threads needs a whole number from 1 to " +
+                        std::to_string(kMaxRenderThreads) + ", not " + quoteWord(value);
                 return false;
             }
         } else if (option == "--client") {

@@ -1,8 +1,8 @@
 // The headless runner: the real program (WinMain and everything under it)
 // on the in-memory backend, driven by a pass count and an input script.
 //
-//   octaspin-headless [--frames N] [--client WxH] [--script FILE]
-//                     [--png FILE] [--quiet]
+//   octaspin-headless [--frames N] [--client WxH] [--threads N]
+//                     [--script FILE] [--png FILE] [--quiet]
 #pragma once
 
 #include <ostream>
@@ -15,6 +15,7 @@ struct RunnerOptions {
     int frames = 300;    // passes of the frame loop before the close box is pressed
     int clientWidth = 0; // 0: the client area a 640 x 480 window gets
     int clientHeight = 0;
+    int threads = 0; // drawing threads; 0: the device's default (OCTASPIN_THREADS, else the cores)
     std::string scriptPath;
     std::string pngPath;
     bool quiet = false;

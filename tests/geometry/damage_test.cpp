@@ -26,16 +26,11 @@ namespace {
 
 using device_test::DeviceTest;
 
-ScreenPolygonList listOf(std::vector<std::vector<ScreenPoint>> polygons) {
+ScreenPolygonList listOf(const std::vector<std::vector<ScreenPoint>>& polygons) {
     ScreenPolygonList list;
-    for (auto& points : polygons) {
-        ScreenPolygon polygon;
-        polygon.pointCount = static_cast<std::int32_t>(points.size());
-        polygon.normal = Vec3{0.0f, 0.0f, -1.0f};
-        polygon.points = std::move(points);
-        list.polygons.push_back(std::move(polygon));
+    for (const auto& points : polygons) {
+        list.add(points, Vec3{0.0f, 0.0f, -1.0f});
     }
-    list.count = static_cast<std::int32_t>(list.polygons.size());
     return list;
 }
 

@@ -13,6 +13,7 @@
 namespace {
 
 using testing_frame::meshOf;
+using testing_frame::pointsOf;
 using testing_frame::Triangle;
 using testing_frame::viewFromOrigin;
 
@@ -99,7 +100,7 @@ TEST_F(Pipeline, KeepsFrontFacesInAscendingOrderWithoutALimit) {
         const ScreenPolygon& previous = list.polygons[static_cast<std::size_t>(j - 1)];
         const ScreenPolygon& current = list.polygons[static_cast<std::size_t>(j)];
         ASSERT_EQ(current.pointCount, 3);
-        EXPECT_LE(current.points[0].y, previous.points[0].y) << "polygon " << j;
+        EXPECT_LE(list.pointsOf(current)[0].y, list.pointsOf(previous)[0].y) << "polygon " << j;
     }
 }
 
@@ -124,7 +125,7 @@ TEST_F(Pipeline, ScaledWorldCullsAgainstTheTrueModelSpaceEye) {
     const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
     ASSERT_EQ(list.count, 1);
     EXPECT_EQ(list.polygons[0].pointCount, 3);
-    EXPECT_EQ(list.polygons[0].points[0].depth, 5.0f);
+    EXPECT_EQ(pointsOf(list, 0)[0].depth, 5.0f);
 }
 
 struct FarCase {
@@ -167,13 +168,12 @@ TEST_P(Clipping, GivesTheClippedPolygonInOrder) {
     auto mesh = meshOf({GetParam().triangle});
     const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
     ASSERT_EQ(list.count, 1) << "the face counts even when clipped away";
-    const ScreenPolygon& polygon = list.polygons[0];
-    ASSERT_EQ(polygon.pointCount, static_cast<std::int32_t>(GetParam().pixels.size()));
-    ASSERT_EQ(polygon.points.size(), GetParam().pixels.size());
-    for (std::size_t q = 0; q < polygon.points.size(); ++q) {
-        EXPECT_EQ(polygon.points[q].x, GetParam().pixels[q].first) << "point " << q;
-        EXPECT_EQ(polygon.points[q].y, GetParam().pixels[q].second) << "point " << q;
-        EXPECT_GT(polygon.points[q].depth, 0.0f);
+    const std::vector<ScreenPoint> points = pointsOf(list, 0);
+    ASSERT_EQ(points.size(), GetParam().pixels.size());
+    for (std::size_t q = 0; q < points.size(); ++q) {
+        EXPECT_EQ(points[q].x, GetParam().pixels[q].first) << "point " << q;
+        EXPECT_EQ(points[q].y, GetParam().pixels[q].second) << "point " << q;
+        EXPECT_GT(points[q].depth, 0.0f);
     }
 }
 
@@ -217,9 +217,8 @@ TEST_F(Pipeline, ClipVertexAtTheEyeNeverReachesTheRasterizers) {
     auto mesh = meshOf({{{0, 0, 0}, {0, -1, 10}, {0, 1, 10}}});
     const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
     ASSERT_EQ(list.count, 1);
-    const ScreenPolygon& polygon = list.polygons[0];
-    EXPECT_EQ(polygon.pointCount, 2);
-    for (const ScreenPoint& p : polygon.points) {
+    EXPECT_EQ(list.polygons[0].pointCount, 2);
+    for (const ScreenPoint& p : pointsOf(list, 0)) {
         EXPECT_GT(p.depth, 0.0f);
     }
 }
@@ -288,7 +287,7 @@ TEST_P(GouraudIntensity, IsTheClampedDotWithTheLight) {
     const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
     ASSERT_EQ(list.count, 1);
     ASSERT_EQ(list.polygons[0].pointCount, 3);
-    for (const ScreenPoint& p : list.polygons[0].points) {
+    for (const ScreenPoint& p : pointsOf(list, 0)) {
         EXPECT_FLOAT_EQ(p.intensity, c.expected);
     }
 }
@@ -318,7 +317,7 @@ TEST_F(Pipeline, IntensityIsInterpolatedAtClippedPoints) {
     mesh->vertices[2].normal = Vec3{0, 0, -1};
     const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
     ASSERT_EQ(list.polygons[0].pointCount, 4);
-    const std::vector<ScreenPoint>& p = list.polygons[0].points;
+    const std::vector<ScreenPoint> p = pointsOf(list, 0);
     EXPECT_EQ(p[0].intensity, 0.0f);
     EXPECT_FLOAT_EQ(p[1].intensity, 0.5f); // t = 0.5 on edge 0 -> 1
     EXPECT_FLOAT_EQ(p[2].intensity, 0.5f); // t = 0.5 on edge 1 -> 2
@@ -337,9 +336,10 @@ TEST_F(Pipeline, ViewTransformUsesWorldThenView) {
     const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
     ASSERT_EQ(list.count, 1);
     ASSERT_EQ(list.polygons[0].pointCount, 3);
-    EXPECT_EQ(list.polygons[0].points[1].x, 383);
-    EXPECT_EQ(list.polygons[0].points[2].y, 191);
-    EXPECT_EQ(list.polygons[0].points[0].depth, 5.0f);
+    const std::vector<ScreenPoint> p = pointsOf(list, 0);
+    EXPECT_EQ(p[1].x, 383);
+    EXPECT_EQ(p[2].y, 191);
+    EXPECT_EQ(p[0].depth, 5.0f);
 }
 
 } // namespace

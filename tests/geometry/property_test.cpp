@@ -127,10 +127,9 @@ template <typename Get> int directionChanges(const std::vector<ScreenPoint>& p, 
 }
 
 // What the rasterizers are promised about every polygon.
-void expectDeliverable(const RenderDevice& device, const ScreenPolygon& polygon) {
-    ASSERT_GE(polygon.pointCount, 0);
-    ASSERT_EQ(static_cast<std::size_t>(polygon.pointCount), polygon.points.size());
-    const std::vector<ScreenPoint>& p = polygon.points;
+void expectDeliverable(const RenderDevice& device, const ScreenPolygonList& list, std::size_t j) {
+    ASSERT_GE(list.polygons[j].pointCount, 0);
+    const std::vector<ScreenPoint> p = testing_frame::pointsOf(list, j);
     double perimeter = 0.0;
     std::int64_t doubledArea = 0; // positive: counter-clockwise on the screen
     bool left = false;
@@ -198,8 +197,9 @@ TEST(PipelineProperties, PolygonsAreInFrameConvexAndDrawSafely) {
             const auto mesh = random.mesh(pass == 0 ? 120.0f : 400.0f);
             const ScreenPolygonList list = buildScreenPolygons(device, *mesh);
             ASSERT_EQ(list.polygons.size(), static_cast<std::size_t>(list.count));
-            for (const ScreenPolygon& polygon : list.polygons) {
-                ASSERT_NO_FATAL_FAILURE(expectDeliverable(device, polygon)) << "scene " << scene;
+            for (std::size_t j = 0; j < list.polygons.size(); ++j) {
+                const ScreenPolygon& polygon = list.polygons[j];
+                ASSERT_NO_FATAL_FAILURE(expectDeliverable(device, list, j)) << "scene " << scene;
                 // A triangle gains at most one point per clip plane; only the
                 // frame cut under another projection can add more.
                 if (demoProjection(device)) {

@@ -5,6 +5,7 @@
 
 #include "device/render_device.h"
 #include "geometry/mesh.h"
+#include "raster/screen_polygon.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -117,6 +118,13 @@ inline std::unique_ptr<Mesh> meshOf(std::initializer_list<Triangle> triangles) {
         }
     }
     return mesh;
+}
+
+// Polygon j's points, copied out of the list.
+inline std::vector<ScreenPoint> pointsOf(const ScreenPolygonList& list, std::size_t j) {
+    const ScreenPolygon& polygon = list.polygons[j];
+    const ScreenPoint* first = list.pointsOf(polygon);
+    return std::vector<ScreenPoint>(first, first + polygon.pointCount);
 }
 
 // A mesh without faces through the given points (a polyline).

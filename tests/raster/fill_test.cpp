@@ -22,20 +22,20 @@ struct Fill {
 
 class FillTest : public ::testing::TestWithParam<Fill> {
   protected:
-    void fill(TestFrame& frame, std::vector<ScreenPolygon> polygons) {
+    void fill(TestFrame& frame, std::vector<TestPolygon> polygons) {
         GetParam().fill(frame.device, listOf(std::move(polygons)));
         EXPECT_TRUE(frame.guardsIntact());
     }
 };
 
-ScreenPolygon litPolygon(std::vector<ScreenPoint> points, float intensity) {
+TestPolygon litPolygon(std::vector<ScreenPoint> points, float intensity) {
     for (ScreenPoint& p : points) {
         p.intensity = intensity;
     }
     return polygonOf(std::move(points), {0.0f, 0.0f, -intensity});
 }
 
-ScreenPolygon square(int x0, int y0, int size, float depth, float intensity = 0.5f) {
+TestPolygon square(int x0, int y0, int size, float depth, float intensity = 0.5f) {
     return litPolygon({pt(x0, y0, depth), pt(x0, y0 + size, depth), pt(x0 + size, y0 + size, depth),
                        pt(x0 + size, y0, depth)},
                       intensity);
@@ -157,7 +157,7 @@ TEST(FillFlat, IntensityBelowZeroOrNotANumberGivesTheAmbientColour) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (const Vec3 normal : {Vec3{0, 0, 1}, Vec3{nan, nan, nan}, Vec3{0, 0, -0.25f}}) {
         TestFrame frame(8, 8);
-        ScreenPolygon polygon = square(0, 0, 4, 1.0f);
+        TestPolygon polygon = square(0, 0, 4, 1.0f);
         polygon.normal = normal;
         fillFlat(frame.device, listOf({polygon}));
         const Rgb expected = normal.z == -0.25f ? Rgb{38, 86, 38} : Rgb{25, 25, 25};

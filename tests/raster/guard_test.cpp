@@ -18,7 +18,7 @@ const struct {
     Rasterizer draw;
 } kRasterizers[] = {{"Flat", fillFlat}, {"Gouraud", fillGouraud}, {"Wireframe", drawWireframe}};
 
-ScreenPolygon goodSquare() {
+TestPolygon goodSquare() {
     return polygonOf({pt(1, 1, 1, 1), pt(1, 5, 1, 1), pt(5, 5, 1, 1), pt(5, 1, 1, 1)});
 }
 
@@ -89,7 +89,7 @@ TEST(Guards, PolygonsWithPointsOutsideTheFrameAreSkipped) {
                  {0, pt(1, -1)},
                  {1, pt(1, 16)},
                  {1, pt(std::numeric_limits<int>::min(), 5)}};
-    std::vector<ScreenPolygon> bad;
+    std::vector<TestPolygon> bad;
     for (const auto& m : moves) {
         bad.push_back(goodSquare());
         bad.back().points[m.point] = m.moved;
@@ -102,9 +102,9 @@ TEST(Guards, PolygonsWithPointsOutsideTheFrameAreSkipped) {
         SCOPED_TRACE(r.name);
         TestFrame reference(16, 16);
         r.draw(reference.device, listOf({goodSquare()}));
-        for (const ScreenPolygon& polygon : bad) {
+        for (const TestPolygon& polygon : bad) {
             TestFrame frame(16, 16);
-            r.draw(frame.device, listOf({goodSquare(), polygon, ScreenPolygon{}}));
+            r.draw(frame.device, listOf({goodSquare(), polygon, TestPolygon{}}));
             EXPECT_EQ(frame.written(), reference.written());
             EXPECT_TRUE(frame.guardsIntact());
         }

@@ -27,7 +27,7 @@ long cross(const ScreenPoint& o, const ScreenPoint& a, const ScreenPoint& b) {
 
 // Convex hull of random points; with y pointing down, a negative cross
 // product turns counter-clockwise on the screen.
-ScreenPolygon randomConvexPolygon(std::mt19937& rng) {
+TestPolygon randomConvexPolygon(std::mt19937& rng) {
     std::uniform_int_distribution<int> count(1, 9);
     std::uniform_int_distribution<int> xs(-8, kWidth + 7);
     std::uniform_int_distribution<int> ys(-8, kHeight + 7);
@@ -81,7 +81,7 @@ class FillProperty : public ::testing::TestWithParam<Fill> {};
 TEST_P(FillProperty, StaysInsideTheBoundingBoxAndCoversTheInterior) {
     std::mt19937 rng(1234);
     for (int trial = 0; trial < 400; ++trial) {
-        const ScreenPolygon polygon = randomConvexPolygon(rng);
+        const TestPolygon polygon = randomConvexPolygon(rng);
         TestFrame frame(kWidth, kHeight);
         GetParam().fill(frame.device, listOf({polygon}));
         int minX = kWidth, maxX = -1, minY = kHeight, maxY = -1;
@@ -119,8 +119,8 @@ TEST_P(FillProperty, DepthOnlyEverGetsNearer) {
     const std::size_t cells = std::size_t(kWidth) * kHeight;
     std::vector<float> before(cells);
     for (int trial = 0; trial < 150; ++trial) {
-        std::vector<ScreenPolygon> polygons(1 + rng() % 6);
-        for (ScreenPolygon& p : polygons) {
+        std::vector<TestPolygon> polygons(1 + rng() % 6);
+        for (TestPolygon& p : polygons) {
             p = randomConvexPolygon(rng);
         }
         if (trial % 10 == 0) {
@@ -148,8 +148,8 @@ TEST(WireframeProperty, NeverWritesOutsideTheFrameOrDepth) {
     std::mt19937 rng(7);
     TestFrame frame(kWidth, kHeight);
     for (int trial = 0; trial < 300; ++trial) {
-        std::vector<ScreenPolygon> polygons(1 + rng() % 4);
-        for (ScreenPolygon& p : polygons) {
+        std::vector<TestPolygon> polygons(1 + rng() % 4);
+        for (TestPolygon& p : polygons) {
             p = randomConvexPolygon(rng);
         }
         drawWireframe(frame.device, listOf(polygons));

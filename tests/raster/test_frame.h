@@ -107,18 +107,29 @@ inline ScreenPoint pt(int x, int y, float depth = 1.0f, float intensity = 0.0f) 
     return {x, y, depth, intensity};
 }
 
-inline ScreenPolygon polygonOf(std::vector<ScreenPoint> points, Vec3 normal = {0, 0, -1}) {
-    ScreenPolygon p;
+// A polygon as a test writes it down: its own points, and a pointCount
+// that may disagree with them (for the guards).
+struct TestPolygon {
+    std::int32_t pointCount = 0;
+    Vec3 normal;
+    std::vector<ScreenPoint> points;
+};
+
+inline TestPolygon polygonOf(std::vector<ScreenPoint> points, Vec3 normal = {0, 0, -1}) {
+    TestPolygon p;
     p.pointCount = static_cast<std::int32_t>(points.size());
     p.normal = normal;
     p.points = std::move(points);
     return p;
 }
 
-inline ScreenPolygonList listOf(std::vector<ScreenPolygon> polygons) {
+// The polygons in one list, their points one after another.
+inline ScreenPolygonList listOf(const std::vector<TestPolygon>& polygons) {
     ScreenPolygonList list;
-    list.count = static_cast<std::int32_t>(polygons.size());
-    list.polygons = std::move(polygons);
+    for (const TestPolygon& p : polygons) {
+        list.add(p.points, p.normal);
+        list.polygons.back().pointCount = p.pointCount;
+    }
     return list;
 }
 

@@ -88,7 +88,7 @@ TEST(DrawWireframe, DrawsBothSidesFromTheTopPoint) {
 TEST(DrawWireframe, DrawsOverFillsWithoutTouchingDepth) {
     TestFrame frame(16, 16);
     const ScreenPolygonList list =
-        listOf({polygonOf({pt(2, 2, 9.0f), pt(2, 8, 9.0f), pt(8, 8, 9.0f)}), ScreenPolygon{}});
+        listOf({polygonOf({pt(2, 2, 9.0f), pt(2, 8, 9.0f), pt(8, 8, 9.0f)}), TestPolygon{}});
     fillFlat(
         frame.device,
         listOf({polygonOf({pt(0, 0, 1.0f), pt(0, 12, 1.0f), pt(12, 12, 1.0f), pt(12, 0, 1.0f)})}));

@@ -1,0 +1,210 @@
+#include "device/worker_pool.h"
+
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
+#if OCTASPIN_THREADS
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#endif
+
+std::int32_t clampRenderThreads(std::int32_t requested) {
+    if (requested <= 0) {
+        return defaultRenderThreads();
+    }
+    return requested > kMaxRenderThreads ? kMaxRenderThreads : requested;
+}
+
+std::int32_t defaultRenderThreads() {
+#if OCTASPIN_THREADS
+    if (const char* text = std::getenv("OCTASPIN_THREADS"); text != nullptr) {
+        std::int32_t value = 0;
+        const char* end = text + std::strlen(text);
+        const auto [last, error] = std::from_chars(text, end, value);
+        if (error == std::errc() && last == end && value >= 1 && value <= kMaxRenderThreads) {
+            return value;
+        }
+    }
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (cores == 0) {
+        return 1;
+    }
+    return cores > static_cast<unsigned>(kMaxRenderThreads) ? kMaxRenderThreads
+                                                            : static_cast<std::int32_t>(cores);
+#else
+    return 1;
+#endif
+}
+
+#if OCTASPIN_THREADS
+
+// The job in progress and the workers' hand-over. The caller writes the job
+// and then publishes it with a new generation number (release); a worker
+// that sees the number (acquire) sees the job, takes tasks from nextTask
+// until none is left, and counts itself out of `working` (release). The
+// caller takes tasks too, then waits for `working` to reach 0 (acquire), so
+// every task's results are visible to it when run returns.
+//
+// Waiting spins for a little while before it sleeps: a frame of a big mesh
+// hands out a few jobs in quick succession, and a worker that went to sleep
+// between them would have to be woken by the system each time (tens of
+// microseconds when it is quick). A worker idle for longer sleeps on the
+// condition variable and costs nothing.
+struct WorkerPool::Shared {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable done;
+    std::vector<std::thread> threads;
+    std::atomic<std::uint64_t> generation{0};
+    std::atomic<bool> stopping{false};
+    std::atomic<std::int32_t> working{0}; // workers not yet done with the job
+    std::int32_t sleepers = 0;            // workers waiting on `wake` (under the mutex)
+    bool callerSleeping = false;          // the caller waits on `done` (under the mutex)
+
+    TaskFunction function = nullptr;
+    void* job = nullptr;
+    std::int32_t taskCount = 0;
+    std::atomic<std::int32_t> nextTask{0};
+
+    void drain(std::int32_t worker) {
+        for (std::int32_t task = nextTask.fetch_add(1, std::memory_order_relaxed); task < taskCount;
+             task = nextTask.fetch_add(1, std::memory_order_relaxed)) {
+            function(job, task, worker);
+        }
+    }
+
+    // Spins until `ready` holds or about 50 microseconds have passed; true
+    // when it held.
+    template <typename Ready> static bool spinUntil(Ready ready) {
+        const auto start = std::chrono::steady_clock::now();
+        for (std::uint32_t n = 1;; ++n) {
+            if (ready()) {
+                return true;
+            }
+            if ((n & 255u) == 0 &&
+                std::chrono::steady_clock::now() - start > std::chrono::microseconds(50)) {
+                return false;
+            }
+#if defined(__SSE2__)
+            _mm_pause();
+#endif
+        }
+    }
+
+    void workerLoop(std::int32_t worker) {
+        std::uint64_t seen = 0;
+        for (;;) {
+            const auto published = [&] {
+                return stopping.load(std::memory_order_acquire) ||
+                       generation.load(std::memory_order_acquire) != seen;
+            };
+            if (!spinUntil(published)) {
+                std::unique_lock<std::mutex> lock(mutex);
+                ++sleepers;
+                wake.wait(lock, published);
+                --sleepers;
+            }
+            if (stopping.load(std::memory_order_acquire)) {
+                return;
+            }
+            seen = generation.load(std::memory_order_acquire);
+            drain(worker);
+            if (working.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (callerSleeping) {
+                    done.notify_one();
+                }
+            }
+        }
+    }
+};
+
+WorkerPool::WorkerPool(std::int32_t threads) : shared_(std::make_unique<Shared>()) {
+    Shared& s = *shared_;
+    const std::int32_t workers = (threads > kMaxRenderThreads ? kMaxRenderThreads : threads) - 1;
+    s.threads.reserve(workers > 0 ? static_cast<std::size_t>(workers) : 0);
+    for (std::int32_t w = 1; w <= workers; ++w) {
+        try {
+            s.threads.emplace_back([&s, w] { s.workerLoop(w); });
+        } catch (const std::system_error&) {
+            break; // the system has no more threads for us: draw with those we have
+        }
+    }
+}
+
+WorkerPool::~WorkerPool() {
+    Shared& s = *shared_;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.stopping.store(true, std::memory_order_release);
+    }
+    s.wake.notify_all();
+    for (std::thread& thread : s.threads) {
+        thread.join();
+    }
+}
+
+std::int32_t WorkerPool::size() const {
+    return static_cast<std::int32_t>(shared_->threads.size()) + 1;
+}
+
+void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* job) {
+    Shared& s = *shared_;
+    if (s.threads.empty() || taskCount <= 1) {
+        for (std::int32_t task = 0; task < taskCount; ++task) {
+            function(job, task, 0);
+        }
+        return;
+    }
+    s.function = function;
+    s.job = job;
+    s.taskCount = taskCount;
+    s.nextTask.store(0, std::memory_order_relaxed);
+    s.working.store(static_cast<std::int32_t>(s.threads.size()), std::memory_order_relaxed);
+    {
+        // Published under the mutex, so a worker between its check and its
+        // sleep cannot miss it.
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.generation.fetch_add(1, std::memory_order_release);
+        if (s.sleepers > 0) {
+            s.wake.notify_all();
+        }
+    }
+    s.drain(0);
+    const auto finished = [&] { return s.working.load(std::memory_order_acquire) == 0; };
+    if (!Shared::spinUntil(finished)) {
+        std::unique_lock<std::mutex> lock(s.mutex);
+        s.callerSleeping = true;
+        s.done.wait(lock, finished);
+        s.callerSleeping = false;
+    }
+}
+
+#else
+
+struct WorkerPool::Shared {};
+
+WorkerPool::WorkerPool(std::int32_t) : shared_(std::make_unique<Shared>()) {}
+
+WorkerPool::~WorkerPool() = default;
+
+std::int32_t WorkerPool::size() const {
+    return 1;
+}
+
+void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* job) {
+    for (std::int32_t task = 0; task < taskCount; ++task) {
+        function(job, task, 0);
+    }
+}
+
+#endif

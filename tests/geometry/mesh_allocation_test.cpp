@@ -1,0 +1,91 @@
+// Steady frames of the biggest mesh a Mesh holds allocate nothing: a sheet
+// of 65 536 vertices and 130 050 faces over a 1920 x 1080 frame, part of it
+// out of view so that faces are clipped into polygons of more than three
+// points, drawn after a smaller mesh into the same frame, on one thread and
+// on two, in every fill style. After warm-up frames in each style, frames
+// in all of them make no call to operator new (nor, where the hook counts
+// it, to malloc).
+#include "geometry/draw_mesh.h"
+#include "render_fixture.h"
+#include "tests/support/allocation_hook.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+using testing_frame::MemoryFrame;
+
+// A wavy sheet of side x side vertices in front of the eye (view space is
+// model space here), `reach` wide: wider than the view pyramid at its
+// depth when reach is large.
+std::unique_ptr<Mesh> sheet(int side, float reach) {
+    auto mesh = std::make_unique<Mesh>(side * side, 2 * (side - 1) * (side - 1));
+    for (int r = 0; r < side; ++r) {
+        for (int c = 0; c < side; ++c) {
+            const float u = reach * (static_cast<float>(c) / static_cast<float>(side - 1) - 0.5f);
+            const float v = reach * (static_cast<float>(r) / static_cast<float>(side - 1) - 0.5f);
+            const Vec3 p{u, v, 60.0f + 4.0f * std::sin(u * 0.2f) * std::cos(v * 0.3f)};
+            mesh->vertices[static_cast<std::size_t>(r * side + c)] =
+                makeVertex(p, Vec3{0.0f, 0.0f, -1.0f}, 0.0f, 0.0f);
+        }
+    }
+    std::size_t f = 0;
+    for (int r = 0; r + 1 < side; ++r) {
+        for (int c = 0; c + 1 < side; ++c) {
+            const auto at = [side](int rr, int cc) {
+                return static_cast<std::uint16_t>(rr * side + cc);
+            };
+            mesh->faces[f++] = Face{at(r, c), at(r, c + 1), at(r + 1, c)};
+            mesh->faces[f++] = Face{at(r, c + 1), at(r + 1, c + 1), at(r + 1, c)};
+        }
+    }
+    computeFaceNormals(*mesh);
+    return mesh;
+}
+
+TEST(MeshAllocation, SteadyFramesOfTheBiggestMeshAllocateNothing) {
+    const std::unique_ptr<Mesh> biggest = sheet(256, 150.0f);
+    ASSERT_EQ(biggest->vertices.size(), 65536u);
+    const std::unique_ptr<Mesh> smaller = sheet(40, 80.0f);
+    const std::uint32_t modes[] = {RenderMode::Flat, RenderMode::Gouraud, RenderMode::Wireframe,
+                                   RenderMode::Flat | RenderMode::Wireframe};
+    for (const std::int32_t threads : {1, 2}) {
+        RenderDevice device;
+        MemoryFrame frame(device, 1920, 1080);
+        testing_frame::viewFromOrigin(device);
+        Light light;
+        light.direction = Vec3{0.0f, 0.6f, -0.8f};
+        light.color = Color3{1, 1, 1};
+        device.setLight(LightKind::Directional, &light);
+        Material material;
+        material.diffuse = Color3{0.2f, 0.95f, 0.2f};
+        device.setMaterial(&material);
+        device.setRenderThreads(threads);
+        const auto drawFrame = [&](std::uint32_t mode) {
+            device.renderMode = mode;
+            device.clear();
+            drawMesh(device, *smaller);
+            drawMesh(device, *biggest);
+        };
+        for (const std::uint32_t mode : modes) {
+            drawFrame(mode);
+            drawFrame(mode);
+        }
+        const long news = allocation_hook::allocationsSeen;
+        const long mallocs = allocation_hook::mallocsSeen;
+        for (int round = 0; round < 2; ++round) {
+            for (const std::uint32_t mode : modes) {
+                drawFrame(mode);
+            }
+        }
+        EXPECT_EQ(allocation_hook::allocationsSeen - news, 0) << threads << " threads";
+        EXPECT_EQ(allocation_hook::mallocsSeen - mallocs, 0) << threads << " threads";
+        EXPECT_GT(frame.litCount(), 1000000) << "the sheet covers the frame";
+    }
+}
+
+} // namespace
