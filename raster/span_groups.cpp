@@ -14,7 +14,6 @@
 // bytes (ShadedSpan below): neither changes a byte.
 #include "raster/span_groups.h"
 
-#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -37,8 +36,16 @@
 #else
 #define OCTASPIN_AVX512_SPANS 0
 #endif
+// Builds with neither (the web build) fill every column in the column loop.
+#if defined(__SSE2__) || OCTASPIN_AVX512_SPANS
+#define OCTASPIN_GROUPED_SPANS 1
+#else
+#define OCTASPIN_GROUPED_SPANS 0
+#endif
 
 namespace {
+
+#if OCTASPIN_GROUPED_SPANS
 
 // A colour as one 32-bit lane: blue | green << 8 | red << 16.
 std::uint32_t packedColour(const PixelColor& c) {
@@ -73,7 +80,7 @@ struct ShadedSpan {
 };
 
 bool sameBits(double a, double b) {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    return bitCast<std::uint64_t>(a) == bitCast<std::uint64_t>(b);
 }
 
 bool staysInUnit(double first, double last, double diffuse, double ambient) {
@@ -96,6 +103,8 @@ ShadedSpan shadedSpan(const GroupColour& colour, std::int32_t count) {
     s.redIsGreen = sameBits(p.diffuseRed, p.diffuseGreen) && sameBits(p.ambientRed, p.ambientGreen);
     return s;
 }
+
+#endif
 
 #if defined(__SSE2__)
 
@@ -318,6 +327,10 @@ SpanPath fastestSpanPath() {
 
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
                               const GroupColour& colour) {
+#if !OCTASPIN_GROUPED_SPANS
+    (void)path, (void)span, (void)z, (void)zStep, (void)colour;
+    return 0;
+#else
     const bool shaded = colour.products != nullptr;
     const ShadedSpan shading = shaded ? shadedSpan(colour, span.count) : ShadedSpan{};
     switch (path) {
@@ -336,4 +349,5 @@ std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, 
     default:
         return 0;
     }
+#endif
 }
