@@ -12,9 +12,9 @@
 
 #include <type_traits>
 
-template <typename To, typename From>
-requires(sizeof(To) == sizeof(From) && std::is_trivially_copyable_v<To> &&
-         std::is_trivially_copyable_v<From>) constexpr To bitCast(const From& from) noexcept {
+template <typename To, typename From> constexpr To bitCast(const From& from) noexcept {
+    static_assert(sizeof(To) == sizeof(From) && std::is_trivially_copyable_v<To> &&
+                  std::is_trivially_copyable_v<From>);
 #if defined(__cpp_lib_bit_cast)
     return std::bit_cast<To>(from);
 #else

@@ -3,15 +3,19 @@
 // dialogs and the message boxes as HTML, queues the user's input for the
 // program to take, puts presented frames on the canvas once per animation
 // frame, and publishes window.octaspin for scripts and tests:
-//   frames:   passes presented so far,
-//   exitCode: null while the program runs, its exit code after.
+//   frames:       passes presented so far,
+//   exitCode:     null while the program runs, its exit code after,
+//   firstFrameMs: when the first frame was presented (ms from the page's
+//                 start; null before),
+//   workMs:       time the program has run between its yields to the
+//                 browser, so workMs / frames is the cost of one pass.
 (function () {
   'use strict';
 
   // Event kinds and their numbers, as web_backend.cpp reads them.
   const KEY = 1, POINTER = 2, MENU = 3, EDIT = 4, BUTTON = 5, ENTER = 6, BOX_OK = 7, CLOSE = 8;
 
-  const status = { frames: 0, exitCode: null };
+  const status = { frames: 0, exitCode: null, firstFrameMs: null, workMs: 0 };
   window.octaspin = status;
 
   const events = [];
@@ -230,7 +234,7 @@
     canvas.tabIndex = 0;
     canvas.setAttribute('aria-label', title);
     const win = { id: id, frame: frame, icon: icon, menuBar: bar, canvas: canvas,
-                  picture: null, dirty: null, captured: false };
+                  picture: null, image: null, dirty: null, captured: false };
     buildMenu(win, menu);
     canvas.addEventListener('keydown', function (e) { keyDown(win, e); });
     canvas.addEventListener('pointerdown', function (e) {
@@ -276,22 +280,34 @@
 
   // --- Frames --------------------------------------------------------------
 
-  // The changed part of the window's picture onto the canvas.
+  // The changed part of the window's picture (blue, green, red, in the
+  // program's memory) onto the canvas.
   function flush(win) {
     const d = win.dirty;
-    if (!d || !win.picture) {
+    const p = win.picture;
+    if (!d || !p) {
       return;
     }
     win.dirty = null;
-    const p = win.picture;
-    if (win.canvas.width !== p.width || win.canvas.height !== p.height) {
+    if (!win.image || win.image.width !== p.width || win.image.height !== p.height) {
       win.canvas.width = p.width;
       win.canvas.height = p.height;
+      win.image = new ImageData(p.width, p.height);
+      win.image.data.fill(255);
       d.left = 0; d.top = 0; d.right = p.width; d.bottom = p.height;
     }
-    const pixels = new Uint8ClampedArray(HEAPU8.buffer, p.pointer, p.width * p.height * 4);
-    win.canvas.getContext('2d').putImageData(new ImageData(pixels, p.width, p.height), 0, 0,
-                                             d.left, d.top, d.right - d.left, d.bottom - d.top);
+    const pixels = win.image.data;
+    for (let y = d.top; y < d.bottom; ++y) {
+      let s = p.pointer + (y * p.width + d.left) * 3;
+      let t = (y * p.width + d.left) * 4;
+      for (let x = d.left; x < d.right; ++x, s += 3, t += 4) {
+        pixels[t] = HEAPU8[s + 2];
+        pixels[t + 1] = HEAPU8[s + 1];
+        pixels[t + 2] = HEAPU8[s];
+      }
+    }
+    win.canvas.getContext('2d').putImageData(win.image, 0, 0, d.left, d.top,
+                                             d.right - d.left, d.bottom - d.top);
   }
 
   let frameRequested = false;
@@ -301,7 +317,9 @@
   }
 
   function present(id, pointer, width, height, left, top, right, bottom) {
-    ++status.frames;
+    if (++status.frames === 1) {
+      status.firstFrameMs = performance.now();
+    }
     const win = windows.get(id);
     if (!win) {
       return;
@@ -501,14 +519,27 @@
   // One round trip through a message channel: the browser handles what is
   // pending (input, painting) and the program goes on at once, without the
   // few milliseconds a zero timeout may wait.
+  let runningSince = null;
+  function suspended() {
+    if (runningSince !== null) {
+      status.workMs += performance.now() - runningSince;
+      runningSince = null;
+    }
+  }
+  function resumed() {
+    runningSince = performance.now();
+  }
+
   const channel = new MessageChannel();
   let resume = null;
   channel.port1.onmessage = function () {
     const r = resume;
     resume = null;
+    resumed();
     r();
   };
   function yieldOnce() {
+    suspended();
     return new Promise(function (resolve) {
       resume = resolve;
       channel.port2.postMessage(0);
@@ -520,9 +551,10 @@
     if (events.length > 0) {
       return Promise.resolve();
     }
+    suspended();
     return new Promise(function (resolve) {
-      const timer = setTimeout(function () { wake = null; resolve(); }, milliseconds);
-      wake = function () { clearTimeout(timer); resolve(); };
+      const timer = setTimeout(function () { wake = null; resumed(); resolve(); }, milliseconds);
+      wake = function () { clearTimeout(timer); resumed(); resolve(); };
     });
   }
 

@@ -8,8 +8,7 @@
 // suspend it until the next event.
 //
 // A presented frame is copied, its changed part only, into a picture of
-// the window in the canvas's byte order (red, green, blue, alpha) that the
-// page puts on the canvas once per animation frame.
+// the window that the page puts on the canvas once per animation frame.
 #include "platform/web/web.h"
 
 #include "platform/web/input_map.h"
@@ -19,6 +18,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -40,9 +40,9 @@ EM_JS(void, page_destroy_window, (int id), { Module.octaspinPage.destroyWindow(i
 EM_JS(void, page_set_menu, (int id, const char* menu), {
     Module.octaspinPage.setMenu(id, JSON.parse(UTF8ToString(menu)));
 });
-EM_JS(void, page_present, (int id, const void* rgba, int width, int height, int left, int top,
+EM_JS(void, page_present, (int id, const void* bgr, int width, int height, int left, int top,
                            int right, int bottom), {
-    Module.octaspinPage.present(id, rgba, width, height, left, top, right, bottom);
+    Module.octaspinPage.present(id, bgr, width, height, left, top, right, bottom);
 });
 EM_JS(void, page_capture, (int id), { Module.octaspinPage.capture(id); });
 EM_JS(void, page_open_dialog, (int owner, const char* dialog), {
@@ -98,7 +98,7 @@ int idOf(WindowId id) {
 struct PageWindow {
     int clientWidth = 0;
     int clientHeight = 0;
-    std::vector<std::uint8_t> rgba; // the window's picture, rows from the top
+    std::vector<std::uint8_t> bgr; // the window's picture, rows from the top, no padding
     int width = 0;
     int height = 0;
 };
@@ -150,18 +150,19 @@ class WebBackend final : public Backend {
         }
     }
 
+    // The changed rows are copied as they are; the page reorders the bytes
+    // for the canvas once per animation frame, not once per pass.
     void windowPresented(WindowId window, const ImageView& image, const PixelRect& dirty) override {
         auto it = windows_.find(window);
-        if (it == windows_.end() || image.bgr == nullptr || image.width <= 0 || image.height <= 0 ||
-            image.stride < image.width * 3) {
+        if (it == windows_.end() || image.bgr == nullptr || image.width <= 0 ||
+            image.height <= 0 || image.stride < image.width * 3) {
             return;
         }
         PageWindow& w = it->second;
         PixelRect area{std::max(dirty.left, 0), std::max(dirty.top, 0),
                        std::min(dirty.right, image.width), std::min(dirty.bottom, image.height)};
         if (w.width != image.width || w.height != image.height) {
-            // Opaque from the start: only the colour bytes are written below.
-            w.rgba.assign(static_cast<std::size_t>(image.width) * image.height * 4, 255);
+            w.bgr.assign(static_cast<std::size_t>(image.width) * image.height * 3, 0);
             w.width = image.width;
             w.height = image.height;
             area = PixelRect{0, 0, image.width, image.height};
@@ -169,18 +170,13 @@ class WebBackend final : public Backend {
         if (area.left >= area.right || area.top >= area.bottom) {
             area = PixelRect{};
         }
+        const auto bytes = static_cast<std::size_t>(area.width()) * 3;
         for (int y = area.top; y < area.bottom; ++y) {
-            const std::uint8_t* src =
-                image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride + area.left * 3;
-            std::uint8_t* dst =
-                w.rgba.data() + (static_cast<std::ptrdiff_t>(y) * w.width + area.left) * 4;
-            for (int x = area.left; x < area.right; ++x, src += 3, dst += 4) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            }
+            std::memcpy(w.bgr.data() + (static_cast<std::size_t>(y) * w.width + area.left) * 3,
+                        image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride + area.left * 3,
+                        bytes);
         }
-        page_present(idOf(window), w.rgba.data(), w.width, w.height, area.left, area.top,
+        page_present(idOf(window), w.bgr.data(), w.width, w.height, area.left, area.top,
                      area.right, area.bottom);
     }
 
