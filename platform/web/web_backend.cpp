@@ -18,8 +18,8 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -154,8 +154,8 @@ class WebBackend final : public Backend {
     // for the canvas once per animation frame, not once per pass.
     void windowPresented(WindowId window, const ImageView& image, const PixelRect& dirty) override {
         auto it = windows_.find(window);
-        if (it == windows_.end() || image.bgr == nullptr || image.width <= 0 ||
-            image.height <= 0 || image.stride < image.width * 3) {
+        if (it == windows_.end() || image.bgr == nullptr || image.width <= 0 || image.height <= 0 ||
+            image.stride < image.width * 3) {
             return;
         }
         PageWindow& w = it->second;
@@ -176,8 +176,8 @@ class WebBackend final : public Backend {
                         image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride + area.left * 3,
                         bytes);
         }
-        page_present(idOf(window), w.bgr.data(), w.width, w.height, area.left, area.top,
-                     area.right, area.bottom);
+        page_present(idOf(window), w.bgr.data(), w.width, w.height, area.left, area.top, area.right,
+                     area.bottom);
     }
 
     void captureChanged(WindowId window) override {

@@ -171,16 +171,34 @@ try {
   await check('Flat carries the check mark at start', (await checkedItems()).join() === '40004', await checkedItems());
   await check('the canvas has the keyboard', await page.evaluate(() => document.activeElement.matches('canvas.client')));
 
-  // Speed, idle page: passes per second and the program's own time a pass.
-  const before = await status();
-  const t0 = Date.now();
-  await sleep(2000);
-  const after = await status();
-  const seconds = (Date.now() - t0) / 1000;
-  const rate = (after.frames - before.frames) / seconds;
-  const passMicros = (after.workMs - before.workMs) * 1000 / (after.frames - before.frames);
+  // Speed, idle page: passes per second and the program's own time a pass,
+  // in ten windows of 300 ms; the best and the median are printed (the
+  // best is the nearest to an idle machine's). Nothing is asserted on them.
+  const windows = [];
+  for (let i = 0; i < 10; ++i) {
+    const a = await status();
+    const t = Date.now();
+    await sleep(300);
+    const b = await status();
+    const n = b.frames - a.frames;
+    windows.push({ rate: n * 1000 / (Date.now() - t), micros: (b.workMs - a.workMs) * 1000 / n });
+  }
+  const by = (key, order) => windows.map((w) => w[key]).sort((x, y) => order * (x - y));
+  const median = (values) => values[Math.floor(values.length / 2)];
   console.log(`timing: first frame ${loaded.firstFrameMs.toFixed(0)} ms after the page's start; ` +
-              `${rate.toFixed(0)} passes/s; ${passMicros.toFixed(1)} us of the program's own work a pass`);
+              `passes/s best ${by('rate', -1)[0].toFixed(0)}, median ${median(by('rate', -1)).toFixed(0)}; ` +
+              `program's own work a pass best ${by('micros', 1)[0].toFixed(1)} us, ` +
+              `median ${median(by('micros', 1)).toFixed(1)} us`);
+  if (args.runner) {
+    // The Linux build's whole pass at the same client size, best of three.
+    let best = Infinity;
+    for (let i = 0; i < 3; ++i) {
+      const line = execFileSync(args.runner, ['--client', `${p.width}x${p.height}`, '--frames', '3000']).toString();
+      best = Math.min(best, Number(/ms\/frame: ([0-9.]+)/.exec(line)[1]) * 1000);
+    }
+    console.log(`timing: the Linux build's pass at ${p.width}x${p.height}: best ${best.toFixed(1)} us ` +
+                `(web / native: ${(by('micros', 1)[0] / best).toFixed(2)})`);
+  }
 
   // 2. The overlay's text, pixel for pixel the Linux build's.
   if (args.runner) {
@@ -221,8 +239,13 @@ try {
   await check('Gouraud shades with many colours', gouraud.count > 5000 && gouraud.colours > 30,
               { flat: p.colours, gouraud: gouraud.colours });
   await check('the check mark moves to Gouraud', (await checkedItems()).join() === '40005', await checkedItems());
-  await menu('Render', 40004);
+  // Alt and the pop-up's letter open it; the item's letter chooses.
+  await page.keyboard.down('Alt');
+  await page.keyboard.press('KeyR');
+  await page.keyboard.up('Alt');
+  await page.keyboard.press('KeyF');
   await passes(20);
+  await check('Alt+R, F chooses Render > Flat', (await checkedItems()).join() === '40004', await checkedItems());
 
   // 4. Camera keys: the spin keeps the polyhedron's height, the keys do not.
   const still = await picture();
