@@ -36,7 +36,8 @@
 #else
 #define OCTASPIN_AVX512_SPANS 0
 #endif
-// Builds with neither (the web build) fill every column in the column loop.
+// Builds with neither (a web build without SIMD) fill every column in the
+// column loop.
 #if defined(__SSE2__) || OCTASPIN_AVX512_SPANS
 #define OCTASPIN_GROUPED_SPANS 1
 #else
