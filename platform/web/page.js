@@ -238,8 +238,13 @@
     buildMenu(win, menu);
     canvas.addEventListener('keydown', function (e) { keyDown(win, e); });
     canvas.addEventListener('pointerdown', function (e) {
-      closeMenus();
       canvas.focus();
+      if (openPopup) {
+        // A click beside an open menu closes it and goes no further.
+        closeMenus();
+        e.preventDefault();
+        return;
+      }
       canvas.setPointerCapture(e.pointerId);
       pointer(win, 0, e);
       e.preventDefault();

@@ -169,6 +169,7 @@ try {
   await check('the menu bar comes from the menu resource',
               (await page.$$eval('.menu-title', (h) => h.map((e) => e.textContent))).join(',') === 'File,Render,Help');
   await check('Flat carries the check mark at start', (await checkedItems()).join() === '40004', await checkedItems());
+  await check('window.octaspin.exitCode is null while the program runs', loaded.exitCode === null, loaded);
   await check('the canvas has the keyboard', await page.evaluate(() => document.activeElement.matches('canvas.client')));
 
   // Speed, idle page: passes per second and the program's own time a pass,
