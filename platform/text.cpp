@@ -1,167 +1,19 @@
-// Text: one monospace font, chosen by fontconfig and rendered by FreeType
-// at 13 pixels, loaded on first use and kept for the life of the process.
+// Text: glyphs of the layer's one monospace font (platform/glyph_font.h)
+// blended into a 24-bit picture.
 //
 // The top of the text cell is at y (the font's ascender above the
 // baseline), as for the platform's default text alignment. Glyphs are
 // anti-aliased: each pixel moves from its old colour toward the text colour
 // by the glyph's coverage, rounded to the nearest byte value.
 #include "platform/core.h"
-
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
+#include "platform/glyph_font.h"
 
 #include <algorithm>
-#include <array>
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace platform::core {
 
 namespace {
-
-constexpr int kPixelSize = 13;
-
-struct Glyph {
-    bool loaded = false;
-    int left = 0; // from the pen position to the bitmap's left edge
-    int top = 0;  // from the baseline up to the bitmap's top row
-    int width = 0;
-    int rows = 0;
-    int advance = 0;                    // pixels
-    std::vector<std::uint8_t> coverage; // rows * width, 0..255
-};
-
-class Font {
-  public:
-    ~Font() {
-        if (face_ != nullptr) {
-            FT_Done_Face(face_);
-        }
-        if (library_ != nullptr) {
-            FT_Done_FreeType(library_);
-        }
-    }
-
-    // Finds and opens the font; false if none can be found.
-    bool open() {
-        if (FT_Init_FreeType(&library_) != 0) {
-            library_ = nullptr;
-            return false;
-        }
-        // The preferred face first, then whatever the system calls monospace.
-        for (const char* pattern : {"DejaVu Sans Mono:style=Book", "monospace"}) {
-            std::string file;
-            int index = 0;
-            if (findFile(pattern, &file, &index) &&
-                FT_New_Face(library_, file.c_str(), index, &face_) == 0) {
-                if (FT_Set_Pixel_Sizes(face_, 0, kPixelSize) == 0) {
-                    const FT_Size_Metrics& m = face_->size->metrics;
-                    ascender_ = static_cast<int>((m.ascender + 63) >> 6);
-                    cellHeight_ = ascender_ + static_cast<int>((-m.descender + 63) >> 6);
-                    return true;
-                }
-                FT_Done_Face(face_);
-                face_ = nullptr;
-            }
-        }
-        return false;
-    }
-
-    int ascender() const { return ascender_; }
-    // From the top of the cell to the bottom of the lowest descender.
-    int cellHeight() const { return cellHeight_; }
-
-    // A glyph is made in full before it enters the table, so an allocation
-    // that fails on the way leaves no half-made entry: the next text that
-    // needs the character tries again.
-    const Glyph& glyph(unsigned char c) {
-        Glyph& g = glyphs_[c];
-        if (!g.loaded) {
-            g = render(c);
-        }
-        return g;
-    }
-
-  private:
-    Glyph render(unsigned char c) {
-        Glyph g;
-        g.loaded = true;
-        // Bytes are taken as Latin-1, whose code points equal the byte values.
-        if (FT_Load_Char(face_, c, FT_LOAD_RENDER | FT_LOAD_TARGET_NORMAL) != 0) {
-            return g;
-        }
-        FT_GlyphSlot slot = face_->glyph;
-        const FT_Bitmap& bitmap = slot->bitmap;
-        g.advance = static_cast<int>((slot->advance.x + 32) >> 6);
-        if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.buffer == nullptr) {
-            return g; // a blank such as the space
-        }
-        g.left = slot->bitmap_left;
-        g.top = slot->bitmap_top;
-        g.width = static_cast<int>(bitmap.width);
-        g.rows = static_cast<int>(bitmap.rows);
-        g.coverage.resize(static_cast<std::size_t>(g.width) * g.rows);
-        for (int row = 0; row < g.rows; ++row) {
-            const unsigned char* src =
-                bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
-            std::copy(src, src + g.width,
-                      g.coverage.begin() + static_cast<std::ptrdiff_t>(row) * g.width);
-        }
-        return g;
-    }
-
-    // Asks fontconfig for the file of the best match. A configuration of
-    // our own is loaded for the question and dropped afterwards, so nothing
-    // of fontconfig stays allocated once the font is open.
-    static bool findFile(const char* name, std::string* file, int* index) {
-        FcConfig* config = FcInitLoadConfigAndFonts();
-        if (config == nullptr) {
-            return false;
-        }
-        bool found = false;
-        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
-        if (pattern != nullptr) {
-            FcConfigSubstitute(config, pattern, FcMatchPattern);
-            FcDefaultSubstitute(pattern);
-            FcResult result = FcResultNoMatch;
-            FcPattern* match = FcFontMatch(config, pattern, &result);
-            if (match != nullptr) {
-                FcChar8* path = nullptr;
-                if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch &&
-                    path != nullptr) {
-                    *file = reinterpret_cast<const char*>(path);
-                    int i = 0;
-                    *index = FcPatternGetInteger(match, FC_INDEX, 0, &i) == FcResultMatch ? i : 0;
-                    found = true;
-                }
-                FcPatternDestroy(match);
-            }
-            FcPatternDestroy(pattern);
-        }
-        FcConfigDestroy(config);
-        return found;
-    }
-
-    FT_Library library_ = nullptr;
-    FT_Face face_ = nullptr;
-    int ascender_ = 0;
-    int cellHeight_ = 0;
-    std::array<Glyph, 256> glyphs_{};
-};
-
-// The font, or null when none could be found (looked for once).
-Font* font() {
-    static std::unique_ptr<Font> instance = [] {
-        auto f = std::make_unique<Font>();
-        if (!f->open()) {
-            f.reset();
-        }
-        return f;
-    }();
-    return instance.get();
-}
 
 // value + (target - value) * alpha / 255, rounded to nearest.
 inline std::uint8_t blend(std::uint8_t value, std::uint8_t target, unsigned alpha) {
@@ -172,7 +24,7 @@ inline std::uint8_t blend(std::uint8_t value, std::uint8_t target, unsigned alph
 
 bool drawText(const PixelTarget& target, int x, int y, const char* text, int length, COLORREF color,
               const COLORREF* opaqueBackground, RECT* touched) {
-    Font* f = font();
+    GlyphFont* f = glyphFont();
     if (f == nullptr) {
         return false;
     }
@@ -219,7 +71,7 @@ bool drawText(const PixelTarget& target, int x, int y, const char* text, int len
     }
 
     for (int i = 0; i < length; ++i) {
-        const Glyph& g = f->glyph(static_cast<unsigned char>(text[i]));
+        const GlyphView g = f->glyph(static_cast<unsigned char>(text[i]));
         // Clip the glyph's box against the target once; the loop below then
         // only visits pixels that exist.
         long long gx = pen + g.left;
@@ -229,7 +81,7 @@ bool drawText(const PixelTarget& target, int x, int y, const char* text, int len
         long long col1 = std::min<long long>(g.width, target.width - gx);
         long long row1 = std::min<long long>(g.rows, target.height - gy);
         for (long long row = row0; row < row1; ++row) {
-            const std::uint8_t* cover = g.coverage.data() + row * g.width;
+            const std::uint8_t* cover = g.coverage + row * g.width;
             std::uint8_t* p = target.row(static_cast<int>(gy + row)) + (gx + col0) * 3;
             for (long long col = col0; col < col1; ++col, p += 3) {
                 unsigned alpha = cover[col];

@@ -16,12 +16,10 @@
 #include "raster/span_groups.h"
 #include "raster/span_group_paths.h"
 
-#include <bit>
-
 namespace {
 
 bool sameBits(double a, double b) {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    return bitCast<std::uint64_t>(a) == bitCast<std::uint64_t>(b);
 }
 
 bool staysInUnit(double first, double last, double diffuse, double ambient) {

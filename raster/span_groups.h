@@ -22,16 +22,16 @@
 // through the column loop.
 #pragma once
 
+#include "math/bit_cast.h"
 #include "raster/frame_access.h"
 
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 
 // The exponent of the lowest bit a nonzero finite float can hold.
 inline int lowestBitExponent(float v) {
-    const auto biased = static_cast<int>((std::bit_cast<std::uint32_t>(v) >> 23) & 0xffu);
+    const auto biased = static_cast<int>((bitCast<std::uint32_t>(v) >> 23) & 0xffu);
     return (biased == 0 ? 1 : biased) - 150;
 }
 
@@ -55,7 +55,7 @@ inline bool stepsExact(double start, double step, std::int32_t count) {
     // The reach is computed with two roundings (relative error below
     // 2^-52), so comparing it with half the bound, 2^(52 + e), is safe.
     const double reach = std::fabs(start) + static_cast<double>(count) * std::fabs(step);
-    return reach <= std::bit_cast<double>(static_cast<std::uint64_t>(1023 + 52 + e) << 52);
+    return reach <= bitCast<double>(static_cast<std::uint64_t>(1023 + 52 + e) << 52);
 }
 
 // How a span's columns are filled: one at a time, four at a time with SSE2

@@ -2,8 +2,22 @@
 # Installs what is missing, builds Octaspin (Release) and runs it: in a
 # real window when a display is available, otherwise headless, writing the
 # rendered frame to a PNG.
+#
+# With --web it builds the web page instead (scripts/build-web.sh) and
+# serves build/web on 127.0.0.1 only, printing the address to open; Ctrl-C
+# stops the server. PORT in the environment chooses the port (default 8000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = "--web" ]; then
+    scripts/build-web.sh
+    port=${PORT:-8000}
+    echo "Serving $(pwd)/build/web at http://127.0.0.1:$port/ (Ctrl-C stops it)"
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build/web
+elif [ "$#" -gt 0 ]; then
+    echo "usage: scripts/run.sh [--web]" >&2
+    exit 2
+fi
 
 scripts/install-deps.sh
 cmake --preset release >/dev/null

@@ -2,8 +2,9 @@
 # Installs what is missing, builds Octaspin twice (Release, and with
 # AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in
 # both builds, builds the fuzz targets with clang and gives each a short
-# run, then cross-builds for Windows and runs that build's tests under
-# Wine. Exits non-zero on any failure.
+# run, builds the web page and runs its tests under Node.js and in
+# Chromium, then cross-builds for Windows and runs that build's tests
+# under Wine. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -66,6 +67,13 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 # builds above already replayed the corpus and ran a short seeded soak;
 # scripts/fuzz.sh and scripts/soak.sh run the long versions.
 UBSAN_OPTIONS=print_stacktrace=1 run_build fuzz
+
+# The web page: built with emscripten, the frame checksums and the renderer's
+# suites under Node.js, the page end to end in headless Chromium.
+run_web() {
+    scripts/test-web.sh
+}
+run_web
 
 # Windows: the cross build, and its tests under Wine (the same frames bit
 # for bit, the dialogs, the program end to end).

@@ -1,6 +1,7 @@
 // Properties over many random convex polygons (fixed seed), as the polygon
 // pipeline delivers them: points inside the frame, counter-clockwise on the
 // screen, some on the frame's borders.
+#include "math/bit_cast.h"
 #include "raster/raster.h"
 #include "raster/scan_fill.h"
 #include "raster/span_shades.h"
@@ -9,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -240,7 +240,7 @@ TEST(SpanPaths, EveryPathMatchesTheColumnLoopBitForBit) {
     // Mostly in [lo, hi), else any bit pattern or a special value.
     auto value = [&](double lo, double hi) {
         return chance(70)   ? static_cast<float>(uniform(lo, hi))
-               : chance(80) ? std::bit_cast<float>(static_cast<std::uint32_t>(rng()))
+               : chance(80) ? bitCast<float>(static_cast<std::uint32_t>(rng()))
                             : special();
     };
     auto step = [&](float from, int count) {

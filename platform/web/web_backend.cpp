@@ -1,0 +1,324 @@
+// The web backend. Native events reach the program only from inside its own
+// calls: the page queues them (page.js) and the backend takes them off the
+// queue in pollEvents and in its modal loops, reporting each through
+// platform::input. The program's one thread is the page's: every pass of
+// the frame loop suspends it (PeekMessageA -> pollEvents -> page_yield,
+// under asyncify) for one message-channel round trip, so the page stays
+// responsive without the delay a zero timeout would add; the modal loops
+// suspend it until the next event.
+//
+// A presented frame is copied, its changed part only, into a picture of
+// the window that the page puts on the canvas once per animation frame.
+#include "platform/web/web.h"
+
+#include "platform/web/input_map.h"
+#include "platform/web/page_views.h"
+
+#include <emscripten/em_js.h>
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+// clang-format off
+EM_JS(void, page_create_window, (int id, const char* title, const char* menu, int clientWidth,
+                                 int clientHeight), {
+    Module.octaspinPage.createWindow(id, UTF8ToString(title), JSON.parse(UTF8ToString(menu)),
+                                     clientWidth, clientHeight);
+});
+EM_JS(void, page_window_icon, (int id, const void* bgr, int width, int height, int stride), {
+    Module.octaspinPage.windowIcon(id, bgr, width, height, stride);
+});
+EM_JS(void, page_show_window, (int id, int visible), {
+    Module.octaspinPage.showWindow(id, visible != 0);
+});
+EM_JS(void, page_destroy_window, (int id), { Module.octaspinPage.destroyWindow(id); });
+EM_JS(void, page_set_menu, (int id, const char* menu), {
+    Module.octaspinPage.setMenu(id, JSON.parse(UTF8ToString(menu)));
+});
+EM_JS(void, page_present, (int id, const void* bgr, int width, int height, int left, int top,
+                           int right, int bottom), {
+    Module.octaspinPage.present(id, bgr, width, height, left, top, right, bottom);
+});
+EM_JS(void, page_capture, (int id), { Module.octaspinPage.capture(id); });
+EM_JS(void, page_open_dialog, (int owner, const char* dialog), {
+    Module.octaspinPage.openDialog(owner, JSON.parse(UTF8ToString(dialog)));
+});
+EM_JS(void, page_dialog_icon, (int id, int control, const void* bgr, int width, int height,
+                               int stride), {
+    Module.octaspinPage.dialogIcon(id, control, bgr, width, height, stride);
+});
+EM_JS(void, page_paint_dialog, (int id, const void* bgr, int width, int height, int stride), {
+    Module.octaspinPage.paintDialog(id, bgr, width, height, stride);
+});
+EM_JS(void, page_close_dialog, (int id), { Module.octaspinPage.closeDialog(id); });
+EM_JS(void, page_open_message_box, (int owner, const char* text, const char* caption), {
+    Module.octaspinPage.openMessageBox(owner, UTF8ToString(text), UTF8ToString(caption));
+});
+EM_JS(void, page_close_message_box, (), { Module.octaspinPage.closeMessageBox(); });
+EM_JS(int, page_next_event, (double* numbers, int count, char* text, int textSize), {
+    return Module.octaspinPage.nextEvent(numbers, count, text, textSize);
+});
+EM_JS(void, page_program_ended, (int code), { Module.octaspinPage.programEnded(code); });
+EM_ASYNC_JS(void, page_yield, (), { await Module.octaspinPage.yieldOnce(); });
+EM_ASYNC_JS(void, page_wait_for_event, (int milliseconds), {
+    await Module.octaspinPage.waitForEvent(milliseconds);
+});
+// clang-format on
+
+namespace platform {
+
+namespace {
+
+// Event kinds and their numbers, as page.js queues them.
+enum EventKind {
+    kNoEvent = 0,
+    kKey = 1,          // window, alt held, repeat; text: KeyboardEvent.code
+    kPointer = 2,      // window, kind (0 down, 1 move, 2 up), button, buttons, x, y, css w, h
+    kMenu = 3,         // window, command id
+    kEdit = 4,         // dialog, control; text: the field's text
+    kButton = 5,       // dialog, control
+    kEnter = 6,        // dialog
+    kMessageBoxOk = 7, // -
+    kClose = 8,        // window
+};
+constexpr int kEventNumbers = 9;
+constexpr int kEventTextSize = 1024;
+// A modal loop looks at its end condition at least this often.
+constexpr int kModalWaitMilliseconds = 250;
+
+int idOf(WindowId id) {
+    return static_cast<int>(id);
+}
+
+struct PageWindow {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    std::vector<std::uint8_t> bgr; // the window's picture, rows from the top, no padding
+    int width = 0;
+    int height = 0;
+};
+
+class WebBackend final : public Backend {
+  public:
+    // No frame around a window on the page: a caption bar and the menu bar
+    // above the client area.
+    static constexpr int kCaption = 22;
+    static constexpr int kMenuBar = 22;
+
+    PixelRect clientRectFor(const TopLevelWindowView& window) override {
+        const int height = window.outer.height() - kCaption - (window.menu.empty() ? 0 : kMenuBar);
+        return PixelRect{0, 0, std::max(window.outer.width(), 0), std::max(height, 0)};
+    }
+
+    bool createWindow(const TopLevelWindowView& view) override {
+        if (windows_.count(view.id) != 0) {
+            return false;
+        }
+        const PixelRect client = clientRectFor(view);
+        PageWindow& w = windows_[view.id];
+        w.clientWidth = client.width();
+        w.clientHeight = client.height();
+        page_create_window(idOf(view.id), view.title.c_str(), web::menuJson(view.menu).c_str(),
+                           w.clientWidth, w.clientHeight);
+        if (view.icon.bgr != nullptr) {
+            page_window_icon(idOf(view.id), view.icon.bgr, view.icon.width, view.icon.height,
+                             view.icon.stride);
+        }
+        return true;
+    }
+
+    void showWindow(WindowId window, bool visible) override {
+        if (windows_.count(window) != 0) {
+            page_show_window(idOf(window), visible ? 1 : 0);
+        }
+    }
+
+    void destroyWindow(WindowId window) override {
+        if (windows_.erase(window) != 0) {
+            page_destroy_window(idOf(window));
+        }
+    }
+
+    void menuChanged(WindowId window, const std::vector<MenuPopupView>& menu) override {
+        if (windows_.count(window) != 0) {
+            page_set_menu(idOf(window), web::menuJson(menu).c_str());
+        }
+    }
+
+    // The changed rows are copied as they are; the page reorders the bytes
+    // for the canvas once per animation frame, not once per pass.
+    void windowPresented(WindowId window, const ImageView& image, const PixelRect& dirty) override {
+        auto it = windows_.find(window);
+        if (it == windows_.end() || image.bgr == nullptr || image.width <= 0 || image.height <= 0 ||
+            image.stride < image.width * 3) {
+            return;
+        }
+        PageWindow& w = it->second;
+        PixelRect area{std::max(dirty.left, 0), std::max(dirty.top, 0),
+                       std::min(dirty.right, image.width), std::min(dirty.bottom, image.height)};
+        if (w.width != image.width || w.height != image.height) {
+            w.bgr.assign(static_cast<std::size_t>(image.width) * image.height * 3, 0);
+            w.width = image.width;
+            w.height = image.height;
+            area = PixelRect{0, 0, image.width, image.height};
+        }
+        if (area.left >= area.right || area.top >= area.bottom) {
+            area = PixelRect{};
+        }
+        const auto bytes = static_cast<std::size_t>(area.width()) * 3;
+        for (int y = area.top; y < area.bottom; ++y) {
+            std::memcpy(w.bgr.data() + (static_cast<std::size_t>(y) * w.width + area.left) * 3,
+                        image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride + area.left * 3,
+                        bytes);
+        }
+        page_present(idOf(window), w.bgr.data(), w.width, w.height, area.left, area.top, area.right,
+                     area.bottom);
+    }
+
+    void captureChanged(WindowId window) override {
+        capture_ = window;
+        page_capture(idOf(window));
+    }
+
+    // One yield to the browser, then everything the page queued meanwhile.
+    void pollEvents() override {
+        page_yield();
+        drainEvents();
+    }
+
+    void runModalDialog(const DialogView& dialog) override {
+        page_open_dialog(idOf(dialog.owner), web::dialogJson(dialog).c_str());
+        for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
+            const ImageView& icon = dialog.controls[i].icon;
+            if (icon.bgr != nullptr) {
+                page_dialog_icon(idOf(dialog.id), static_cast<int>(i), icon.bgr, icon.width,
+                                 icon.height, icon.stride);
+            }
+        }
+        dialogPainted(dialog.id, input::dialogImage(dialog.id));
+        while (!input::dialogEnded(dialog.id)) {
+            page_wait_for_event(kModalWaitMilliseconds);
+            drainEvents();
+        }
+        page_close_dialog(idOf(dialog.id));
+    }
+
+    void dialogPainted(WindowId dialog, const ImageView& image) override {
+        if (image.bgr != nullptr) {
+            page_paint_dialog(idOf(dialog), image.bgr, image.width, image.height, image.stride);
+        }
+    }
+
+    // Every box of the program has just its OK button; the icon flags are
+    // not shown.
+    void messageBox(WindowId owner, const std::string& text, const std::string& caption,
+                    std::uint32_t /*type*/) override {
+        page_open_message_box(idOf(owner), text.c_str(), caption.c_str());
+        messageBoxDismissed_ = false;
+        while (!messageBoxDismissed_) {
+            page_wait_for_event(kModalWaitMilliseconds);
+            drainEvents();
+        }
+        page_close_message_box();
+    }
+
+  private:
+    void drainEvents() {
+        double n[kEventNumbers];
+        char text[kEventTextSize];
+        for (;;) {
+            const int kind = page_next_event(n, kEventNumbers, text, kEventTextSize);
+            if (kind == kNoEvent) {
+                return;
+            }
+            handle(kind, n, text);
+        }
+    }
+
+    void handle(int kind, const double* n, const char* text) {
+        const auto target = static_cast<WindowId>(n[0]);
+        switch (kind) {
+        case kKey:
+            if (const unsigned key = web::virtualKeyForCode(text); key != 0) {
+                input::keyDown(target, key, n[1] != 0.0, n[2] != 0.0);
+            }
+            break;
+        case kPointer:
+            pointer(target, n);
+            break;
+        case kMenu:
+            input::menuCommand(target, static_cast<unsigned>(n[1]));
+            break;
+        case kEdit:
+            input::editChanged(target, static_cast<int>(n[1]), text);
+            break;
+        case kButton:
+            input::buttonPressed(target, static_cast<int>(n[1]));
+            break;
+        case kEnter:
+            input::enterPressed(target);
+            break;
+        case kMessageBoxOk:
+            messageBoxDismissed_ = true;
+            break;
+        case kClose:
+            input::closeRequested(target);
+            break;
+        default:
+            break;
+        }
+    }
+
+    // A move outside the canvas reaches the window only while it holds the
+    // capture, as on the desktop; the page keeps the pointer captured from
+    // press to release so that such moves arrive at all.
+    void pointer(WindowId window, const double* n) {
+        auto it = windows_.find(window);
+        if (it == windows_.end()) {
+            return;
+        }
+        const PageWindow& w = it->second;
+        const auto kind = static_cast<web::PointerKind>(static_cast<int>(n[1]));
+        const web::PointerAction action = web::pointerActionFor(kind, static_cast<int>(n[2]));
+        const web::ClientPoint p =
+            web::clientPointFor(n[4], n[5], n[6], n[7], w.clientWidth, w.clientHeight);
+        const bool inside = p.x >= 0 && p.y >= 0 && p.x < w.clientWidth && p.y < w.clientHeight;
+        if (!inside && capture_ != window) {
+            return;
+        }
+        switch (action) {
+        case web::PointerAction::LeftDown:
+            input::leftButtonDown(window, p.x, p.y);
+            break;
+        case web::PointerAction::Move:
+            input::mouseMove(window, p.x, p.y, web::leftButtonHeld(static_cast<int>(n[3])));
+            break;
+        case web::PointerAction::LeftUp:
+            input::leftButtonUp(window, p.x, p.y);
+            break;
+        case web::PointerAction::None:
+            break;
+        }
+    }
+
+    std::map<WindowId, PageWindow> windows_;
+    WindowId capture_ = 0;
+    bool messageBoxDismissed_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<Backend> createWebBackend() {
+    return std::make_unique<WebBackend>();
+}
+
+void web::programEnded(int exitCode) {
+    page_program_ended(exitCode);
+}
+
+} // namespace platform

@@ -1,0 +1,364 @@
+// The page end to end in a real browser: Debian's Chromium, headless,
+// driven through puppeteer-core, against the built folder served on
+// 127.0.0.1. What a user does (menus, keys, a drag, the colour dialog,
+// About, Exit) and what the page must show after each step.
+//
+//   node page_e2e.mjs --site DIR --modules DIR --artifacts DIR
+//                     [--runner PATH] [--chromium PATH]
+//
+// Exits 77 (skipped) when Chromium or puppeteer-core is missing.
+//
+// --site: index.html, octaspin.js and octaspin.wasm; --modules: the
+// node_modules folder holding puppeteer-core; --artifacts: screenshots of
+// the page when a check fails; --runner: the Linux build's headless runner,
+// whose first frame at the page's client size gives the overlay text the
+// page must draw pixel for pixel. Prints the timings it measured. Exits 0
+// when every check passes, 1 otherwise.
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { execFileSync } from 'node:child_process';
+import { createRequire } from 'node:module';
+
+const args = {};
+for (let i = 2; i + 1 < process.argv.length; i += 2) {
+  args[process.argv[i].replace(/^--/, '')] = process.argv[i + 1];
+}
+for (const needed of ['site', 'modules', 'artifacts']) {
+  if (!args[needed]) {
+    console.error(`usage: node page_e2e.mjs --site DIR --modules DIR --artifacts DIR [--runner PATH] [--chromium PATH]`);
+    process.exit(2);
+  }
+}
+// Without the browser or its driver the test cannot run: skipped (77).
+const chromium = args.chromium || '/usr/bin/chromium';
+if (!fs.existsSync(path.join(args.modules, 'puppeteer-core')) || !fs.existsSync(chromium)) {
+  console.log(`skipped: needs ${chromium} and puppeteer-core in ${args.modules} (scripts/test-web.sh installs both)`);
+  process.exit(77);
+}
+const puppeteer = createRequire(path.join(path.resolve(args.modules), 'x.js'))('puppeteer-core');
+fs.mkdirSync(args.artifacts, { recursive: true });
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'octaspin-web-e2e-'));
+
+// The page's files, and the runner's reference frame, from 127.0.0.1 only.
+const files = {
+  '/': ['index.html', 'text/html'],
+  '/index.html': ['index.html', 'text/html'],
+  '/octaspin.js': ['octaspin.js', 'text/javascript'],
+  '/octaspin.wasm': ['octaspin.wasm', 'application/wasm'],
+};
+const server = http.createServer((request, response) => {
+  const url = request.url.split('?')[0];
+  let file = null;
+  let type = null;
+  if (files[url]) {
+    file = path.join(args.site, files[url][0]);
+    type = files[url][1];
+  } else if (url === '/reference.png' && fs.existsSync(path.join(work, 'reference.png'))) {
+    file = path.join(work, 'reference.png');
+    type = 'image/png';
+  }
+  if (!file) {
+    response.writeHead(404);
+    response.end();
+    return;
+  }
+  response.writeHead(200, { 'content-type': type, 'cache-control': 'no-store' });
+  fs.createReadStream(file).pipe(response);
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const base = `http://127.0.0.1:${server.address().port}/`;
+
+const browser = await puppeteer.launch({
+  executablePath: chromium,
+  headless: true,
+  userDataDir: path.join(work, 'profile'),
+  args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync', '--disable-extensions'],
+});
+const page = await browser.newPage();
+await page.setViewport({ width: 760, height: 640 });
+const problems = [];
+page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
+page.on('console', (m) => { if (m.type() === 'error') problems.push(`console: ${m.text()}`); });
+
+let failures = 0;
+let step = 0;
+async function check(what, condition, detail) {
+  ++step;
+  if (condition) {
+    console.log(`ok   ${what}`);
+    return;
+  }
+  ++failures;
+  console.log(`FAIL ${what}${detail !== undefined ? ': ' + JSON.stringify(detail) : ''}`);
+  const shot = path.join(args.artifacts, `failure-${String(step).padStart(2, '0')}.png`);
+  await page.screenshot({ path: shot }).catch(() => {});
+  console.log(`     screenshot: ${shot}`);
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const status = () => page.evaluate(() => ({ ...window.octaspin }));
+// Lets the program run `passes` more passes (and the page draw them).
+async function passes(count) {
+  const start = (await status()).frames;
+  await page.waitForFunction((n) => window.octaspin.frames >= n || window.octaspin.exitCode !== null,
+                             { timeout: 20000 }, start + count);
+  await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+}
+
+// What the canvas shows: the polyhedron's pixels (bright green, or any
+// colour at all when `anyColour`) below the overlay, their bounding box,
+// centre and number of distinct colours, and the overlay's white pixels.
+async function picture(anyColour = false) {
+  return page.evaluate((anyColour) => {
+    const canvas = document.querySelector('canvas.client');
+    const { width, height } = canvas;
+    const data = canvas.getContext('2d').getImageData(0, 0, width, height).data;
+    let count = 0, left = width, top = height, right = -1, bottom = -1, sumX = 0;
+    const colours = new Set();
+    let red = 0, green = 0;
+    for (let y = 30; y < height; ++y) {
+      for (let x = 0; x < width; ++x) {
+        const i = (y * width + x) * 4;
+        const [r, g, b] = [data[i], data[i + 1], data[i + 2]];
+        if (r + g + b === 0) continue;
+        if (!anyColour && !(g > r + 20 && g > b + 20)) continue;
+        ++count; sumX += x;
+        left = Math.min(left, x); right = Math.max(right, x);
+        top = Math.min(top, y); bottom = Math.max(bottom, y);
+        colours.add((r << 16) | (g << 8) | b);
+        if (r > g + 40) ++red;
+        if (g > r + 40) ++green;
+      }
+    }
+    let overlay = 0;
+    for (let y = 8; y < 28; ++y) {
+      for (let x = 8; x < 200; ++x) {
+        const i = (y * width + x) * 4;
+        if (data[i] > 128 && data[i + 1] > 128 && data[i + 2] > 128) ++overlay;
+      }
+    }
+    return { width, height, count, colours: colours.size, red, green, overlay,
+             height_: bottom - top + 1, centreX: count ? sumX / count : -1 };
+  }, anyColour);
+}
+
+async function menu(popupText, commandId) {
+  const heads = await page.$$('.menu-title');
+  for (const head of heads) {
+    if ((await head.evaluate((h) => h.textContent)) === popupText) {
+      await head.click();
+      break;
+    }
+  }
+  await page.click(`.menu-item[data-command-id="${commandId}"]`);
+}
+const checkedItems = () => page.$$eval('.menu-item.checked', (items) => items.map((i) => i.dataset.commandId));
+
+try {
+  // 1. Loading: the first frame, the green polyhedron and the overlay.
+  await page.goto(base);
+  await page.waitForFunction(() => window.octaspin && window.octaspin.frames > 0, { timeout: 20000 });
+  const loaded = await status();
+  await passes(30);
+  let p = await picture();
+  await check('first frames show the green polyhedron', p.count > 5000 && p.green > 5000, p);
+  await check('the overlay text is drawn', p.overlay > 80, p.overlay);
+  await check('the menu bar comes from the menu resource',
+              (await page.$$eval('.menu-title', (h) => h.map((e) => e.textContent))).join(',') === 'File,Render,Help');
+  await check('Flat carries the check mark at start', (await checkedItems()).join() === '40004', await checkedItems());
+  await check('window.octaspin.exitCode is null while the program runs', loaded.exitCode === null, loaded);
+  await check('the canvas has the keyboard', await page.evaluate(() => document.activeElement.matches('canvas.client')));
+
+  // Speed, idle page: passes per second and the program's own time a pass,
+  // in ten windows of 300 ms; the best and the median are printed (the
+  // best is the nearest to an idle machine's). Nothing is asserted on them.
+  const windows = [];
+  for (let i = 0; i < 10; ++i) {
+    const a = await status();
+    const t = Date.now();
+    await sleep(300);
+    const b = await status();
+    const n = b.frames - a.frames;
+    windows.push({ rate: n * 1000 / (Date.now() - t), micros: (b.workMs - a.workMs) * 1000 / n });
+  }
+  const by = (key, order) => windows.map((w) => w[key]).sort((x, y) => order * (x - y));
+  const median = (values) => values[Math.floor(values.length / 2)];
+  console.log(`timing: first frame ${loaded.firstFrameMs.toFixed(0)} ms after the page's start; ` +
+              `passes/s best ${by('rate', -1)[0].toFixed(0)}, median ${median(by('rate', -1)).toFixed(0)}; ` +
+              `program's own work a pass best ${by('micros', 1)[0].toFixed(1)} us, ` +
+              `median ${median(by('micros', 1)).toFixed(1)} us`);
+  if (args.runner) {
+    // The Linux build's whole pass at the same client size, best of three.
+    let best = Infinity;
+    for (let i = 0; i < 3; ++i) {
+      const line = execFileSync(args.runner, ['--client', `${p.width}x${p.height}`, '--frames', '3000']).toString();
+      best = Math.min(best, Number(/ms\/frame: ([0-9.]+)/.exec(line)[1]) * 1000);
+    }
+    console.log(`timing: the Linux build's pass at ${p.width}x${p.height}: best ${best.toFixed(1)} us ` +
+                `(web / native: ${(by('micros', 1)[0] / best).toFixed(2)})`);
+  }
+
+  // 2. The overlay's text, pixel for pixel the Linux build's.
+  if (args.runner) {
+    execFileSync(args.runner, ['--client', `${p.width}x${p.height}`, '--frames', '1', '--quiet',
+                               '--png', path.join(work, 'reference.png')]);
+    const same = await page.evaluate(async () => {
+      const image = new Image();
+      image.src = '/reference.png';
+      await image.decode();
+      const reference = document.createElement('canvas');
+      reference.width = image.width;
+      reference.height = image.height;
+      reference.getContext('2d').drawImage(image, 0, 0);
+      const canvas = document.querySelector('canvas.client');
+      // "WxH fps: " is the same in every frame: 13 characters from (10, 10).
+      const w = 13 * 8, h = 16;
+      const a = reference.getContext('2d').getImageData(10, 10, w, h).data;
+      const b = canvas.getContext('2d').getImageData(10, 10, w, h).data;
+      let differ = 0, inked = 0;
+      for (let i = 0; i < a.length; i += 4) {
+        if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) ++differ;
+        if (a[i] !== 0) ++inked;
+      }
+      return { differ, inked };
+    });
+    await check('the overlay text matches the Linux build pixel for pixel', same.differ === 0 && same.inked > 50, same);
+  }
+
+  // 3. Render > Wireframe and Gouraud, and the check mark with them.
+  await menu('Render', 40006);
+  await passes(20);
+  const wire = await picture();
+  await check('Wireframe draws outlines only', wire.count > 200 && wire.count < p.count / 4, { flat: p.count, wire: wire.count });
+  await check('the check mark moves to Wireframe', (await checkedItems()).join() === '40006', await checkedItems());
+  await menu('Render', 40005);
+  await passes(20);
+  const gouraud = await picture();
+  await check('Gouraud shades with many colours', gouraud.count > 5000 && gouraud.colours > 30,
+              { flat: p.colours, gouraud: gouraud.colours });
+  await check('the check mark moves to Gouraud', (await checkedItems()).join() === '40005', await checkedItems());
+  // Alt and the pop-up's letter open it; the item's letter chooses.
+  await page.keyboard.down('Alt');
+  await page.keyboard.press('KeyR');
+  await page.keyboard.up('Alt');
+  await page.keyboard.press('KeyF');
+  await passes(20);
+  await check('Alt+R, F chooses Render > Flat', (await checkedItems()).join() === '40004', await checkedItems());
+
+  // 4. Camera keys: the spin keeps the polyhedron's height, the keys do not.
+  const still = await picture();
+  for (let i = 0; i < 8; ++i) {
+    await page.keyboard.press('KeyA');
+  }
+  await passes(20);
+  const nearer = await picture();
+  await check('A moves the camera forward', nearer.height_ > still.height_ + 10, { before: still.height_, after: nearer.height_ });
+  for (let i = 0; i < 6; ++i) {
+    await page.keyboard.press('ArrowLeft');
+  }
+  await passes(20);
+  const turned = await picture();
+  await check('the left arrow turns the camera', Math.abs(turned.centreX - nearer.centreX) > 20,
+              { before: nearer.centreX, after: turned.centreX });
+  for (let i = 0; i < 6; ++i) {
+    await page.keyboard.press('ArrowRight');
+  }
+  for (let i = 0; i < 8; ++i) {
+    await page.keyboard.press('KeyZ');
+  }
+  await passes(30);
+
+  // 5. A drag turns the polyhedron, also while the pointer is off the
+  //    canvas (pointer capture), until the button is released.
+  await menu('File', 40007);
+  await passes(10);
+  const box = await (await page.$('canvas.client')).boundingBox();
+  const level = await picture();
+  const cx = box.x + level.centreX;
+  const cy = box.y + 30 + (box.height - 30) / 2;
+  await page.mouse.move(cx, cy);
+  await page.mouse.down();
+  await page.mouse.move(cx, cy + 60, { steps: 4 });
+  await passes(10);
+  const tilted = await picture();
+  await check('dragging turns the polyhedron', Math.abs(tilted.height_ - level.height_) > 15,
+              { before: level.height_, during: tilted.height_ });
+  await page.mouse.move(cx, box.y + box.height + 60, { steps: 4 });
+  await passes(10);
+  const outside = await picture();
+  await check('the drag goes on off the canvas', Math.abs(outside.height_ - tilted.height_) > 5,
+              { inside: tilted.height_, outside: outside.height_ });
+  await page.mouse.up();
+  await passes(10);
+  const released = await picture();
+  await passes(20);
+  const spinning = await picture();
+  await check('after the release the drag is kept and the spin goes on',
+              Math.abs(released.height_ - level.height_) > 15 && spinning.centreX !== released.centreX,
+              { level: level.height_, released: released.height_ });
+
+  // 6. Render > Diffuse Color: 51 / 242 / 51, typed values, Tab, Enter.
+  await menu('Render', 40008);
+  await page.waitForSelector('.dialog input[data-control-id="1000"]');
+  const fields = await page.$$eval('.dialog input', (inputs) =>
+    Object.fromEntries(inputs.map((i) => [i.dataset.controlId, i.value])));
+  await check('Diffuse Color shows 51 / 242 / 51', fields['1001'] === '51' && fields['1000'] === '242' && fields['1002'] === '51', fields);
+  await check('the green field has the focus', await page.evaluate(() => document.activeElement.dataset.controlId === '1000'));
+  const framesInDialog = (await status()).frames;
+  await page.keyboard.type('0');       // the whole text was selected: green := 0
+  await page.keyboard.press('Tab');    // red, second in tab order
+  await check('Tab goes to the red field', await page.evaluate(() => document.activeElement.dataset.controlId === '1001'));
+  await page.keyboard.type('255');
+  await page.keyboard.press('Tab');
+  await page.keyboard.type('0');
+  await sleep(200);
+  const preview = await page.evaluate(() => {
+    const c = document.querySelector('.dialog-paint');
+    return Array.from(c.getContext('2d').getImageData(95, 85, 1, 1).data.slice(0, 3));
+  });
+  await check('typing repaints the preview in the typed colour', preview.join() === '255,0,0', preview);
+  await check('the frame loop stands still while the dialog is open', (await status()).frames === framesInDialog);
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => !document.querySelector('.dialog'), { timeout: 5000 });
+  await passes(20);
+  const red = await picture(true);
+  await check('Enter confirms: the polyhedron turns red', red.red > 3000 && red.green < 100, red);
+  await check('the keyboard is back on the canvas', await page.evaluate(() => document.activeElement.matches('canvas.client')));
+
+  // 7. Help > About, with its icon, and its OK button.
+  await menu('Help', 40002);
+  await page.waitForSelector('.dialog canvas.icon');
+  const about = await page.evaluate(() => {
+    const icon = document.querySelector('.dialog canvas.icon');
+    const pixels = icon.getContext('2d').getImageData(0, 0, icon.width, icon.height).data;
+    const colours = new Set();
+    for (let i = 0; i < pixels.length; i += 4) colours.add(pixels[i] << 16 | pixels[i + 1] << 8 | pixels[i + 2]);
+    return { title: document.querySelector('.dialog .caption').textContent, size: [icon.width, icon.height],
+             colours: colours.size, text: document.querySelector('.dialog').textContent };
+  });
+  await check('About opens with its icon', about.title === 'About' && about.size.join() === '32,32' && about.colours > 2, about);
+  await check('About shows the controls text', about.text.includes('Contorls') && about.text.includes('x/c - pans camera'));
+  await page.click('.dialog button[data-control-id="1"]');
+  await page.waitForFunction(() => !document.querySelector('.dialog'), { timeout: 5000 });
+  await check('About closes with OK', true);
+
+  // 8. File > Exit: exit code 0, and the page says so.
+  await menu('File', 40003);
+  await page.waitForFunction(() => window.octaspin.exitCode !== null, { timeout: 10000 });
+  const end = await status();
+  const note = await page.$eval('#octaspin-status', (n) => n.textContent);
+  await check('File > Exit ends the program with exit code 0', end.exitCode === 0, end);
+  await check('the page says the program ended', /exit code 0/.test(note), note);
+} catch (error) {
+  await check(`no step fails (${error.message.split('\n')[0]})`, false);
+}
+await check('no errors on the page', problems.length === 0, problems);
+
+await browser.close();
+server.close();
+fs.rmSync(work, { recursive: true, force: true });
+console.log(failures === 0 ? `all ${step} checks passed` : `${failures} of ${step} checks failed`);
+process.exit(failures === 0 ? 0 : 1);

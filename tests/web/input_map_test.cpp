@@ -1,0 +1,129 @@
+// The page's keys and pointer events in the platform's terms.
+#include "platform/web/input_map.h"
+#include "platform/win32.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+using platform::web::clientPointFor;
+using platform::web::PointerAction;
+using platform::web::pointerActionFor;
+using platform::web::PointerKind;
+using platform::web::virtualKeyForCode;
+
+TEST(WebKeys, PhysicalKeyCodesGiveTheProgramsVirtualKeys) {
+    struct Row {
+        const char* code;
+        unsigned virtualKey;
+    };
+    const Row rows[] = {
+        // The camera keys and the menu mnemonics.
+        {"ArrowLeft", VK_LEFT},
+        {"ArrowRight", VK_RIGHT},
+        {"ArrowUp", VK_UP},
+        {"ArrowDown", VK_DOWN},
+        {"KeyA", 'A'},
+        {"KeyZ", 'Z'},
+        {"KeyX", 'X'},
+        {"KeyC", 'C'},
+        {"KeyF", 'F'},
+        {"KeyR", 'R'},
+        {"KeyH", 'H'},
+        {"Digit0", '0'},
+        {"Digit9", '9'},
+        {"Enter", VK_RETURN},
+        {"NumpadEnter", VK_RETURN},
+        {"Escape", VK_ESCAPE},
+        {"Tab", VK_TAB},
+        {"Space", VK_SPACE},
+        {"AltLeft", VK_MENU},
+        {"AltRight", VK_MENU},
+        {"ShiftRight", VK_SHIFT},
+        {"ControlLeft", VK_CONTROL},
+        {"F1", VK_F1},
+        {"F10", VK_F10},
+        {"F24", VK_F1 + 23},
+        // Not keys of the program, or not codes at all: no key.
+        {"F25", 0},
+        {"F0", 0},
+        {"F01", 0},
+        {"F", 0},
+        {"F1x", 0},
+        {"Keya", 0},
+        {"Key", 0},
+        {"KeyAB", 0},
+        {"Digit", 0},
+        {"Digit10", 0},
+        {"Numpad5", 0},
+        {"IntlBackslash", 0},
+        {"arrowleft", 0},
+        {"", 0},
+        {"KeyA ", 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(virtualKeyForCode(row.code), row.virtualKey) << '"' << row.code << '"';
+    }
+    // A code with an embedded zero byte is not its prefix.
+    EXPECT_EQ(virtualKeyForCode(std::string("KeyA\0", 5)), 0u);
+}
+
+TEST(WebPointer, OnlyThePrimaryButtonPressesAndReleasesAndEveryMoveMoves) {
+    struct Row {
+        PointerKind kind;
+        int button;
+        PointerAction action;
+    };
+    const Row rows[] = {
+        {PointerKind::Down, 0, PointerAction::LeftDown},
+        {PointerKind::Down, 1, PointerAction::None},
+        {PointerKind::Down, 2, PointerAction::None},
+        {PointerKind::Up, 0, PointerAction::LeftUp},
+        {PointerKind::Up, 2, PointerAction::None},
+        {PointerKind::Move, -1, PointerAction::Move},
+        {PointerKind::Move, 0, PointerAction::Move},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(pointerActionFor(row.kind, row.button), row.action)
+            << static_cast<int>(row.kind) << " " << row.button;
+    }
+    EXPECT_TRUE(platform::web::leftButtonHeld(1));
+    EXPECT_TRUE(platform::web::leftButtonHeld(1 | 4));
+    EXPECT_FALSE(platform::web::leftButtonHeld(2));
+    EXPECT_FALSE(platform::web::leftButtonHeld(0));
+}
+
+TEST(WebPointer, CssOffsetsBecomeTheClientPixelUnderThePointer) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    struct Row {
+        double x, y, cssWidth, cssHeight;
+        int width, height;
+        int expectX, expectY;
+    };
+    const Row rows[] = {
+        {316.0, 217.9, 640, 436, 640, 436, 316, 217},     // one CSS pixel a pixel
+        {158.5, 100.0, 320, 218, 640, 436, 317, 200},     // shown at half size
+        {633.0, 435.0, 1280, 872, 640, 436, 316, 217},    // a high-density screen
+        {639.99, 435.99, 640, 436, 640, 436, 639, 435},   // the last pixel
+        {-0.25, -3.0, 640, 436, 640, 436, -1, -3},        // left of and above: a captured drag
+        {700.0, 500.0, 640, 436, 640, 436, 700, 500},     // right of and below
+        {1e9, -1e9, 640, 436, 640, 436, 32767, -32767},   // beyond a message's 16 bits
+        {kInf, -kInf, 640, 436, 640, 436, 32767, -32767}, // not finite
+        {kNaN, kNaN, 640, 436, 640, 436, 0, 0},           // not a number
+        {12.0, 34.0, 0, -5, 640, 436, 12, 34},            // no size shown: 1:1
+        {12.0, 34.0, kNaN, 436, 640, 436, 12, 34},
+    };
+    for (const Row& row : rows) {
+        const platform::web::ClientPoint p =
+            clientPointFor(row.x, row.y, row.cssWidth, row.cssHeight, row.width, row.height);
+        EXPECT_EQ(p.x, row.expectX) << row.x << " of " << row.cssWidth;
+        EXPECT_EQ(p.y, row.expectY) << row.y << " of " << row.cssHeight;
+    }
+}
+
+} // namespace
