@@ -13,13 +13,11 @@
 // scripts/bench.sh runs these and draws docs/triangles.png.
 #include "app/demo_view.h"
 #include "app/polyhedron.h"
+#include "bench/bound_view.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/mesh_split.h"
 #include "math/vector_math.h"
-#include "platform/headless.h"
-#include "platform/resources.h"
-#include "platform/win32.h"
 
 #include <benchmark/benchmark.h>
 
@@ -141,49 +139,14 @@ const Mesh& meshOf(const Mesh* mesh) {
     return *mesh;
 }
 
-// A device bound to a headless window of width x height with the demo
-// scene's camera, projection, lights and material. One at a time: the
-// platform layer's state is process-wide.
-class MeshScene {
+// A bound view drawing with `threads` threads (0: the device's default),
+// spun as the demo spins.
+class MeshScene : public BoundView {
   public:
-    MeshScene(int width, int height, std::uint32_t renderMode, std::int32_t threads) {
-        platform::resetForTesting();
-        platform::setBackend(&backend_);
-        const HINSTANCE instance = platform::registerModule(module_);
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = instance;
-        windowClass.lpszClassName = "Octaspin mesh bench";
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(0, "Octaspin mesh bench", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 640,
-                                  480, nullptr, nullptr, instance, nullptr);
-        if (window_ == nullptr) {
-            return;
-        }
-        backend_.resizeClient(window_, width, height);
-        bound_ = device.bind(window_) && device.width == width && device.height == height;
-
-        demo::setUpView(device, ambient_, directional_, material_);
-        device.renderMode = renderMode;
+    MeshScene(int width, int height, std::uint32_t renderMode, std::int32_t threads)
+        : BoundView(width, height, renderMode) {
         device.setRenderThreads(threads);
         identity(rotation_);
-    }
-    ~MeshScene() {
-        device.release();
-        if (window_ != nullptr) {
-            DestroyWindow(window_);
-        }
-        platform::setBackend(nullptr);
-        platform::resetForTesting();
-    }
-    MeshScene(const MeshScene&) = delete;
-    MeshScene& operator=(const MeshScene&) = delete;
-
-    bool ready(benchmark::State& state) const {
-        if (!bound_) {
-            state.SkipWithError("the device could not be bound to a headless window");
-        }
-        return bound_;
     }
 
     // One frame: the demo's spin step, clear, every mesh.
@@ -196,17 +159,8 @@ class MeshScene {
         }
     }
 
-    RenderDevice device;
-
   private:
-    platform::HeadlessBackend backend_;
-    platform::ResourceModule module_;
-    HWND window_ = nullptr;
-    bool bound_ = false;
     Matrix4 rotation_;
-    Light ambient_{};
-    Light directional_{};
-    Material material_{};
 };
 
 const struct {

@@ -12,13 +12,11 @@
 // second of wall-clock time.
 #include "app/demo_view.h"
 #include "app/polyhedron.h"
+#include "bench/bound_view.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "math/vector_math.h"
-#include "platform/headless.h"
-#include "platform/resources.h"
-#include "platform/win32.h"
 #include "raster/raster.h"
 
 #include <benchmark/benchmark.h>
@@ -31,49 +29,15 @@ namespace {
 
 constexpr int kTimedemoFrames = 300;
 
-// One bound device with the demo scene's camera, lights, material and mesh.
-// Only one exists at a time: the platform layer's state is process-wide.
-class DemoScene {
+// The demo scene on a bound view: the polyhedron, turned as the program
+// turns it.
+class DemoScene : public BoundView {
   public:
-    DemoScene(int width, int height, std::uint32_t renderMode) {
-        platform::resetForTesting();
-        platform::setBackend(&backend_);
-        const HINSTANCE instance = platform::registerModule(module_);
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = instance;
-        windowClass.lpszClassName = "Octaspin bench";
-        RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(0, "Octaspin bench", "bench", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
-                                  nullptr, nullptr, instance, nullptr);
-        if (window_ == nullptr) {
-            return;
-        }
-        backend_.resizeClient(window_, width, height);
-        bound_ = device.bind(window_) && device.width == width && device.height == height;
-
-        demo::setUpView(device, ambient_, directional_, material_);
-        device.renderMode = renderMode;
+    DemoScene(int width, int height, std::uint32_t renderMode)
+        : BoundView(width, height, renderMode) {
         identity(modelRotation);
         mesh = buildPolyhedron();
         spin(); // the first frame is already turned by one step
-    }
-    ~DemoScene() {
-        device.release();
-        if (window_ != nullptr) {
-            DestroyWindow(window_);
-        }
-        platform::setBackend(nullptr);
-        platform::resetForTesting();
-    }
-    DemoScene(const DemoScene&) = delete;
-    DemoScene& operator=(const DemoScene&) = delete;
-
-    bool ready(benchmark::State& state) const {
-        if (!bound_) {
-            state.SkipWithError("the device could not be bound to a headless window");
-        }
-        return bound_;
     }
 
     // One frame's model rotation, as the program spins it.
@@ -82,18 +46,8 @@ class DemoScene {
         device.setWorldMatrix(modelRotation);
     }
 
-    RenderDevice device;
     std::unique_ptr<Mesh> mesh;
     Matrix4 modelRotation;
-
-  private:
-    platform::HeadlessBackend backend_;
-    platform::ResourceModule module_;
-    HWND window_ = nullptr;
-    bool bound_ = false;
-    Light ambient_{};
-    Light directional_{};
-    Material material_{};
 };
 
 void frameSizes(benchmark::internal::Benchmark* b) {
