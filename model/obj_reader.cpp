@@ -81,6 +81,10 @@ class ObjReader {
 
     bool tooLarge() { return fail(scan_.line(), tooLargeReason(budget_)); }
 
+    static std::string notACorner(std::string_view word) {
+        return quoted(word) + " is not a face corner (v, v/vt, v//vn or v/vt/vn of whole numbers)";
+    }
+
     static std::string outOfRange(std::uint64_t index, std::size_t defined, const char* what) {
         return "index " + std::to_string(index) + " is out of range: the file has " +
                std::to_string(defined) + " " + what;
@@ -113,8 +117,7 @@ class ObjReader {
         std::int64_t value = 0;
         const NumberStatus status = parseInteger(text, value);
         if (status == NumberStatus::Malformed) {
-            return fail(scan_.line(), quoted(word) + " is not a face corner: " + quoted(text) +
-                                          " is not a whole number");
+            return fail(scan_.line(), notACorner(word));
         }
         if (status == NumberStatus::OutOfRange || value > INT64_C(0xffffffff) ||
             value < -INT64_C(0xffffffff)) {
@@ -165,8 +168,7 @@ class ObjReader {
                                 (count < 2 || !parts[1].empty() || count == 3) &&
                                 (count < 3 || !parts[2].empty());
         if (!wellFormed) {
-            return fail(scan_.line(),
-                        quoted(word) + " is not a face corner (v, v/vt, v//vn or " + "v/vt/vn)");
+            return fail(scan_.line(), notACorner(word));
         }
         std::uint32_t position = 0;
         if (!resolve(word, parts[0], model_.positions.size(), "vertices", positionsAhead_,
@@ -176,9 +178,8 @@ class ObjReader {
         if (count >= 2 && !parts[1].empty()) {
             std::int64_t texture = 0;
             if (parseInteger(parts[1], texture) == NumberStatus::Malformed || texture == 0) {
-                return fail(scan_.line(), quoted(word) +
-                                              " is not a face corner: " + quoted(parts[1]) +
-                                              " is not a texture index (a whole number, not 0)");
+                return fail(scan_.line(), "face corner " + quoted(word) +
+                                              ": a texture index is a whole number other than 0");
             }
         }
         std::uint32_t normal = 0;

@@ -98,7 +98,8 @@ std::vector<Hostile> hostileFiles() {
         {"OBJ: beyond a float", "a.obj", text("v 0 0 3.5e38\n"),
          "a.obj: line 1: '3.5e38' is out of the range of a 32-bit float"},
         {"OBJ: a corner of four parts", "a.obj", text(triangleWith("f 1/2/3/4 2 3\n")),
-         "a.obj: line 4: '1/2/3/4' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
+         "a.obj: line 4: '1/2/3/4' is not a face corner (v, v/vt, v//vn or v/vt/vn of whole "
+         "numbers)"},
         {"OBJ: index 0", "a.obj", text(triangleWith("f 0 1 2\n")),
          "a.obj: line 4: face corner '0': indices count from 1 (or back from -1), not 0"},
         {"OBJ: an index past the vertices", "a.obj",
@@ -113,8 +114,7 @@ std::vector<Hostile> hostileFiles() {
          text(triangleWith("vn 0 0 1\nf 1//1 2//1 3//2\n")),
          "a.obj: line 5: index 2 is out of range: the file has 1 normals"},
         {"OBJ: a texture index 0", "a.obj", text(triangleWith("f 1/0 2/1 3/1\n")),
-         "a.obj: line 4: '1/0' is not a face corner: '0' is not a texture index (a whole number, "
-         "not 0)"},
+         "a.obj: line 4: face corner '1/0': a texture index is a whole number other than 0"},
         {"OBJ: a face of two corners", "a.obj", text(triangleWith("f 1 \\\n 2\n")),
          "a.obj: line 5: a face needs at least three corners, this one has 2"},
         {"no faces", "points.obj", text(kTriangle), "points.obj: there are no faces to draw"},
