@@ -29,7 +29,11 @@ TEST_F(Resources, MenuBarHasThePopUpsItemsAndIds) {
         bool separator;
     };
     const std::vector<std::pair<std::string, std::vector<Item>>> expected = {
-        {"&File", {{"&Reset", 40007, false}, {"E&xit", 40003, false}}},
+        {"&File",
+         {{"&Open...\tCtrl+O", 40010, false},
+          {"&Reset", 40007, false},
+          {"", 0, true},
+          {"E&xit", 40003, false}}},
         {"&Render",
          {{"&Wireframe", 40006, false},
           {"&Flat", 40004, false},
