@@ -344,7 +344,7 @@ class PlyReader {
             if (least > available) {
                 return failLine(element.line,
                                 "the header declares " + std::to_string(element.count) + " " +
-                                    element.name + " items, more than the " +
+                                    quoted(element.name) + " items, more than the " +
                                     std::to_string(available) + " bytes after the header can hold");
             }
         }
@@ -412,7 +412,8 @@ class PlyReader {
     bool nextWord(const Element& element, std::string_view& word) {
         word = ascii_.anyWord();
         if (word.empty()) {
-            return failLine(ascii_.line(), "the file ends inside the " + element.name + " items");
+            return failLine(ascii_.line(),
+                            "the file ends inside the " + quoted(element.name) + " items");
         }
         return true;
     }
@@ -477,7 +478,7 @@ class PlyReader {
         const std::size_t size = sizeOf(type);
         valueAt_ = offset_;
         if (size > bytes_.size() - offset_) {
-            return failByte(offset_, "the file ends inside the " + element.name + " items");
+            return failByte(offset_, "the file ends inside the " + quoted(element.name) + " items");
         }
         std::uint8_t raw[8];
         for (std::size_t i = 0; i < size; ++i) {
@@ -538,7 +539,8 @@ class PlyReader {
         if (fixedSize && element.name != "vertex") {
             // Nothing to read: pass the items whole.
             if (saturatingMultiply(element.count, itemSize) > bytes_.size() - offset_) {
-                return failByte(offset_, "the file ends inside the " + element.name + " items");
+                return failByte(offset_,
+                                "the file ends inside the " + quoted(element.name) + " items");
             }
             offset_ += element.count * itemSize;
             return true;

@@ -143,7 +143,7 @@ std::vector<Hostile> hostileFiles() {
         {"PLY: a count no file can hold", "a.ply",
          text("ply\nformat binary_little_endian 1.0\nelement vertex 1000000000\n"
               "property float x\nproperty float y\nproperty float z\nend_header\n0123456789ab"),
-         "a.ply: line 3: the header declares 1000000000 vertex items, more than the 12 bytes "
+         "a.ply: line 3: the header declares 1000000000 'vertex' items, more than the 12 bytes "
          "after the header can hold"},
         {"PLY: a count beyond 64 bits", "a.ply",
          text("ply\nformat ascii 1.0\nelement vertex 99999999999999999999999\nend_header\n"),
@@ -154,7 +154,7 @@ std::vector<Hostile> hostileFiles() {
          "a.ply: line 13: index 3 is out of range: the file has 3 vertices"},
         {"PLY: ASCII items cut short", "a.ply",
          text(plyHeader("ascii", 0) + "0 0 0\n1 0 0                          \n"),
-         "a.ply: line 12: the file ends inside the vertex items"},
+         "a.ply: line 12: the file ends inside the 'vertex' items"},
         {"PLY: a negative index", "a.ply", binaryPly(0.0f, face(3, {0, -1, 2})),
          ("a.ply: byte " + std::to_string(faces + 5) +
           ": index -1 is out of range: the file has 3 "
