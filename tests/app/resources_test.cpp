@@ -105,8 +105,9 @@ TEST_F(Resources, DialogsOpenWithTheirControlsAndTexts) {
     EXPECT_EQ(about->controls[1].text, ORVANDE_ICON);
 }
 
-// octaspin --help and --version answer; the first of them counts and every
-// other argument is ignored. The version is the one the About box shows.
+// octaspin --help and --version answer; the first of them counts; the first
+// other argument names a model, and the rest are ignored. The version is
+// the one the About box shows.
 TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
     const platform::DialogTemplateResource* about =
         octaspinResources().findDialog(MAKEINTRESOURCEA(IDD_ORVANDEABOUT));
@@ -121,7 +122,8 @@ TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
         return commandLineAnswer(arguments).value_or("(none)");
     };
     const std::string help = answer({"--help"});
-    EXPECT_EQ(help.rfind("usage: octaspin [--help | --version]\n", 0), 0u);
+    EXPECT_EQ(help.rfind("usage: octaspin [FILE]\n       octaspin [--help | --version]\n", 0),
+              0u);
     for (const char* mentioned : {"arrow keys", "mouse", "octaspin-headless"}) {
         EXPECT_NE(help.find(mentioned), std::string::npos) << mentioned;
     }
@@ -132,6 +134,13 @@ TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
          {std::vector<std::string>{}, {"--helpme"}, {"-help"}, {"--Version"}, {"", "-"}}) {
         EXPECT_EQ(answer(ignored), "(none)") << ignored.size();
     }
+    // The first argument that is no option names a model; "--" ends the
+    // options.
+    EXPECT_EQ(modelArgument({}), "");
+    EXPECT_EQ(modelArgument({"--fast", "a b.obj", "c.obj"}), "a b.obj");
+    EXPECT_EQ(modelArgument({"-", "--help"}), "-");
+    EXPECT_EQ(modelArgument({"--", "--help"}), "--help");
+    EXPECT_EQ(answer({"--", "--help"}), "(none)");
 }
 
 // The window icon is pinned pixel for pixel: the larger installed icons
