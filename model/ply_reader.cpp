@@ -121,6 +121,11 @@ class PlyReader {
             return false;
         }
         for (const Element& element : elements_) {
+            // An element without properties has nothing to read, however
+            // many items it declares (so no count makes the loop long).
+            if (element.properties.empty()) {
+                continue;
+            }
             if (!(encoding_ == Encoding::Ascii ? readAscii(element) : readBinary(element))) {
                 return false;
             }
