@@ -88,6 +88,18 @@ struct Element {
 
 enum class Encoding { Ascii, LittleEndian, BigEndian };
 
+// Unsigned values of the file's byte order, whatever the machine's.
+std::uint16_t read16(const std::uint8_t* p, bool big) {
+    return static_cast<std::uint16_t>(big ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+}
+
+std::uint32_t read32(const std::uint8_t* p, bool big) {
+    return big ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 |
+                     p[3]
+               : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 |
+                     p[0];
+}
+
 std::uint64_t saturatingMultiply(std::uint64_t a, std::uint64_t b) {
     if (a != 0 && b > UINT64_MAX / a) {
         return UINT64_MAX;
@@ -485,51 +497,42 @@ class PlyReader {
         if (size > bytes_.size() - offset_) {
             return failByte(offset_, "the file ends inside the " + quoted(element.name) + " items");
         }
-        std::uint8_t raw[8];
-        for (std::size_t i = 0; i < size; ++i) {
-            raw[i] = bytes_[offset_ + (encoding_ == Encoding::BigEndian ? size - 1 - i : i)];
-        }
+        const std::uint8_t* p = bytes_.data() + offset_;
         offset_ += size;
+        const bool big = encoding_ == Encoding::BigEndian;
         switch (type) {
         case Type::Int8:
-            value = static_cast<std::int8_t>(raw[0]);
+            value = static_cast<std::int8_t>(p[0]);
             break;
         case Type::UInt8:
-            value = raw[0];
+            value = p[0];
             break;
-        case Type::Int16: {
-            std::int16_t v;
-            std::memcpy(&v, raw, 2);
-            value = v;
+        case Type::Int16:
+            value = static_cast<std::int16_t>(read16(p, big));
             break;
-        }
-        case Type::UInt16: {
-            std::uint16_t v;
-            std::memcpy(&v, raw, 2);
-            value = v;
+        case Type::UInt16:
+            value = read16(p, big);
             break;
-        }
-        case Type::Int32: {
-            std::int32_t v;
-            std::memcpy(&v, raw, 4);
-            value = v;
+        case Type::Int32:
+            value = static_cast<std::int32_t>(read32(p, big));
             break;
-        }
-        case Type::UInt32: {
-            std::uint32_t v;
-            std::memcpy(&v, raw, 4);
-            value = v;
+        case Type::UInt32:
+            value = read32(p, big);
             break;
-        }
         case Type::Float32: {
+            const std::uint32_t bits = read32(p, big);
             float v;
-            std::memcpy(&v, raw, 4);
+            std::memcpy(&v, &bits, sizeof v);
             value = v;
             break;
         }
-        case Type::Float64:
-            std::memcpy(&value, raw, 8);
+        case Type::Float64: {
+            const std::uint64_t bits =
+                big ? std::uint64_t{read32(p, true)} << 32 | read32(p + 4, true)
+                    : std::uint64_t{read32(p + 4, false)} << 32 | read32(p, false);
+            std::memcpy(&value, &bits, sizeof value);
             break;
+        }
         }
         return true;
     }
