@@ -1,5 +1,6 @@
-// The demo scene: device, camera, projection, lights, material, fill style
-// and the polyhedron, all owned by appState.
+// The program's scene: the device bound to the main window, the demo's
+// camera, lights and material (app/demo_view.h), the Flat fill style with
+// its menu check mark, and the polyhedron, all owned by appState.
 #pragma once
 
 // Builds the scene for appState.window. False when the device cannot be

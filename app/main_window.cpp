@@ -3,9 +3,9 @@
 #include "app/app_state.h"
 #include "app/camera_input.h"
 #include "app/demo_scene.h"
+#include "app/demo_view.h"
 #include "app/menu_commands.h"
 #include "app/resource.h"
-#include "app/rigid_rotation.h"
 #include "geometry/draw_mesh.h"
 
 #include <new>
@@ -30,49 +30,20 @@ bool registerMainWindowClass(HINSTANCE instance) {
     return RegisterClassA(&windowClass) != 0;
 }
 
-// Polls without ever waiting: at most one message per pass, then one
-// frame. Returns the quit message's exit code.
-int runFrameLoop() {
-    MSG message{};
-    for (;;) {
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        updateModelRotation();
-        renderFrame();
-    }
-    return static_cast<int>(message.wParam);
-}
-
 // Start-up, the frame loop and shut-down. Allocation failures surface here
 // as std::bad_alloc.
 int runProgram(HINSTANCE instance, int showCommand) {
-    if (!registerMainWindowClass(instance)) {
-        return 0;
-    }
-    appState.window =
-        CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, kWindowWidth,
-                        kWindowHeight, nullptr, nullptr, instance, nullptr);
-    if (appState.window == nullptr) {
-        return 0;
-    }
-    ShowWindow(appState.window, showCommand);
-    UpdateWindow(appState.window);
-
-    if (!setupScene()) {
-        // The device could not be bound; the message box has been shown.
+    if (!startProgram(instance, showCommand)) {
         shutdown();
         return 0;
     }
     appState.running = 1;
-    int exitCode = runFrameLoop();
+    MSG message{};
+    while (runFramePass(message)) {
+    }
     appState.running = 0;
     shutdown();
-    return exitCode;
+    return static_cast<int>(message.wParam);
 }
 
 } // namespace
@@ -94,6 +65,35 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR /*c
         }
         return 0;
     }
+}
+
+bool startProgram(HINSTANCE instance, int showCommand) {
+    if (!registerMainWindowClass(instance)) {
+        return false;
+    }
+    appState.window =
+        CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, kWindowWidth,
+                        kWindowHeight, nullptr, nullptr, instance, nullptr);
+    if (appState.window == nullptr) {
+        return false;
+    }
+    ShowWindow(appState.window, showCommand);
+    UpdateWindow(appState.window);
+    // A device that cannot be bound has shown its message box.
+    return setupScene();
+}
+
+bool runFramePass(MSG& message) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    updateModelRotation();
+    renderFrame();
+    return true;
 }
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -153,10 +153,7 @@ void updateModelRotation() {
         appState.device->setWorldMatrix(world);
         return;
     }
-    Matrix4 spin;
-    rotationY(spin, kSpinPerFrame);
-    multiply(appState.modelRotation, appState.modelRotation, spin);
-    restoreRigidRotation(appState.modelRotation);
+    demo::spinStep(appState.modelRotation);
     appState.device->setWorldMatrix(appState.modelRotation);
 }
 

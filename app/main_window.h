@@ -1,6 +1,7 @@
-// The entry point's helpers: the main window procedure, the per-frame model
-// update and render, shut-down, and the Render menu's check mark.
-// (WinMain itself is declared by platform/win32.h.)
+// The entry point's helpers: start-up, one pass of the frame loop, the main
+// window procedure, the per-frame model update and render, shut-down, and
+// the Render menu's check mark. (WinMain itself is declared by
+// platform/win32.h.)
 #pragma once
 
 #include "device/render_device.h"
@@ -13,8 +14,18 @@ inline constexpr char kWindowClassName[] = "Windows Re-use class";
 inline constexpr char kWindowTitle[] = "Windows Application";
 inline constexpr int kWindowWidth = 640;
 inline constexpr int kWindowHeight = 480;
-// Spin of the polyhedron per frame while it is not dragged, radians.
-inline constexpr float kSpinPerFrame = 0.03f;
+
+// Start-up: registers the window class, creates and shows the main window
+// (appState.window) and sets up the scene. False when any step fails (the
+// scene's failure has told the user); shutdown() then releases what was
+// built. Allocation failures surface as std::bad_alloc.
+bool startProgram(HINSTANCE instance, int showCommand);
+
+// One pass of the frame loop, which never waits: removes and dispatches at
+// most one message, then updates the model rotation and renders a frame.
+// False when the message removed was the quit message (nothing is drawn
+// then); `message` holds the last message removed.
+bool runFramePass(MSG& message);
 
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -28,6 +28,9 @@ inline constexpr Color3 kAmbientColor{0.1f, 0.1f, 0.1f};
 inline constexpr Color3 kMaterialAmbient{1.0f, 1.0f, 1.0f};
 inline constexpr Color3 kMaterialDiffuse{0.2f, 0.95f, 0.2f};
 
+// Spin of the polyhedron per frame while it is not dragged, radians.
+inline constexpr float kSpinPerFrame = 0.03f;
+
 // The demo projection matrix.
 inline Matrix4 projection() {
     Matrix4 m;

@@ -7,9 +7,7 @@
 // scripts/bench.sh runs these, writes the medians as JSON and draws
 // docs/perf.png from them.
 #include "app/app_state.h"
-#include "app/demo_scene.h"
 #include "app/main_window.h"
-#include "app/resource.h"
 #include "app/resources.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
@@ -24,9 +22,9 @@
 
 namespace {
 
-// The program's window (its class as WinMain registers it) and scene on a
-// fresh headless platform, the client area resized to width x height before
-// the first frame.
+// The program started as WinMain starts it (window class, main window,
+// scene) on a fresh headless platform, the client area resized to width x
+// height before the first frame.
 class RunningProgram {
   public:
     RunningProgram(int width, int height) {
@@ -34,23 +32,7 @@ class RunningProgram {
         platform::resetForTesting();
         platform::setBackend(&backend_);
         const HINSTANCE instance = platform::registerModule(octaspinResources());
-        WNDCLASSA windowClass{};
-        windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-        windowClass.lpfnWndProc = mainWindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        windowClass.lpszMenuName = ORVANDEMENU;
-        windowClass.lpszClassName = kWindowClassName;
-        RegisterClassA(&windowClass);
-        appState.window =
-            CreateWindowExA(0, kWindowClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0,
-                            kWindowWidth, kWindowHeight, nullptr, nullptr, instance, nullptr);
-        if (appState.window == nullptr) {
-            return;
-        }
-        ShowWindow(appState.window, SW_SHOWNORMAL);
-        UpdateWindow(appState.window);
-        if (!setupScene()) {
+        if (!startProgram(instance, SW_SHOWNORMAL)) {
             return;
         }
         appState.running = 1;
@@ -77,15 +59,8 @@ class RunningProgram {
         return ready_;
     }
 
-    // One pass of the frame loop.
-    void pass() {
-        if (PeekMessageA(&message_, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message_);
-            DispatchMessageA(&message_);
-        }
-        updateModelRotation();
-        renderFrame();
-    }
+    // One pass of the program's frame loop.
+    void pass() { runFramePass(message_); }
 
   private:
     platform::HeadlessBackend backend_;
@@ -102,8 +77,8 @@ void describe(benchmark::State& state, const char* what) {
     const std::int64_t height = state.range(1);
     state.SetLabel(std::to_string(width) + "x" + std::to_string(height) + " " + what);
     state.counters["pixels"] = static_cast<double>(width * height);
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_Frame(benchmark::State& state, std::uint32_t mode, const char* name) {

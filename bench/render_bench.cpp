@@ -1,5 +1,5 @@
-// Timings of the renderer's stages on the demo scene (app/scene_values.h),
-// the polyhedron turned by one spin step.
+// Timings of the renderer's stages on the demo scene (app/demo_view.h), the
+// polyhedron turned by one spin step.
 //
 // The device is bound to a window of the headless backend, so the frame is
 // a real bitmap section exactly as the program gets it. Every benchmark runs
@@ -10,9 +10,8 @@
 // draws into an empty frame as a real frame does. The timedemo replays a
 // fixed run of frames (clear, spin step, drawMesh) and reports frames per
 // second of wall-clock time.
-#include "app/main_window.h"
+#include "app/demo_view.h"
 #include "app/polyhedron.h"
-#include "app/scene_values.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
@@ -53,24 +52,9 @@ class DemoScene {
         backend_.resizeClient(window_, width, height);
         bound_ = device.bind(window_) && device.width == width && device.height == height;
 
-        identity(modelRotation);
-        device.setWorldMatrix(modelRotation);
-        device.lookAt(demo::kEye, demo::kTarget, demo::kUp);
-        device.setProjection(demo::projection());
-
-        directional_.direction = demo::kLightDirection;
-        directional_.color = demo::kLightColor;
-        Vec3 unit;
-        normalize(unit, directional_.direction);
-        ambient_.color = demo::kAmbientColor;
-        material_.ambient = demo::kMaterialAmbient;
-        material_.diffuse = demo::kMaterialDiffuse;
-        device.setLight(LightKind::Ambient, &ambient_);
-        device.setLight(LightKind::Directional, &directional_);
-        device.setMaterial(&material_);
+        demo::setUpView(device, ambient_, directional_, material_);
         device.renderMode = renderMode;
-        device.primitiveMode = PrimitiveMode::FaceList;
-
+        identity(modelRotation);
         mesh = buildPolyhedron();
         spin(); // the first frame is already turned by one step
     }
@@ -92,11 +76,9 @@ class DemoScene {
         return bound_;
     }
 
-    // One frame's model rotation: modelRotation x rotationY(0.03).
+    // One frame's model rotation, as the program spins it.
     void spin() {
-        Matrix4 step;
-        rotationY(step, kSpinPerFrame);
-        multiply(modelRotation, modelRotation, step);
+        demo::spinStep(modelRotation);
         device.setWorldMatrix(modelRotation);
     }
 

@@ -7,7 +7,7 @@
 // The program's allocation hook (allocation_hook.h) can be told to fail
 // the n-th allocation from now.
 
-#include "allocation_hook.h"
+#include "tests/support/allocation_hook.h"
 
 #include "app/app_state.h"
 #include "app/resources.h"

@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/resources.h"
+#include "app/scene_values.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
 #include "platform/win32.h"
@@ -211,7 +212,7 @@ inline Matrix4 identityMatrix() {
 inline Matrix4 spun(int steps) {
     Matrix4 m = identityMatrix();
     Matrix4 r;
-    rotationY(r, kSpinPerFrame);
+    rotationY(r, demo::kSpinPerFrame);
     for (int i = 0; i < steps; ++i) {
         multiply(m, m, r);
     }

@@ -4,6 +4,7 @@
 #include "app_harness.h"
 
 #include "app/camera_input.h"
+#include "app/demo_view.h"
 #include "app/polyhedron.h"
 #include "app/scene_values.h"
 
@@ -261,7 +262,7 @@ TEST_P(Dragging, NearSurfaceFollowsThePointer) {
     Matrix4 folded;
     multiply(folded, modelAtPress, dragRot);
     Matrix4 spin;
-    rotationY(spin, kSpinPerFrame);
+    rotationY(spin, demo::kSpinPerFrame);
     multiply(folded, folded, spin);
     EXPECT_TRUE(matricesNear(modelAfter, folded, 1e-6f));
 }
@@ -392,8 +393,7 @@ struct HitCase {
 void aimStartCamera(RenderDevice& device) {
     device.maxX = 631;
     device.maxY = 431;
-    device.setProjection(demo::projection());
-    device.lookAt(demo::kEye, demo::kTarget, demo::kUp);
+    demo::aimCamera(device);
 }
 
 TEST(HitTest, PointsInsideAndOutsideTheSilhouette) {

@@ -5,7 +5,7 @@
 // The second round of each style, after the others ran, must not allocate
 // either: nothing grows or shrinks when the style changes back.
 
-#include "allocation_hook.h"
+#include "tests/support/allocation_hook.h"
 #include "app_harness.h"
 
 #include "app/resource.h"

@@ -2,30 +2,13 @@
 // clear and present, and the guards for windows too small to draw in or a
 // frame that cannot be had.
 #include "device_fixture.h"
+#include "tests/support/allocation_hook.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <new>
 #include <string>
-
-// Allocation failure injection for this test program: when armed, the next
-// non-throwing array allocation of exactly that many bytes fails.
-namespace {
-std::size_t failArrayAllocationOfBytes = 0;
-} // namespace
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    if (failArrayAllocationOfBytes != 0 && size == failArrayAllocationOfBytes) {
-        failArrayAllocationOfBytes = 0;
-        return nullptr;
-    }
-    try {
-        return ::operator new[](size);
-    } catch (...) {
-        return nullptr;
-    }
-}
 
 namespace {
 
@@ -237,12 +220,12 @@ class BindFailure : public DeviceTest, public ::testing::WithParamInterface<Fail
 TEST_P(BindFailure, ReportsLeavesNoFrameAndTheNextResizeRetries) {
     HWND window = openWindow(637, 434);
     if (GetParam().depthFails) {
-        failArrayAllocationOfBytes = 636u * 432u * sizeof(float);
+        allocation_hook::failSize = 636u * 432u * sizeof(float);
     } else {
         failures.failNext(platform::FailurePoint::CreateDIBSection);
     }
     EXPECT_FALSE(device.bind(window));
-    EXPECT_EQ(failArrayAllocationOfBytes, 0u);
+    EXPECT_EQ(allocation_hook::failSize, 0u) << "the depth buffer was asked for";
     EXPECT_FALSE(device.bound);
     EXPECT_FALSE(device.hasFrame());
     EXPECT_EQ(device.bitmap, nullptr);

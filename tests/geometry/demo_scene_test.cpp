@@ -1,8 +1,7 @@
 // The demo polyhedron in its first frame, drawn through drawMesh in each
 // fill style, checked for what a viewer sees.
-#include "app/main_window.h"
+#include "app/demo_view.h"
 #include "app/polyhedron.h"
-#include "app/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "render_fixture.h"
@@ -22,23 +21,11 @@ using testing_frame::Rgb;
 class DemoScene : public ::testing::Test {
   protected:
     DemoScene() : frame(device, 632, 432) {
+        demo::setUpView(device, ambient, directional, material);
         Matrix4 world;
-        rotationY(world, kSpinPerFrame); // the first frame is already turned once
+        identity(world);
+        demo::spinStep(world); // the first frame is already turned once
         device.setWorldMatrix(world);
-        device.lookAt(demo::kEye, demo::kTarget, demo::kUp);
-        device.setProjection(demo::projection());
-        Vec3 direction = demo::kLightDirection;
-        Vec3 unit;
-        normalize(unit, direction);
-        directional.direction = direction;
-        directional.color = demo::kLightColor;
-        ambient.color = demo::kAmbientColor;
-        material.ambient = demo::kMaterialAmbient;
-        material.diffuse = demo::kMaterialDiffuse;
-        device.setLight(LightKind::Ambient, &ambient);
-        device.setLight(LightKind::Directional, &directional);
-        device.setMaterial(&material);
-        device.primitiveMode = PrimitiveMode::FaceList;
         polyhedron = buildPolyhedron();
     }
 

@@ -1,44 +1,38 @@
-// When the edge tables cannot be allocated, a fill draws nothing, throws
-// nothing and leaks nothing; the next call draws normally. The failure is
-// injected by replacing the non-throwing array allocation for this test
-// program: armed, it fails the next request.
+// When a fill cannot have its memory (its working memory on the first call,
+// its edge tables on any), it draws nothing, throws nothing and leaks
+// nothing; the next call draws normally. Each of a fill's allocations is
+// made to fail in turn, through the shared allocation hook.
 #include "raster/raster.h"
 #include "test_frame.h"
+#include "tests/support/allocation_hook.h"
 
 #include <gtest/gtest.h>
 
-#include <new>
-
-namespace {
-int failNextArrayAllocations = 0;
-} // namespace
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    if (failNextArrayAllocations > 0) {
-        --failNextArrayAllocations;
-        return nullptr;
-    }
-    try {
-        return ::operator new[](size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-
 namespace {
 
-TEST(EdgeTableAllocation, FailureDrawsNothingAndTheNextCallDraws) {
+TEST(FillAllocation, AnyFailureDrawsNothingAndTheNextCallDraws) {
     for (auto fill : {fillFlat, fillGouraud}) {
-        TestFrame frame(8, 8);
-        const ScreenPolygonList list =
-            listOf({polygonOf({pt(0, 0, 1, 1), pt(0, 4, 1, 1), pt(4, 4, 1, 1), pt(4, 0, 1, 1)})});
-        failNextArrayAllocations = 1;
-        fill(frame.device, list);
-        EXPECT_EQ(failNextArrayAllocations, 0) << "the fill asked for its tables";
-        EXPECT_TRUE(frame.written().empty());
-        EXPECT_EQ(frame.depth(1, 1), 0.0f);
-        fill(frame.device, list);
-        EXPECT_EQ(frame.written(), block(0, 0, 4, 4));
+        long failed = 0;
+        for (long n = 0;; ++n) {
+            TestFrame frame(8, 8);
+            const ScreenPolygonList list = listOf(
+                {polygonOf({pt(0, 0, 1, 1), pt(0, 4, 1, 1), pt(4, 4, 1, 1), pt(4, 0, 1, 1)})});
+            allocation_hook::failCountdown = n;
+            fill(frame.device, list);
+            const bool reached = allocation_hook::failCountdown < 0;
+            allocation_hook::disarm();
+            if (!reached) {
+                // The fill made fewer than n + 1 allocations: all were tried.
+                EXPECT_EQ(frame.written(), block(0, 0, 4, 4));
+                break;
+            }
+            ++failed;
+            EXPECT_TRUE(frame.written().empty()) << "allocation " << n;
+            EXPECT_EQ(frame.depth(1, 1), 0.0f);
+            fill(frame.device, list);
+            EXPECT_EQ(frame.written(), block(0, 0, 4, 4)) << "after allocation " << n << " failed";
+        }
+        EXPECT_GE(failed, 2) << "the working memory and the edge tables";
     }
 }
 

@@ -1,4 +1,4 @@
-#include "allocation_hook.h"
+#include "tests/support/allocation_hook.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -6,21 +6,42 @@
 
 namespace allocation_hook {
 long failCountdown = -1;
+std::size_t failSize = 0;
+std::size_t largestAllocation = SIZE_MAX;
 long allocationsSeen = 0;
 long mallocsSeen = 0;
-std::size_t largestAllocation = SIZE_MAX;
+
+void disarm() {
+    failCountdown = -1;
+    failSize = 0;
+    largestAllocation = SIZE_MAX;
+}
 } // namespace allocation_hook
 
-using allocation_hook::allocationsSeen;
-using allocation_hook::failCountdown;
+namespace {
+
+// Counts the call and says whether it is to fail.
+bool failsNow(std::size_t size) {
+    using namespace allocation_hook;
+    ++allocationsSeen;
+    if (failCountdown >= 0 && failCountdown-- == 0) {
+        return true;
+    }
+    if (failSize != 0 && size == failSize) {
+        failSize = 0;
+        return true;
+    }
+    return size > largestAllocation;
+}
+
+} // namespace
 
 // The replacements pair malloc with free themselves; the compiler cannot
 // see that through inlining and warns of a mismatch.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
-    ++allocationsSeen;
-    if ((failCountdown >= 0 && failCountdown-- == 0) || size > allocation_hook::largestAllocation) {
+    if (failsNow(size)) {
         throw std::bad_alloc();
     }
     if (void* p = std::malloc(size == 0 ? 1 : size)) {
@@ -62,12 +83,14 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 #pragma GCC diagnostic pop
 
 #if defined(__SANITIZE_ADDRESS__)
+#define OCTASPIN_HOOK_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OCTASPIN_HOOK_SANITIZED 1
+#endif
+#endif
 
-bool allocation_hook::countsMalloc() {
-    return false;
-}
-
-#else
+#if defined(__GLIBC__) && !defined(OCTASPIN_HOOK_SANITIZED)
 
 // The C library's own allocator under the names it exports for wrappers
 // like these; every caller in the process reaches malloc through here.
@@ -96,6 +119,12 @@ void free(void* p) noexcept {
 
 bool allocation_hook::countsMalloc() {
     return true;
+}
+
+#else
+
+bool allocation_hook::countsMalloc() {
+    return false;
 }
 
 #endif
