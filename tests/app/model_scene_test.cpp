@@ -1,7 +1,7 @@
 // Models in the program: opened from the command line, File > Open..., Ctrl+O
-// and a drop; the title, the undistorted projection, a drag on the model;
-// a file that cannot be opened told in a message box with what was shown
-// kept. And the command line that carries a model's name to WinMain.
+// and a drop; the title, the undistorted projection, a drag on the model and
+// File > Reset; a file that cannot be opened told in a message box with what
+// was shown kept. And the command line that carries a model's name to WinMain.
 #include "app/model_scene.h"
 #include "app/program_arguments.h"
 #include "app/resource.h"
@@ -101,10 +101,10 @@ class ModelScene : public AppScenario {
         std::filesystem::temp_directory_path() / ("octaspin models " + std::to_string(::getpid()));
 };
 
-TEST_F(ModelScene, TheCommandLineOpensAModelSeenUndistortedAndDraggable) {
+TEST_F(ModelScene, TheCommandLineOpensAModelSeenUndistortedDraggableAndReset) {
     const std::string path = pyramid();
     Silhouette first;
-    EXPECT_EQ(runWith(quoteArgument(path), 6,
+    EXPECT_EQ(runWith(quoteArgument(path), 10,
                       [&](int pass) {
                           RenderDevice& device = *appState.device;
                           if (pass == 1) {
@@ -129,6 +129,17 @@ TEST_F(ModelScene, TheCommandLineOpensAModelSeenUndistortedAndDraggable) {
                           }
                           if (pass == 4) {
                               EXPECT_TRUE(appState.dragging) << "the press missed the model";
+                              drag(190, 250);
+                              release(190, 250);
+                          }
+                          if (pass == 7) {
+                              menu(IDM_RESET);
+                          }
+                          if (pass == 9) {
+                              // Reset in pass 7, then the spin of passes 7 and 8.
+                              EXPECT_TRUE(matricesNear(appState.modelRotation, spun(2), 0.0f));
+                              EXPECT_FALSE(appState.dragging);
+                              EXPECT_EQ(appState.model.triangleCount, 6u);
                           }
                       }),
               0);
