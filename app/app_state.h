@@ -5,10 +5,12 @@
 #include "device/render_device.h"
 #include "geometry/mesh.h"
 #include "math/vector_math.h"
+#include "model/load_model.h"
 #include "platform/win32.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 struct AppState {
     HWND window = nullptr;
@@ -33,6 +35,10 @@ struct AppState {
     std::unique_ptr<Material> material;
     std::unique_ptr<Light> ambientLight;
     std::unique_ptr<Light> directionalLight;
+    // The model opened from a file, shown instead of the polyhedron while
+    // it has meshes (app/model_scene.h), and the path it came from.
+    model::LoadedModel model;
+    std::string modelPath;
 };
 
 extern AppState appState;

@@ -1,6 +1,7 @@
 #include "app/camera_input.h"
 
 #include "app/app_state.h"
+#include "app/model_scene.h"
 #include "app/rigid_rotation.h"
 
 #include <cmath>
@@ -102,10 +103,14 @@ void handleCameraKey(WPARAM virtualKey) {
 }
 
 void handleLeftButtonDown(int x, int y) {
-    if (appState.running == 0 || appState.device == nullptr || appState.polyhedron == nullptr) {
+    if (appState.running == 0 || appState.device == nullptr) {
         return;
     }
-    if (!hitTestMesh(*appState.device, *appState.polyhedron, x, y)) {
+    bool hit = false;
+    for (const Mesh& mesh : shownMeshes()) {
+        hit = hit || hitTestMesh(*appState.device, mesh, x, y);
+    }
+    if (!hit) {
         return;
     }
     SetCapture(appState.window);

@@ -22,7 +22,7 @@ inline constexpr float kMinEyeToTarget = 1.0f;
 void handleCameraKey(WPARAM virtualKey);
 
 // WM_LBUTTONDOWN at client (x, y): starts a drag when the point is on the
-// polyhedron.
+// polyhedron (or on the open model).
 void handleLeftButtonDown(int x, int y);
 // WM_MOUSEMOVE: while dragging with the left button held, rebuilds the drag
 // rotation from the pointer's offset to the press point.

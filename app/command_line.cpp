@@ -4,15 +4,19 @@
 namespace {
 
 constexpr char kUsage[] =
-    "usage: octaspin [--help | --version]\n"
+    "usage: octaspin [FILE]\n"
+    "       octaspin [--help | --version]\n"
     "\n"
     "Octaspin shows a software 3D renderer at work: a lit octahedron spins in a\n"
-    "window, every pixel computed on the CPU. It needs a display; other arguments\n"
-    "are ignored.\n"
+    "window, every pixel computed on the CPU. Given a FILE, it shows the model\n"
+    "in it instead: OBJ, PLY or STL, centred, scaled, lit and spinning as the\n"
+    "octahedron does. It needs a display; further arguments are ignored.\n"
     "\n"
     "  Render menu   Wireframe, Flat or Gouraud fill; Diffuse Color and Ambient\n"
     "                Color open a dialog of three fields (0 to 255)\n"
-    "  File menu     Reset turns the polyhedron back to its start; Exit quits\n"
+    "  File menu     Open... (Ctrl+O) opens a model file, as does a file dropped\n"
+    "                on the window; Reset turns the polyhedron (or the model)\n"
+    "                back to its start; Exit quits\n"
     "  Help menu     About\n"
     "  arrow keys    turn the camera\n"
     "  A, Z          move the camera towards and away from the polyhedron\n"
@@ -27,6 +31,9 @@ constexpr char kUsage[] =
 
 std::optional<std::string> commandLineAnswer(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
+        if (argument == "--") {
+            break;
+        }
         if (argument == "--help") {
             return std::string(kUsage);
         }
@@ -35,4 +42,16 @@ std::optional<std::string> commandLineAnswer(const std::vector<std::string>& arg
         }
     }
     return std::nullopt;
+}
+
+std::string modelArgument(const std::vector<std::string>& arguments) {
+    bool options = true;
+    for (const std::string& argument : arguments) {
+        if (options && argument == "--") {
+            options = false;
+        } else if (!options || argument.rfind("--", 0) != 0) {
+            return argument;
+        }
+    }
+    return {};
 }

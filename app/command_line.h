@@ -1,6 +1,6 @@
-// The desktop program's command line. The program takes no arguments:
-// --help and --version answer with a text and end it; anything else is
-// ignored.
+// The desktop program's command line: --help and --version answer with a
+// text and end it; the first argument that is not an option (or the first
+// after "--") names a model file; anything else is ignored.
 #pragma once
 
 #include <optional>
@@ -10,3 +10,6 @@
 // The text that the first --help or --version among `arguments` (those
 // after the program's name) asks for, or nothing when neither is there.
 std::optional<std::string> commandLineAnswer(const std::vector<std::string>& arguments);
+
+// The model file the arguments name, or empty.
+std::string modelArgument(const std::vector<std::string>& arguments);

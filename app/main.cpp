@@ -1,6 +1,7 @@
 // octaspin: the program in a real window on the local display.
 
 #include "app/command_line.h"
+#include "app/program_arguments.h"
 #include "app/resources.h"
 #include "platform/backend.h"
 #include "platform/desktop/desktop.h"
@@ -27,8 +28,10 @@ int main(int argc, char** argv) {
     }
     platform::setBackend(backend.get());
     const HINSTANCE instance = platform::registerModule(octaspinResources());
-    char commandLine[] = "";
-    const int exitCode = WinMain(instance, nullptr, commandLine, SW_SHOWDEFAULT);
+    // WinMain gets the model's name as the platform passes a command line.
+    const std::string model = modelArgument(std::vector<std::string>(argv + 1, argv + argc));
+    std::string commandLine = model.empty() ? std::string() : quoteArgument(model);
+    const int exitCode = WinMain(instance, nullptr, commandLine.data(), SW_SHOWDEFAULT);
     platform::setBackend(nullptr);
     return exitCode;
 }

@@ -5,10 +5,14 @@
 #include "app/demo_scene.h"
 #include "app/demo_view.h"
 #include "app/menu_commands.h"
+#include "app/model_scene.h"
+#include "app/program_arguments.h"
 #include "app/resource.h"
 #include "geometry/draw_mesh.h"
 
 #include <new>
+#include <span>
+#include <string>
 
 namespace {
 
@@ -30,12 +34,17 @@ bool registerMainWindowClass(HINSTANCE instance) {
     return RegisterClassA(&windowClass) != 0;
 }
 
-// Start-up, the frame loop and shut-down. Allocation failures surface here
-// as std::bad_alloc.
-int runProgram(HINSTANCE instance, int showCommand) {
+// Start-up, the model the command line names (if any), the frame loop and
+// shut-down. Allocation failures surface here as std::bad_alloc.
+int runProgram(HINSTANCE instance, int showCommand, const std::string& modelPath) {
     if (!startProgram(instance, showCommand)) {
         shutdown();
         return 0;
+    }
+    // A model that cannot be opened has been reported; the polyhedron
+    // stays.
+    if (!modelPath.empty()) {
+        openModel(modelPath);
     }
     appState.running = 1;
     MSG message{};
@@ -48,10 +57,10 @@ int runProgram(HINSTANCE instance, int showCommand) {
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR /*commandLine*/,
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR commandLine,
                    int showCommand) {
     try {
-        return runProgram(instance, showCommand);
+        return runProgram(instance, showCommand, firstArgument(commandLine));
     } catch (const std::bad_alloc&) {
         // The heap could not supply a scene object or a frame's working
         // memory: tell the user, give back what was built, end normally.
@@ -80,7 +89,12 @@ bool startProgram(HINSTANCE instance, int showCommand) {
     ShowWindow(appState.window, showCommand);
     UpdateWindow(appState.window);
     // A device that cannot be bound has shown its message box.
-    return setupScene();
+    if (!setupScene()) {
+        return false;
+    }
+    // Model files dropped on the window open (WM_DROPFILES).
+    DragAcceptFiles(appState.window, TRUE);
+    return true;
 }
 
 bool runFramePass(MSG& message) {
@@ -108,6 +122,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (!appState.device->resize()) {
                 return 0;
             }
+            fitModelProjection();
         }
         break;
     case WM_PAINT: {
@@ -124,6 +139,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_KEYDOWN:
         handleCameraKey(wParam);
+        break;
+    case WM_CHAR:
+        // Ctrl+O, as TranslateMessage makes it: the frame loop translates
+        // keys but no accelerators, and Alt-keys belong to the menu bar.
+        if (wParam == kControlO) {
+            openModelFromDialog();
+        }
+        break;
+    case WM_DROPFILES:
+        openDroppedModel(reinterpret_cast<HDROP>(wParam));
         break;
     case WM_COMMAND:
         handleMenuCommand(LOWORD(wParam));
@@ -158,11 +183,14 @@ void updateModelRotation() {
 }
 
 void renderFrame() {
-    if (appState.device == nullptr || appState.polyhedron == nullptr) {
+    const std::span<const Mesh> meshes = shownMeshes();
+    if (appState.device == nullptr || meshes.empty()) {
         return;
     }
     appState.device->clear();
-    drawMesh(*appState.device, *appState.polyhedron);
+    for (const Mesh& mesh : meshes) {
+        drawMesh(*appState.device, mesh);
+    }
     appState.device->present();
 }
 
@@ -176,6 +204,8 @@ void shutdown() {
     appState.ambientLight.reset();
     appState.material.reset();
     appState.polyhedron.reset();
+    appState.model = model::LoadedModel{};
+    appState.modelPath.clear();
 }
 
 void selectRenderMode(RenderDevice& device, std::uint32_t mode) {

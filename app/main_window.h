@@ -16,9 +16,10 @@ inline constexpr int kWindowWidth = 640;
 inline constexpr int kWindowHeight = 480;
 
 // Start-up: registers the window class, creates and shows the main window
-// (appState.window) and sets up the scene. False when any step fails (the
-// scene's failure has told the user); shutdown() then releases what was
-// built. Allocation failures surface as std::bad_alloc.
+// (appState.window), sets up the scene and has the window take dropped
+// files (WM_DROPFILES). False when any step fails (the scene's failure has
+// told the user); shutdown() then releases what was built. Allocation
+// failures surface as std::bad_alloc.
 bool startProgram(HINSTANCE instance, int showCommand);
 
 // One pass of the frame loop, which never waits: removes and dispatches at
@@ -35,11 +36,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // app/rigid_rotation.h).
 void updateModelRotation();
 
-// Clears, draws the polyhedron and presents one frame.
+// Clears, draws the polyhedron (or the open model's meshes, in order) and
+// presents one frame.
 void renderFrame();
 
 // Releases everything setupScene created: the device (its frame first),
-// then the lights, the material and the mesh. Safe on a partial scene.
+// then the lights, the material and the mesh, and an open model. Safe on a
+// partial scene.
 void shutdown();
 
 // Moves the Render menu's check mark to `mode` and sets the device's

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/model_scene.h"
 #include "app/resource.h"
 
 #include <cstdio>
@@ -54,6 +55,9 @@ void handleMenuCommand(UINT commandId) {
                                                                   : RenderMode::Wireframe;
             selectRenderMode(*appState.device, mode);
         }
+        break;
+    case IDM_OPEN:
+        openModelFromDialog();
         break;
     case IDM_RESET:
         // The camera, colours and fill style stay; so does a drag in progress.

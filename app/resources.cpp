@@ -15,7 +15,11 @@ MenuResource mainMenu() {
     MenuResource menu;
     menu.name = ResourceName::named(ORVANDEMENU);
     menu.popups = {
-        {"&File", {{"&Reset", IDM_RESET, false}, {"E&xit", IDM_EXIT, false}}},
+        {"&File",
+         {{"&Open...\tCtrl+O", IDM_OPEN, false},
+          {"&Reset", IDM_RESET, false},
+          {"", 0, true},
+          {"E&xit", IDM_EXIT, false}}},
         {"&Render",
          {{"&Wireframe", IDM_WIREFRAME, false},
           {"&Flat", IDM_FLAT, false},

@@ -11,14 +11,17 @@
 // Direction of calls:
 //  - core -> backend: the virtual functions of Backend (create and show a
 //    native window, show a presented frame, update the menu bar, run a
-//    modal dialog, show a message box, poll pending events);
+//    modal dialog, show a message box, poll pending events, retitle a
+//    window, ask for a file to open);
 //  - backend -> core: the functions in namespace platform::input, which
 //    turn native events into the platform's messages (posted to the queue,
 //    or sent at once where the platform sends them).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +89,20 @@ struct DialogView {
     int focusIndex = -1;               // the control with the focus at opening; -1: none
 };
 
+// A filter of the open-file dialog: "3D models" with "*.obj", "*.ply", ...
+struct FileFilterView {
+    std::string description;
+    std::vector<std::string> patterns;
+};
+
+struct OpenFileView {
+    WindowId owner = 0; // 0: none
+    std::string title;  // empty: the backend's own
+    std::vector<FileFilterView> filters;
+    std::size_t filterIndex = 0; // the filter chosen at first (0-based)
+    std::string initialDir;      // empty: the backend's choice
+};
+
 class Backend {
   public:
     virtual ~Backend() = default;
@@ -128,6 +145,21 @@ class Backend {
     // `type` holds MessageBoxA's MB_* flags as the program passed them.
     virtual void messageBox(WindowId owner, const std::string& text, const std::string& caption,
                             std::uint32_t type) = 0;
+
+    // A top-level window's title changed (SetWindowTextA).
+    virtual void titleChanged(WindowId window, const std::string& title) {
+        (void)window;
+        (void)title;
+    }
+
+    // Runs the open-file dialog, modal over its owner (the core has
+    // disabled the owner); returns the path chosen, in the platform's
+    // narrow encoding, or nothing when the user cancelled. A backend
+    // without a dialog answers nothing.
+    virtual std::optional<std::string> openFile(const OpenFileView& request) {
+        (void)request;
+        return std::nullopt;
+    }
 };
 
 // Installs the backend the layer uses from now on (not owned; must outlive
@@ -138,7 +170,10 @@ Backend* backend();
 // Native events reported by a backend. Coordinates are client pixels.
 namespace input {
 
-void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat);
+// With `controlHeld`, TranslateMessage makes a letter's control character
+// (Ctrl+A is 1, ..., Ctrl+Z is 26), as the platform does.
+void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat,
+             bool controlHeld = false);
 void mouseMove(WindowId window, int x, int y, bool leftButtonHeld);
 void leftButtonDown(WindowId window, int x, int y);
 void leftButtonUp(WindowId window, int x, int y);
@@ -149,6 +184,13 @@ void closeRequested(WindowId window);
 void clientResized(WindowId window, int width, int height);
 // A window needs repainting: sends WM_PAINT.
 void paintRequested(WindowId window);
+
+// Files were dropped on a window: posts WM_DROPFILES when the window takes
+// them (DragAcceptFiles) and input; paths in the platform's narrow encoding.
+void filesDropped(WindowId window, const std::vector<std::string>& paths);
+// Whether a drop on the window would reach it (for the pointer's look while
+// dragging over it).
+bool acceptsDroppedFiles(WindowId window);
 
 // Inside a modal dialog.
 void editChanged(WindowId dialog, int controlId, const std::string& text); // sends EN_CHANGE

@@ -129,6 +129,9 @@ struct Window {
     bool dialogEnded = false;
     INT_PTR dialogResult = 0;
     Handle focus = 0;
+
+    // Files dropped on the window reach it (DragAcceptFiles).
+    bool acceptsFiles = false;
 };
 
 struct MenuEntry {
@@ -211,6 +214,7 @@ struct State {
     Handle stockBitmap = 0;
     Handle dialogBrush = 0;
     std::map<Handle, INT_PTR> dialogResults; // dialogs ended, until DialogBoxParamA returns
+    std::map<Handle, std::vector<std::string>> drops; // dropped files, until DragFinish
     Handle systemIcon = 0;
     Handle arrowCursor = 0;
 

@@ -24,6 +24,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,8 @@ class HeadlessBackend final : public Backend {
     void dialogPainted(WindowId dialog, const ImageView& image) override;
     void messageBox(WindowId owner, const std::string& text, const std::string& caption,
                     std::uint32_t type) override;
+    void titleChanged(WindowId window, const std::string& title) override;
+    std::optional<std::string> openFile(const OpenFileView& request) override;
 
     // --- Test and runner controls -----------------------------------------
 
@@ -124,6 +127,17 @@ class HeadlessBackend final : public Backend {
     const std::vector<RecordedMessageBox>& messageBoxes() const { return boxes_; }
     HWND capture() const { return capture_; }
     const std::vector<MenuPopupView>* menuBar(HWND window) const;
+    // The window's title as it now stands.
+    std::string title(HWND window) const;
+
+    // The answers of the next open-file dialogs, in order: a path, or
+    // nothing for Cancel. A dialog with no answer queued is cancelled.
+    void queueOpenFileAnswer(std::optional<std::string> path);
+    // The open-file dialogs shown, in order; the latest, kept as the titles
+    // are.
+    const std::vector<OpenFileView>& openFileRequests() const { return openFileRequests_; }
+    // The user drops files on the window (see platform::input::filesDropped).
+    void dropFiles(HWND window, const std::vector<std::string>& paths);
 
   private:
     struct WindowState {
@@ -134,11 +148,14 @@ class HeadlessBackend final : public Backend {
         bool visible = false;
         bool destroyed = false;
         std::vector<MenuPopupView> menu;
+        std::string title;
     };
     std::map<WindowId, WindowState> windows_;
     std::deque<DialogScript> scripts_;
     std::vector<std::string> dialogTitles_;
     std::vector<RecordedMessageBox> boxes_;
+    std::deque<std::optional<std::string>> openFileAnswers_;
+    std::vector<OpenFileView> openFileRequests_;
     std::function<void()> pollHook_;
     HWND capture_ = nullptr;
     long long dialogCount_ = 0;
@@ -157,7 +174,8 @@ struct LiveObjects {
     std::size_t contexts = 0;
     std::size_t bitmaps = 0;
     std::size_t brushes = 0;
-    bool none() const { return windows + menus + contexts + bitmaps + brushes == 0; }
+    std::size_t drops = 0; // dropped-file lists not given back (DragFinish)
+    bool none() const { return windows + menus + contexts + bitmaps + brushes + drops == 0; }
 };
 LiveObjects liveObjects();
 

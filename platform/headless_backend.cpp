@@ -72,6 +72,7 @@ bool HeadlessBackend::createWindow(const TopLevelWindowView& window) {
     WindowState& state = windows_[window.id];
     state = WindowState{};
     state.menu = window.menu;
+    state.title = window.title;
     return true;
 }
 
@@ -178,6 +179,37 @@ void HeadlessBackend::messageBox(WindowId owner, const std::string& text,
     keepLast(boxes_, kRecordsKept);
 }
 
+void HeadlessBackend::titleChanged(WindowId window, const std::string& title) {
+    auto it = windows_.find(window);
+    if (it != windows_.end()) {
+        it->second.title = title;
+    }
+}
+
+std::optional<std::string> HeadlessBackend::openFile(const OpenFileView& request) {
+    openFileRequests_.push_back(request);
+    keepLast(openFileRequests_, kRecordsKept);
+    if (openFileAnswers_.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(openFileAnswers_.front());
+    openFileAnswers_.pop_front();
+    return answer;
+}
+
+void HeadlessBackend::queueOpenFileAnswer(std::optional<std::string> path) {
+    openFileAnswers_.push_back(std::move(path));
+}
+
+void HeadlessBackend::dropFiles(HWND window, const std::vector<std::string>& paths) {
+    input::filesDropped(core::handleOf(window), paths);
+}
+
+std::string HeadlessBackend::title(HWND window) const {
+    auto it = windows_.find(core::handleOf(window));
+    return it == windows_.end() ? std::string() : it->second.title;
+}
+
 void HeadlessBackend::queueDialogScript(DialogScript script) {
     scripts_.push_back(std::move(script));
 }
@@ -222,6 +254,7 @@ LiveObjects liveObjects() {
     for (const auto& [handle, brush] : s.brushes) {
         live.brushes += brush.stock || handle == s.dialogBrush ? 0 : 1;
     }
+    live.drops = s.drops.size();
     return live;
 }
 

@@ -123,6 +123,11 @@ LPARAM packPoint(int x, int y) {
 
 bool gPolling = false;
 
+// A key-down's lParam bit that says Ctrl was held: one of the bits the
+// platform leaves reserved (25 to 28), so the layer's own; the program
+// reads the state through TranslateMessage's character only.
+constexpr LPARAM kControlHeldBit = LPARAM{1} << 25;
+
 } // namespace
 
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeMessage) {
@@ -184,10 +189,14 @@ BOOL TranslateMessage(const MSG* msg) {
         return FALSE;
     }
     // Character keys also produce a character message, which comes next.
-    // Shift is not tracked, so letters give their lower-case character.
+    // Shift is not tracked, so letters give their lower-case character;
+    // with Ctrl held, their control character.
     WPARAM key = msg->wParam;
     int character = -1;
-    if (key >= 'A' && key <= 'Z') {
+    if (key >= 'A' && key <= 'Z' && (msg->lParam & kControlHeldBit) != 0 &&
+        msg->message == WM_KEYDOWN) {
+        character = static_cast<int>(key - 'A' + 1);
+    } else if (key >= 'A' && key <= 'Z') {
         character = static_cast<int>(key - 'A' + 'a');
     } else if ((key >= '0' && key <= '9') || key == VK_SPACE || key == VK_RETURN ||
                key == VK_BACK || key == VK_TAB || key == VK_ESCAPE) {
@@ -267,12 +276,13 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 namespace platform::input {
 
-void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat) {
+void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat, bool controlHeld) {
     if (!acceptsInput(window)) {
         return;
     }
-    // lParam: repeat count 1, bit 29 when Alt is held, bit 30 for a repeat.
-    LPARAM flags = 1;
+    // lParam: repeat count 1, bit 29 when Alt is held, bit 30 for a repeat,
+    // the layer's bit 25 when Ctrl is.
+    LPARAM flags = controlHeld ? kControlHeldBit | 1 : 1;
     if (altHeld) {
         flags |= LPARAM{1} << 29;
     }

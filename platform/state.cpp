@@ -207,6 +207,7 @@ void resetForTesting() {
     s.stockBitmap = 0;
     s.dialogBrush = 0;
     s.dialogResults.clear();
+    s.drops.clear();
     s.systemIcon = 0;
     s.arrowCursor = 0;
     s.clock = nullptr;

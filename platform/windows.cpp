@@ -540,6 +540,9 @@ BOOL SetWindowTextA(HWND window, LPCSTR text) {
         return FALSE;
     }
     w->text = text != nullptr ? text : "";
+    if (w->topLevel && !w->isDialog && platform::backend() != nullptr) {
+        platform::backend()->titleChanged(handleOf(window), w->text);
+    }
     // A single-line edit reports every change of its text to its parent,
     // including one made by the program, as the platform's edit does.
     if (w->control == ControlKind::Edit && findWindow(w->parent) != nullptr) {

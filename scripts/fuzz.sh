@@ -26,7 +26,7 @@ cmake --build --preset fuzz -j "$(nproc 2>/dev/null || echo 2)"
 
 total_executions=0
 total_findings=0
-for target in draw_mesh script color_field; do
+for target in draw_mesh script color_field load_model; do
     work=build/fuzz/corpus/$target
     findings=build/fuzz/findings/$target
     log=build/fuzz/$target.log

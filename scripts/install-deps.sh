@@ -13,6 +13,7 @@ packages=(
     openbox wmctrl
     desktop-file-utils dpkg-dev file
     clang-14 libclang-rt-14-dev libfuzzer-14-dev
+    assimp-testmodels glmark2-data
     "$@"
 )
 

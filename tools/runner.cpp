@@ -1,8 +1,10 @@
 #include "tools/runner.h"
 
 #include "app/app_state.h"
+#include "app/program_arguments.h"
 #include "app/resources.h"
 #include "device/worker_pool.h"
+#include "model/load_model.h"
 #include "platform/headless.h"
 #include "platform/resources.h"
 #include "platform/win32.h"
@@ -16,13 +18,14 @@
 #include <cstdio>
 #include <deque>
 #include <limits>
+#include <string>
 #include <vector>
 
 namespace headless {
 
 const char kUsage[] =
     "usage: octaspin-headless [--frames N] [--client WxH] [--threads N] [--script FILE]\n"
-    "                         [--png FILE] [--quiet]\n"
+    "                         [--mesh FILE] [--png FILE] [--quiet]\n"
     "  --frames N     passes of the frame loop to run, N >= 1 (default 300); input\n"
     "                 still waiting after them is dropped and counted as undelivered\n"
     "  --client WxH   client-area size, set before the first frame (default 632x434)\n"
@@ -31,6 +34,8 @@ const char kUsage[] =
     "  --script FILE  input events, one per line: <frame> key|press|drag|move|release|\n"
     "                 menu|fields|resize|close ...; at most 100000 events, lines of\n"
     "                 at most 4096 bytes, 16 MiB in all\n"
+    "  --mesh FILE    show the model in FILE (OBJ, PLY or STL) instead of the\n"
+    "                 polyhedron\n"
     "  --png FILE     write the last presented frame as an 8-bit RGB PNG; a FILE\n"
     "                 with %d (frame-%d.png) gets every frame, numbered from 1\n"
     "  --quiet        do not print the summary line\n";
@@ -124,6 +129,14 @@ class PassDriver {
     int clientHeight() const { return clientHeight_; }
     int frameWidth() const { return frameWidth_; }
     int frameHeight() const { return frameHeight_; }
+    // The model shown, as the summary line names it; empty: the polyhedron.
+    std::string modelSummary() const {
+        if (modelName_.empty()) {
+            return {};
+        }
+        return "  model: " + modelName_ + "  vertices: " + std::to_string(modelVertices_) +
+               "  triangles: " + std::to_string(modelTriangles_);
+    }
     // The last frame the window showed, or an empty view.
     platform::ImageView lastFrame() const {
         return platform::ImageView{shownWidth_, shownHeight_, shownWidth_ * 3, shown_.data()};
@@ -143,6 +156,11 @@ class PassDriver {
         if (appState.device != nullptr) {
             frameWidth_ = appState.device->width;
             frameHeight_ = appState.device->height;
+        }
+        if (!appState.model.meshes.empty()) {
+            modelName_ = model::baseName(appState.modelPath);
+            modelVertices_ = appState.model.vertexCount;
+            modelTriangles_ = appState.model.triangleCount;
         }
         if (options_.pngPath.empty()) {
             return false;
@@ -261,6 +279,9 @@ class PassDriver {
     int clientHeight_ = 0;
     int frameWidth_ = 0;
     int frameHeight_ = 0;
+    std::string modelName_;
+    std::uint64_t modelVertices_ = 0;
+    std::uint64_t modelTriangles_ = 0;
     int shownWidth_ = 0;
     int shownHeight_ = 0;
     std::vector<std::uint8_t> shown_;
@@ -279,7 +300,7 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
             continue;
         }
         if (option != "--frames" && option != "--client" && option != "--threads" &&
-            option != "--script" && option != "--png") {
+            option != "--script" && option != "--mesh" && option != "--png") {
             error = "unknown option " + quoteWord(option);
             return false;
         }
@@ -309,11 +330,14 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
                 return false;
             }
         } else if (value.empty()) {
-            // --script and --png name files; an empty name is a mistake, not "none".
+            // --script, --mesh and --png name files; an empty name is a
+            // mistake, not "none".
             error = option + " needs a file name";
             return false;
         } else if (option == "--script") {
             options.scriptPath = value;
+        } else if (option == "--mesh") {
+            options.meshPath = value;
         } else {
             error = framePatternError(value);
             if (!error.empty()) {
@@ -341,13 +365,26 @@ int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, st
         }
     }
 
+    // The model is read here first, so that a file the program could not
+    // open stops the run before it starts, as a bad script does.
+    std::string commandLine;
+    if (!options.meshPath.empty()) {
+        const model::LoadResult loaded = model::loadModelFile(options.meshPath);
+        if (!loaded.ok()) {
+            err << loaded.error << "\n";
+            return 2;
+        }
+        commandLine = quoteArgument(options.meshPath);
+    }
+
     platform::HeadlessBackend backend;
     platform::setBackend(&backend);
     PassDriver driver(options, script.events, backend);
     backend.setPollHook([&driver] { driver.atPassStart(); });
     const HINSTANCE instance = platform::registerModule(octaspinResources());
-    char commandLine[] = "";
-    const int exitCode = WinMain(instance, nullptr, commandLine, SW_SHOWDEFAULT);
+    std::vector<char> commandLineText(commandLine.begin(), commandLine.end());
+    commandLineText.push_back('\0');
+    const int exitCode = WinMain(instance, nullptr, commandLineText.data(), SW_SHOWDEFAULT);
     driver.finish();
     backend.setPollHook(nullptr);
     platform::setBackend(nullptr);
@@ -373,7 +410,7 @@ int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, st
                       "frames: %d  client: %dx%d  frame: %dx%d  fps: %.1f  ms/frame: %.3f", frames,
                       driver.clientWidth(), driver.clientHeight(), driver.frameWidth(),
                       driver.frameHeight(), fps, msPerFrame);
-        out << line;
+        out << line << driver.modelSummary();
         if (driver.undelivered() > 0) {
             out << "  undelivered: " << driver.undelivered();
         }

@@ -2,7 +2,7 @@
 // on the in-memory backend, driven by a pass count and an input script.
 //
 //   octaspin-headless [--frames N] [--client WxH] [--threads N]
-//                     [--script FILE] [--png FILE] [--quiet]
+//                     [--script FILE] [--mesh FILE] [--png FILE] [--quiet]
 #pragma once
 
 #include <ostream>
@@ -17,6 +17,7 @@ struct RunnerOptions {
     int clientHeight = 0;
     int threads = 0; // drawing threads; 0: the device's default (OCTASPIN_THREADS, else the cores)
     std::string scriptPath;
+    std::string meshPath; // a model file shown instead of the polyhedron
     std::string pngPath;
     bool quiet = false;
 };
@@ -28,11 +29,14 @@ bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& op
 
 extern const char kUsage[];
 
-// Runs the program once. Returns its exit code; 2 for bad arguments or a
-// script that is malformed, over a limit or unreadable (nothing runs then);
-// 1 when the PNG cannot be written. The run ends after --frames passes
+// Runs the program once. Returns its exit code; 2 for bad arguments, a
+// script that is malformed, over a limit or unreadable, or a model that
+// cannot be opened (nothing runs then; one line says why); 1 when the PNG
+// cannot be written. The model reaches the program as the desktop program
+// passes it, on WinMain's command line. The run ends after --frames passes
 // whatever input is still waiting; the summary line then ends with
-// "  undelivered: N".
+// "  undelivered: N". With a model, the line names it with its vertex and
+// triangle counts ("  model: NAME  vertices: V  triangles: T").
 // Installs and removes the headless backend itself; the caller provides a
 // fresh process state (platform and appState as at start).
 int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);

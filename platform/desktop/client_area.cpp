@@ -1,9 +1,12 @@
 #include "platform/desktop/client_area.h"
 
+#include "platform/desktop/file_transfer.h"
 #include "platform/desktop/fltk_support.h"
 
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
+
+#include <string>
 
 namespace platform::desktop {
 
@@ -55,6 +58,20 @@ int ClientArea::handle(int event) {
             input::leftButtonUp(id_, clientX(), clientY());
         }
         return 1;
+    // Files dragged over the window: taken when the program takes them;
+    // their text arrives as a paste after the release.
+    case FL_DND_ENTER:
+    case FL_DND_DRAG:
+    case FL_DND_RELEASE:
+        return input::acceptsDroppedFiles(id_) ? 1 : 0;
+    case FL_DND_LEAVE:
+        return 1;
+    case FL_PASTE:
+        if (Fl::event_text() != nullptr) {
+            input::filesDropped(id_,
+                                droppedPaths(std::string(Fl::event_text(), Fl::event_length())));
+        }
+        return 1;
     default:
         return Fl_Widget::handle(event);
     }
@@ -94,7 +111,8 @@ int ClientArea::keyDown() {
         return 0;
     }
     const bool altHeld = Fl::event_state(FL_ALT) != 0;
-    input::keyDown(id_, virtualKey, altHeld, keys_.press(virtualKey));
+    const bool controlHeld = Fl::event_state(FL_CTRL) != 0;
+    input::keyDown(id_, virtualKey, altHeld, keys_.press(virtualKey), controlHeld);
     // With Alt held the key goes on to the menu bar as a mnemonic.
     return altHeld ? 0 : 1;
 }

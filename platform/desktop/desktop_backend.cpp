@@ -13,6 +13,7 @@
 #include "platform/desktop/frame_extents.h"
 #include "platform/desktop/main_window.h"
 #include "platform/desktop/message_box_window.h"
+#include "platform/desktop/open_file_dialog.h"
 #include "platform/desktop/window_layout.h"
 
 #include <FL/Fl.H>
@@ -189,6 +190,19 @@ class DesktopBackend final : public Backend {
         box.hide();
         Fl::check();
         giveKeyboardTo(find(ownerId));
+    }
+
+    void titleChanged(WindowId id, const std::string& title) override {
+        if (MainWindow* window = find(id)) {
+            window->copy_label(title.c_str());
+        }
+    }
+
+    std::optional<std::string> openFile(const OpenFileView& request) override {
+        std::optional<std::string> path = desktop::runOpenFileDialog(request);
+        Fl::check();
+        giveKeyboardTo(find(request.owner));
+        return path;
     }
 
   private:

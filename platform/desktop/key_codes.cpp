@@ -4,6 +4,8 @@
 
 #include <FL/Enumerations.H>
 
+#include <utility>
+
 namespace platform::desktop {
 
 namespace {
@@ -42,6 +44,35 @@ unsigned virtualKeyFor(int toolkitKey) {
         if (pair.toolkit == toolkitKey) {
             return pair.virtualKey;
         }
+    }
+    return 0;
+}
+
+int toolkitShortcut(const std::string& text) {
+    constexpr std::pair<const char*, int> kModifiers[] = {
+        {"Ctrl+", FL_CTRL}, {"Shift+", FL_SHIFT}, {"Alt+", FL_ALT}};
+    int modifiers = 0;
+    std::size_t at = 0;
+    for (bool found = true; found;) {
+        found = false;
+        for (const auto& [name, bit] : kModifiers) {
+            const std::string prefix = name;
+            if (text.compare(at, prefix.size(), prefix) == 0) {
+                modifiers |= bit;
+                at += prefix.size();
+                found = true;
+            }
+        }
+    }
+    if (modifiers == 0 || text.size() != at + 1) {
+        return 0;
+    }
+    const char key = text[at];
+    if (key >= 'A' && key <= 'Z') {
+        return modifiers | (key - 'A' + 'a');
+    }
+    if ((key >= 'a' && key <= 'z') || (key >= '0' && key <= '9')) {
+        return modifiers | key;
     }
     return 0;
 }

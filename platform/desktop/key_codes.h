@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bitset>
+#include <string>
 
 namespace platform::desktop {
 
@@ -10,6 +11,11 @@ namespace platform::desktop {
 // a key the program has no code for. Letters give their upper-case codes
 // 0x41 to 0x5A whatever the shift state, digits 0x30 to 0x39.
 unsigned virtualKeyFor(int toolkitKey);
+
+// The toolkit's key combination for a menu item's accelerator text, as the
+// resources write it after a tab ("Ctrl+O", "Shift+Ctrl+S"): modifiers Ctrl,
+// Shift and Alt, then one letter or digit. 0 for anything else.
+int toolkitShortcut(const std::string& text);
 
 // Tells a held key's auto-repeat from a fresh press. The toolkit reports
 // each repeat as another key-down; a key-up in between means a new press.

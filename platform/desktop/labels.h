@@ -14,7 +14,8 @@ namespace platform::desktop {
 std::string plainLabel(const std::string& text);
 
 // A menu item's label: as plainLabel, but a tab starts the accelerator
-// column, which these menus never show, so it and what follows go.
+// column, which the toolkit draws from the item's shortcut (see
+// toolkitShortcut), so it and what follows go.
 std::string menuLabel(const std::string& text);
 
 } // namespace platform::desktop

@@ -103,6 +103,7 @@ void MainWindow::buildMenuItems() {
             item.callback_ = onMenuItem;
             item.user_data_ = reinterpret_cast<void*>(static_cast<std::uintptr_t>(i));
             item.flags = itemFlags(entry);
+            item.shortcut_ = entry.shortcut;
             break;
         case MenuBarEntry::Kind::EndOfPopup:
             break; // all zero: closes the submenu

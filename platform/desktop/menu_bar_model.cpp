@@ -1,5 +1,6 @@
 #include "platform/desktop/menu_bar_model.h"
 
+#include "platform/desktop/key_codes.h"
 #include "platform/desktop/labels.h"
 
 namespace platform::desktop {
@@ -23,6 +24,9 @@ std::vector<MenuBarEntry> flattenMenuBar(const std::vector<MenuPopupView>& menu)
             MenuBarEntry entry;
             entry.kind = MenuBarEntry::Kind::Item;
             entry.label = menuLabel(item.text);
+            const std::size_t tab = item.text.find('\t');
+            entry.shortcut =
+                tab == std::string::npos ? 0 : toolkitShortcut(item.text.substr(tab + 1));
             entry.id = item.id;
             entry.checked = item.checked;
             entries.push_back(entry);

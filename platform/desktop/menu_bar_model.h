@@ -17,6 +17,7 @@ struct MenuBarEntry {
     unsigned id = 0;      // command id of an Item
     bool divider = false; // a separator follows this item
     bool checked = false;
+    int shortcut = 0; // the toolkit's key combination of the accelerator text, 0: none
 };
 
 // The flat list for a whole bar. A separator becomes the divider flag of

@@ -29,7 +29,11 @@ TEST_F(Resources, MenuBarHasThePopUpsItemsAndIds) {
         bool separator;
     };
     const std::vector<std::pair<std::string, std::vector<Item>>> expected = {
-        {"&File", {{"&Reset", 40007, false}, {"E&xit", 40003, false}}},
+        {"&File",
+         {{"&Open...\tCtrl+O", 40010, false},
+          {"&Reset", 40007, false},
+          {"", 0, true},
+          {"E&xit", 40003, false}}},
         {"&Render",
          {{"&Wireframe", 40006, false},
           {"&Flat", 40004, false},
@@ -101,8 +105,9 @@ TEST_F(Resources, DialogsOpenWithTheirControlsAndTexts) {
     EXPECT_EQ(about->controls[1].text, ORVANDE_ICON);
 }
 
-// octaspin --help and --version answer; the first of them counts and every
-// other argument is ignored. The version is the one the About box shows.
+// octaspin --help and --version answer; the first of them counts; the first
+// other argument names a model, and the rest are ignored. The version is
+// the one the About box shows.
 TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
     const platform::DialogTemplateResource* about =
         octaspinResources().findDialog(MAKEINTRESOURCEA(IDD_ORVANDEABOUT));
@@ -117,7 +122,8 @@ TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
         return commandLineAnswer(arguments).value_or("(none)");
     };
     const std::string help = answer({"--help"});
-    EXPECT_EQ(help.rfind("usage: octaspin [--help | --version]\n", 0), 0u);
+    EXPECT_EQ(help.rfind("usage: octaspin [FILE]\n       octaspin [--help | --version]\n", 0),
+              0u);
     for (const char* mentioned : {"arrow keys", "mouse", "octaspin-headless"}) {
         EXPECT_NE(help.find(mentioned), std::string::npos) << mentioned;
     }
@@ -128,6 +134,13 @@ TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
          {std::vector<std::string>{}, {"--helpme"}, {"-help"}, {"--Version"}, {"", "-"}}) {
         EXPECT_EQ(answer(ignored), "(none)") << ignored.size();
     }
+    // The first argument that is no option names a model; "--" ends the
+    // options.
+    EXPECT_EQ(modelArgument({}), "");
+    EXPECT_EQ(modelArgument({"--fast", "a b.obj", "c.obj"}), "a b.obj");
+    EXPECT_EQ(modelArgument({"-", "--help"}), "-");
+    EXPECT_EQ(modelArgument({"--", "--help"}), "--help");
+    EXPECT_EQ(answer({"--", "--help"}), "(none)");
 }
 
 // The window icon is pinned pixel for pixel: the larger installed icons

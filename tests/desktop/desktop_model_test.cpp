@@ -120,6 +120,24 @@ TEST(MenuBarModel, ProgramMenuKeepsOrderIdsCheckMarkAndDivider) {
                   });
 }
 
+TEST(MenuBarModel, AcceleratorTextsBecomeTheToolkitsShortcuts) {
+    const struct {
+        const char* text;
+        int shortcut;
+    } cases[] = {{"&Open...\tCtrl+O", FL_CTRL | 'o'},
+                 {"Save\tShift+Ctrl+s", FL_SHIFT | FL_CTRL | 's'},
+                 {"Nine\tAlt+9", FL_ALT | '9'},
+                 {"&Reset", 0},
+                 {"Help\tF1", 0},
+                 {"Odd\tCtrl+", 0},
+                 {"Odd\tCtrl+Home", 0}};
+    for (const auto& c : cases) {
+        const std::vector<MenuBarEntry> entries = flattenMenuBar({{"&File", {item(c.text, 1)}}});
+        ASSERT_EQ(entries.size(), 3u);
+        EXPECT_EQ(entries[1].shortcut, c.shortcut) << c.text;
+    }
+}
+
 TEST(MenuBarModel, SeparatorsAtTheEdgesAndInARowGiveAtMostOneDividerPerItem) {
     const std::vector<MenuPopupView> menu = {
         {"&A",

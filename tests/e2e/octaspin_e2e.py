@@ -33,6 +33,7 @@ WIRE_MIN_LINES = 150  # green line pixels of the wireframe, at least
 WIRE_MAX_LINES = 2500  # ... and at most (the flat fill has over 5000)
 WIRE_MAX_OTHER = 100  # coloured pixels that are not green lines
 PREVIEW_PIXELS = 150 * 30  # the colour dialog's preview rectangle
+MODEL_MIN_SHADES = 20  # green shades of a curved model in flat fill (the polyhedron shows 2)
 
 
 class Failure(Exception):
@@ -175,6 +176,7 @@ class Session:
         self.client = None  # client rectangle in screen pixels
         self.menu_words = None  # [(left, right)] of the menu bar's titles
         self.first_frame_seconds = 20  # from the window to its first frame
+        self.program_arguments = []  # after the program's name
 
     # --- plumbing ---------------------------------------------------------
 
@@ -257,7 +259,8 @@ class Session:
     def start_program(self):
         log = open(self.log_path, "ab")
         self.program = subprocess.Popen(
-            [self.args.program], env=self.env, stdout=log, stderr=log, stdin=subprocess.DEVNULL
+            [self.args.program] + self.program_arguments, env=self.env, stdout=log, stderr=log,
+            stdin=subprocess.DEVNULL
         )
         log.close()
 
@@ -342,6 +345,14 @@ class Session:
     def window_gone(self, window_id):
         result = self.run("xwininfo", "-id", window_id, check=False)
         return result.returncode != 0 or b"IsViewable" not in result.stdout
+
+    def model_argument(self):
+        """The model file as the program's command line names it."""
+        return self.args.model
+
+    def close_window(self, window_id):
+        """The close box of a main window."""
+        self.press_close_box(window_id)
 
     def press_close_box(self, window_id):
         """The close box: through the window manager when one runs, else the
@@ -920,6 +931,34 @@ def check_close_box(s):
     wait_exit(s, "the close box")
 
 
+def check_model_argument(s):
+    """octaspin FILE: the title names the file and the model is drawn (a
+    knotted tube, whose facets show many shades of green in flat fill where
+    the polyhedron shows two); the close box ends the program."""
+    s.program_arguments = [s.model_argument()]
+    s.start_program()
+    s.program_arguments = []
+    title = "%s - Windows Application" % os.path.basename(s.args.model)
+    window = s.wait_for(
+        "a window titled %r" % title, lambda: s.find_window(title), seconds=s.first_frame_seconds
+    )
+
+    def shades(shot):
+        stats = Stats(shot, (0, 0, 640, 480))
+        return len([rgb for rgb in stats.exact if is_green_lit(*rgb)])
+
+    shot = s.wait_value(
+        "the model in many shades of green",
+        s.screenshot,
+        lambda sh: shades(sh) >= MODEL_MIN_SHADES,
+        seconds=s.first_frame_seconds,
+    )
+    s.screenshot("model-from-command-line")
+    print("  %r: %d shades of green" % (title, shades(shot)))
+    s.close_window(window)
+    wait_exit(s, "the close box of the model's window")
+
+
 def check_message_box(s):
     probe = subprocess.Popen(
         [s.args.message_box_probe], env=s.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE
@@ -1084,6 +1123,7 @@ def main():
     parser.add_argument("--close-helper", required=True)
     parser.add_argument("--message-box-probe", required=True)
     parser.add_argument("--headless", required=True)
+    parser.add_argument("--model", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--window-manager", action="store_true")
     args = parser.parse_args()
@@ -1117,6 +1157,7 @@ def main():
         ("a drag beyond the window's edge", check_drag_beyond_edge),
         ("close box", check_close_box),
         ("message box", check_message_box),
+        ("a model named on the command line", check_model_argument),
         ("no display", check_no_display),
     ]
     if args.window_manager:
@@ -1128,6 +1169,7 @@ def main():
             ("Help > About with its caption", check_about),
             ("close box", check_close_box),
             ("message box", check_message_box),
+            ("a model named on the command line", check_model_argument),
         ]
     prepare = session.start_window_manager if args.window_manager else (lambda: None)
     return run_checks(session, steps, prepare, "octaspin's stderr", "all end-to-end checks passed")

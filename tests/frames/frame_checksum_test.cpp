@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/demo_scene.h"
 #include "app/main_window.h"
+#include "app/model_scene.h"
 #include "app/resource.h"
 #include "geometry/draw_mesh.h"
 #include "platform/win32.h"
@@ -144,7 +145,9 @@ class FrameChecksums : public ::testing::TestWithParam<Size> {
     std::uint64_t renderedChecksum() {
         RenderDevice& device = *appState.device;
         device.clear();
-        drawMesh(device, *appState.polyhedron);
+        for (const Mesh& mesh : shownMeshes()) {
+            drawMesh(device, mesh);
+        }
         testsupport::Checksum checksum;
         checksum.add(device.colorBits, device.frameBytes);
         const std::size_t depths = static_cast<std::size_t>(device.width) * device.height;
@@ -209,5 +212,57 @@ INSTANTIATE_TEST_SUITE_P(
              {0x4b98ba918ae2f2afu, 0x1bf5be3269c2831bu, 0x1b0500534c7a99acu, 0x4b0f88921f0ebdd3u,
               0xa7c568b9f8f9a696u, 0x6f0ecaaf3eab813du, 0x8e2fc353e2afe9d6u}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A model read from a file (tests/frames/knot.obj: a knotted tube of quads,
+// normals computed) in every fill style, with its projection following the
+// frame from wide to tall.
+class ModelFrameChecksums : public FrameChecksums {};
+
+TEST_F(ModelFrameChecksums, AModelDrawsTheSameBytesOnEverySystem) {
+    appState.window = openWindow(632, 432);
+    ASSERT_NE(appState.window, nullptr);
+    ASSERT_TRUE(setupScene());
+    appState.running = 1;
+    ASSERT_TRUE(openModel(OCTASPIN_KNOT_MODEL));
+    ASSERT_EQ(appState.model.triangleCount, 576u);
+
+    const struct {
+        int pass;
+        UINT command; // 0: none
+        const char* what;
+        std::uint64_t checksum;
+    } checkpoints[] = {
+        {1, 0, "first frame, flat", 0xf2adf446dd078c27u},
+        {30, IDM_GOURAUD, "spun, Gouraud", 0x5df10fde0db77538u},
+        {31, IDM_WIREFRAME, "wireframe", 0x051198a9647744a3u},
+        {50, IDM_FLAT, "tall frame, flat", 0xc4ef68c0bcbcecc6u},
+    };
+    std::size_t next = 0;
+    for (int pass = 1; pass <= 50; ++pass) {
+        if (pass == 40) {
+            // Taller than wide: the picture runs past the frame's sides
+            // and is cut to it.
+#if defined(_WIN32)
+            SetWindowPos(appState.window, nullptr, 0, 0, 400, 600, SWP_NOMOVE | SWP_NOZORDER);
+#else
+            backend_.resizeClient(appState.window, 400, 600);
+#endif
+            ASSERT_EQ(appState.device->width, 400);
+        }
+        if (next < std::size(checkpoints) && checkpoints[next].pass == pass &&
+            checkpoints[next].command != 0) {
+            SendMessageA(appState.window, WM_COMMAND, checkpoints[next].command, 0);
+        }
+        updateModelRotation();
+        if (next < std::size(checkpoints) && checkpoints[next].pass == pass) {
+            const std::uint64_t actual = renderedChecksum();
+            EXPECT_EQ(actual, checkpoints[next].checksum)
+                << "pass " << pass << " (" << checkpoints[next].what << "): checksum 0x" << std::hex
+                << actual;
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, std::size(checkpoints));
+}
 
 } // namespace

@@ -1,16 +1,18 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a file of a lower layer reaches, directly or through the
 # headers it includes, a folder it must stay below. The folders depend in
-# one direction only: geometry -> raster -> device -> math, and none of
-# math, raster and geometry reaches the platform layer or the application.
+# one direction only: model -> geometry -> raster -> device -> math, and none
+# of math, raster, geometry and model reaches the platform layer or the
+# application.
 #
 # Quoted includes are followed through the project's own files (looked up
 # from the source root, then beside the including file); system headers are
 # not followed.
-set(forbidden_math "device;raster;geometry;platform;app")
-set(forbidden_device "raster;geometry;app")
-set(forbidden_raster "geometry;platform;app")
-set(forbidden_geometry "platform;app")
+set(forbidden_math "device;raster;geometry;model;platform;app")
+set(forbidden_device "raster;geometry;model;app")
+set(forbidden_raster "geometry;model;platform;app")
+set(forbidden_geometry "model;platform;app")
+set(forbidden_model "platform;app")
 
 # The project files that `file` includes directly, as paths from the root.
 function(direct_includes file out)
@@ -29,7 +31,7 @@ function(direct_includes file out)
 endfunction()
 
 set(violations "")
-foreach(layer math device raster geometry)
+foreach(layer math device raster geometry model)
   file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${layer}/*.h
        ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(f ${files})
@@ -68,4 +70,4 @@ if(violations)
   list(JOIN violations "\n" text)
   message(FATAL_ERROR "Lower layers reach folders above them:\n${text}")
 endif()
-message(STATUS "layering: geometry -> raster -> device -> math; none of math, raster and geometry reaches platform or app")
+message(STATUS "layering: model -> geometry -> raster -> device -> math; none of math, raster, geometry and model reaches platform or app")

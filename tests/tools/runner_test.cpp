@@ -126,6 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadArguments{{"--png", "100%.png"}, "only as a single %d"},
                       BadArguments{{"--png", ""}, "--png needs a file name"},
                       BadArguments{{"--script", ""}, "--script needs a file name"},
+                      BadArguments{{"--mesh"}, "--mesh needs a value"},
+                      BadArguments{{"--mesh", ""}, "--mesh needs a file name"},
                       BadArguments{{"--client", std::string(5000, 'x')}, "not 'xxxx"},
                       BadArguments{{"--fast"}, "unknown option '--fast'"},
                       BadArguments{{"frames", "3"}, "unknown option 'frames'"}));
@@ -185,6 +187,28 @@ TEST_F(Runner, PrintsTheSummaryLine) {
     EXPECT_GT(fps, 0.0);
     EXPECT_GT(ms, 0.0);
     EXPECT_EQ(err.str(), "");
+}
+
+// --mesh shows a model and names it with its counts; one that cannot be
+// opened stops the runner before anything runs, as a bad script does.
+TEST_F(Runner, MeshShowsTheModelOrStopsBeforeStarting) {
+    const std::string model = file("pyr amid.obj", "v -1 0 -1\nv 1 0 -1\nv 1 0 1\nv -1 0 1\n"
+                                                   "v 0 2 0\nf 1 2 3 4\nf 1 5 2\nf 2 5 3\n"
+                                                   "f 3 5 4\nf 4 5 1\n");
+    EXPECT_EQ(run({"--frames", "2", "--mesh", model}), 0);
+    const std::string summary = out.str();
+    const std::string named =
+        "  model: " + model.substr(model.rfind('/') + 1) + "  vertices: 5  triangles: 6\n";
+    ASSERT_GE(summary.size(), named.size());
+    EXPECT_EQ(summary.substr(summary.size() - named.size()), named) << summary;
+    EXPECT_EQ(summary.rfind("frames: 2  ", 0), 0u) << summary;
+
+    fresh();
+    const std::string bad = file("bad.ply", "ply\nformat ascii 1.0\nelement vertex x\n");
+    EXPECT_EQ(run({"--frames", "2", "--mesh", bad}), 2);
+    EXPECT_EQ(err.str(), bad + ": line 3: an element needs a name and a count, not 'vertex x'\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(appState.window, nullptr);
 }
 
 TEST_F(Runner, QuietPrintsNothing) {

@@ -6,7 +6,8 @@ draws the window frames itself (no window manager decorations, so every
 run looks the same), drives it with xdotool as a user would and checks
 screenshots by colours and regions: the window with the green polyhedron
 and the overlay, Render > Wireframe and Gouraud, the colour dialog, the
-About box, File > Exit and the close box.
+About box, File > Exit, the close box, and a model named on the command
+line.
 
 The screenshot and session plumbing is the desktop test's (tests/e2e).
 
@@ -67,8 +68,8 @@ class WineSession(e2e.Session):
     def start_program(self):
         log = open(self.log_path, "ab")
         self.program = subprocess.Popen(
-            [self.args.wine, self.args.program], env=self.wine_env(), stdout=log, stderr=log,
-            stdin=subprocess.DEVNULL)
+            [self.args.wine, self.args.program] + self.program_arguments, env=self.wine_env(),
+            stdout=log, stderr=log, stdin=subprocess.DEVNULL)
         log.close()
 
     def stop(self):
@@ -76,6 +77,17 @@ class WineSession(e2e.Session):
             subprocess.run(["wineserver", "-k"], env=self.wine_env(), check=False,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
         super().stop()
+
+    def model_argument(self):
+        """The model file as a Windows path (Wine's drive Z: is the root)."""
+        path = subprocess.run([self.args.wine, "winepath", "-w", self.args.model],
+                              env=self.wine_env(), capture_output=True, check=True,
+                              timeout=min(self.left(), 60)).stdout.decode().strip()
+        return path
+
+    def close_window(self, window_id):
+        self.geometry, _ = self.window_rect(window_id)
+        self.click_close_box()
 
     # --- the window ---------------------------------------------------------
 
@@ -187,6 +199,7 @@ def main():
     parser.add_argument("--wine", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--model", required=True)
     args = parser.parse_args()
     # Wine draws the window's frame itself: no window manager runs here.
     args.window_manager = False
@@ -208,6 +221,7 @@ def main():
         ("Help > About", check_about),
         ("File > Exit", check_exit_menu),
         ("close box", check_close_box),
+        ("a model named on the command line", e2e.check_model_argument),
     ]
     return e2e.run_checks(
         session,

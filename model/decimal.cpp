@@ -1,0 +1,193 @@
+#include "model/decimal.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#if defined(OCTASPIN_NO_FLOAT_FROM_CHARS)
+#include <cstdlib>
+#include <string>
+#endif
+
+namespace model {
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool startsWithWord(std::string_view text, std::string_view word) {
+    if (text.size() < word.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (lower(text[i]) != word[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The spellings of infinities and NaNs that writers produce.
+bool namesNonFinite(std::string_view token) {
+    if (!token.empty() && (token[0] == '+' || token[0] == '-')) {
+        token.remove_prefix(1);
+    }
+    if (startsWithWord(token, "nan") || startsWithWord(token, "inf")) {
+        return true;
+    }
+    const std::size_t hash = token.find('#');
+    if (hash == std::string_view::npos) {
+        return false;
+    }
+    const std::string_view tail = token.substr(hash + 1);
+    return startsWithWord(tail, "inf") || startsWithWord(tail, "ind") ||
+           startsWithWord(tail, "qnan") || startsWithWord(tail, "snan");
+}
+
+// Where the token's decimal grammar holds, the power of ten of its leading
+// non-zero digit (saturated far beyond any float); `zero` when every digit
+// is 0. False when the token is not a decimal number.
+bool scanDecimal(std::string_view token, long long& leadingPower, bool& zero) {
+    std::size_t i = 0;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
+        ++i;
+    }
+    long long power = 0; // power of ten of the digit at the scan position
+    bool seenNonZero = false;
+    std::size_t digits = 0;
+    long long integerDigits = 0;
+    while (i < token.size() && isDigit(token[i])) {
+        if (!seenNonZero && token[i] != '0') {
+            seenNonZero = true;
+            integerDigits = 0;
+        }
+        if (seenNonZero) {
+            ++integerDigits;
+        }
+        ++digits;
+        ++i;
+    }
+    if (seenNonZero) {
+        leadingPower = integerDigits - 1;
+    }
+    if (i < token.size() && token[i] == '.') {
+        ++i;
+        power = -1;
+        while (i < token.size() && isDigit(token[i])) {
+            if (!seenNonZero && token[i] != '0') {
+                seenNonZero = true;
+                leadingPower = power;
+            }
+            --power;
+            ++digits;
+            ++i;
+        }
+    }
+    if (digits == 0) {
+        return false;
+    }
+    long long exponent = 0;
+    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+        ++i;
+        bool negative = false;
+        if (i < token.size() && (token[i] == '+' || token[i] == '-')) {
+            negative = token[i] == '-';
+            ++i;
+        }
+        if (i == token.size() || !isDigit(token[i])) {
+            return false;
+        }
+        while (i < token.size() && isDigit(token[i])) {
+            exponent = std::min(exponent * 10 + (token[i] - '0'), 1000000000LL);
+            ++i;
+        }
+        if (negative) {
+            exponent = -exponent;
+        }
+    }
+    if (i != token.size()) {
+        return false;
+    }
+    zero = !seenNonZero;
+    leadingPower = seenNonZero ? leadingPower + exponent : 0;
+    return true;
+}
+
+} // namespace
+
+NumberStatus parseFloat(std::string_view token, float& value) {
+    long long leadingPower = 0;
+    bool zero = false;
+    if (!scanDecimal(token, leadingPower, zero)) {
+        return namesNonFinite(token) ? NumberStatus::NotFinite : NumberStatus::Malformed;
+    }
+    const bool negative = token[0] == '-';
+#if defined(OCTASPIN_NO_FLOAT_FROM_CHARS)
+    const std::string text(token);
+    const float result = std::strtof(text.c_str(), nullptr);
+    if (std::isinf(result)) {
+        return NumberStatus::OutOfRange;
+    }
+    value = result;
+    return NumberStatus::Ok;
+#else
+    // from_chars takes no '+'.
+    if (token[0] == '+') {
+        token.remove_prefix(1);
+    }
+    float result = 0.0f;
+    const auto [end, code] = std::from_chars(token.data(), token.data() + token.size(), result);
+    if (end != token.data() + token.size()) {
+        return NumberStatus::Malformed; // cannot happen once the grammar held
+    }
+    if (code == std::errc::result_out_of_range) {
+        // Out of range both ways: beyond the largest float (its leading
+        // digit is at 10^38 or more) or below half the smallest subnormal
+        // (10^-46 or less), which rounds to zero.
+        if (!zero && leadingPower > 0) {
+            return NumberStatus::OutOfRange;
+        }
+        value = negative ? -0.0f : 0.0f;
+        return NumberStatus::Ok;
+    }
+    if (code != std::errc()) {
+        return NumberStatus::Malformed;
+    }
+    value = result;
+    return NumberStatus::Ok;
+#endif
+}
+
+NumberStatus parseInteger(std::string_view token, std::int64_t& value) {
+    if (!token.empty() && token[0] == '+') {
+        token.remove_prefix(1);
+        if (!token.empty() && token[0] == '-') {
+            return NumberStatus::Malformed;
+        }
+    }
+    if (token.empty()) {
+        return NumberStatus::Malformed;
+    }
+    std::int64_t result = 0;
+    const auto [end, code] = std::from_chars(token.data(), token.data() + token.size(), result);
+    if (end != token.data() + token.size()) {
+        return NumberStatus::Malformed;
+    }
+    if (code == std::errc::result_out_of_range) {
+        return NumberStatus::OutOfRange;
+    }
+    if (code != std::errc()) {
+        return NumberStatus::Malformed;
+    }
+    value = result;
+    return NumberStatus::Ok;
+}
+
+} // namespace model

@@ -1,0 +1,625 @@
+// PLY, ASCII and binary (little- and big-endian). The header declares
+// elements in file order, each with a count and its properties; of them:
+//  - vertex: x, y and z (any numeric type) and, when all three are there,
+//    nx, ny and nz; every other property is passed over by its type;
+//  - face: the list vertex_indices (or vertex_index) of any integer count
+//    and index types; indices count from 0;
+//  - every other element is passed over whole.
+// Header lines other than ply, format, comment, obj_info, element, property
+// and end_header are taken as comments, as some writers put free text
+// there. Before anything is allocated, the counts are checked against the
+// bytes after the header: each value of an ASCII item takes at least two
+// bytes (a digit and a separator), each value of a binary one its type's
+// size (a list at least its count).
+#include "model/decimal.h"
+#include "model/model_reader.h"
+#include "model/text_scanner.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
+
+namespace model {
+
+namespace {
+
+enum class Type { Int8, UInt8, Int16, UInt16, Int32, UInt32, Float32, Float64 };
+
+struct TypeName {
+    const char* name;
+    Type type;
+};
+constexpr TypeName kTypeNames[] = {
+    {"char", Type::Int8},       {"int8", Type::Int8},       {"uchar", Type::UInt8},
+    {"uint8", Type::UInt8},     {"short", Type::Int16},     {"int16", Type::Int16},
+    {"ushort", Type::UInt16},   {"uint16", Type::UInt16},   {"int", Type::Int32},
+    {"int32", Type::Int32},     {"uint", Type::UInt32},     {"uint32", Type::UInt32},
+    {"float", Type::Float32},   {"float32", Type::Float32}, {"double", Type::Float64},
+    {"float64", Type::Float64},
+};
+
+bool typeNamed(std::string_view name, Type& type) {
+    for (const TypeName& t : kTypeNames) {
+        if (name == t.name) {
+            type = t.type;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::size_t sizeOf(Type type) {
+    switch (type) {
+    case Type::Int8:
+    case Type::UInt8:
+        return 1;
+    case Type::Int16:
+    case Type::UInt16:
+        return 2;
+    case Type::Float64:
+        return 8;
+    default:
+        return 4;
+    }
+}
+
+bool isInteger(Type type) {
+    return type != Type::Float32 && type != Type::Float64;
+}
+
+// What the reader does with a property's values.
+enum class Role { Skip, X, Y, Z, NX, NY, NZ, Indices };
+
+struct Property {
+    std::string name;
+    Type type = Type::Float32;
+    bool list = false;
+    Type countType = Type::UInt8;
+    Role role = Role::Skip;
+};
+
+struct Element {
+    std::string name;
+    std::uint64_t count = 0;
+    std::uint64_t line = 0;
+    std::vector<Property> properties;
+};
+
+enum class Encoding { Ascii, LittleEndian, BigEndian };
+
+// Unsigned values of the file's byte order, whatever the machine's.
+std::uint16_t read16(const std::uint8_t* p, bool big) {
+    return static_cast<std::uint16_t>(big ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+}
+
+std::uint32_t read32(const std::uint8_t* p, bool big) {
+    return big ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 |
+                     p[3]
+               : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 |
+                     p[0];
+}
+
+std::uint64_t saturatingMultiply(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > UINT64_MAX / a) {
+        return UINT64_MAX;
+    }
+    return a * b;
+}
+
+std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
+    return b > UINT64_MAX - a ? UINT64_MAX : a + b;
+}
+
+std::string numberReason(NumberStatus status, std::string_view word) {
+    switch (status) {
+    case NumberStatus::NotFinite:
+        return quoted(word) + " is not a finite number";
+    case NumberStatus::OutOfRange:
+        return quoted(word) + " is out of the range of a 32-bit float";
+    default:
+        return quoted(word) + " is not a number";
+    }
+}
+
+class PlyReader {
+  public:
+    PlyReader(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,
+              ReadFailure& failure)
+        : bytes_(bytes), model_(model), budget_(budget), failure_(failure) {}
+
+    bool read() {
+        if (!readHeader() || !checkElements() || !checkSize() || !allocate()) {
+            return false;
+        }
+        for (const Element& element : elements_) {
+            // An element without properties has nothing to read, however
+            // many items it declares (so no count makes the loop long).
+            if (element.properties.empty()) {
+                continue;
+            }
+            if (!(encoding_ == Encoding::Ascii ? readAscii(element) : readBinary(element))) {
+                return false;
+            }
+        }
+        model_.normalBinding = hasNormals_ && !model_.corners.empty() ? NormalBinding::PerPosition
+                                                                      : NormalBinding::None;
+        return true;
+    }
+
+  private:
+    bool failLine(std::uint64_t line, std::string reason) {
+        failure_ = failAtLine(line, std::move(reason));
+        return false;
+    }
+    bool failByte(std::uint64_t offset, std::string reason) {
+        failure_ = failAtByte(offset, std::move(reason));
+        return false;
+    }
+    bool failHere(std::string reason) {
+        return encoding_ == Encoding::Ascii ? failLine(ascii_.line(), std::move(reason))
+                                            : failByte(valueAt_, std::move(reason));
+    }
+
+    // --- the header ----------------------------------------------------------
+
+    bool readHeader() {
+        TextScanner scan(bytes_, 0, 1, false);
+        if (scan.word() != "ply" || !scan.word().empty()) {
+            return failLine(1, "not a PLY file: it does not begin with the line 'ply'");
+        }
+        scan.nextLine();
+        bool formatSeen = false;
+        while (!scan.atEnd()) {
+            const std::string_view keyword = scan.word();
+            const std::uint64_t line = scan.line();
+            if (keyword == "end_header") {
+                if (!formatSeen) {
+                    return failLine(line, "the header has no format line");
+                }
+                scan.nextLine();
+                bodyStart_ = scan.offset();
+                bodyLine_ = scan.currentLine();
+                return true;
+            }
+            if (keyword == "format") {
+                const std::string_view encoding = scan.word();
+                if (encoding == "ascii") {
+                    encoding_ = Encoding::Ascii;
+                } else if (encoding == "binary_little_endian") {
+                    encoding_ = Encoding::LittleEndian;
+                } else if (encoding == "binary_big_endian") {
+                    encoding_ = Encoding::BigEndian;
+                } else {
+                    return failLine(line, "unknown format " + quoted(encoding));
+                }
+                formatSeen = true;
+            } else if (keyword == "element") {
+                if (!readElement(scan, line)) {
+                    return false;
+                }
+            } else if (keyword == "property") {
+                if (!readProperty(scan, line)) {
+                    return false;
+                }
+            }
+            // comment, obj_info and free text: nothing to read.
+            scan.nextLine();
+        }
+        return failLine(scan.currentLine(), "the header has no end_header line");
+    }
+
+    bool readElement(TextScanner& scan, std::uint64_t line) {
+        Element element;
+        element.name = std::string(scan.word());
+        element.line = line;
+        const std::string_view countWord = scan.word();
+        std::int64_t count = 0;
+        const NumberStatus status = parseInteger(countWord, count);
+        if (element.name.empty() || status != NumberStatus::Ok || count < 0) {
+            return failLine(line, "an element needs a name and a count, not " +
+                                      quoted(element.name + " " + std::string(countWord)));
+        }
+        element.count = static_cast<std::uint64_t>(count);
+        if (!makeRoom(elements_, 1, budget_)) {
+            return failLine(line, tooLargeReason(budget_));
+        }
+        elements_.push_back(std::move(element));
+        return true;
+    }
+
+    bool readProperty(TextScanner& scan, std::uint64_t line) {
+        if (elements_.empty()) {
+            return failLine(line, "a property before any element");
+        }
+        Property property;
+        std::string_view typeWord = scan.word();
+        if (typeWord == "list") {
+            property.list = true;
+            const std::string_view countWord = scan.word();
+            if (!typeNamed(countWord, property.countType)) {
+                return failLine(line, "unknown property type " + quoted(countWord));
+            }
+            if (!isInteger(property.countType)) {
+                return failLine(line, "a list length must have a whole-number type, not " +
+                                          quoted(countWord));
+            }
+            typeWord = scan.word();
+        }
+        if (!typeNamed(typeWord, property.type)) {
+            return failLine(line, "unknown property type " + quoted(typeWord));
+        }
+        property.name = std::string(scan.word());
+        if (property.name.empty()) {
+            return failLine(line, "a property needs a name");
+        }
+        std::vector<Property>& properties = elements_.back().properties;
+        if (!makeRoom(properties, 1, budget_)) {
+            return failLine(line, tooLargeReason(budget_));
+        }
+        properties.push_back(std::move(property));
+        return true;
+    }
+
+    // Gives the properties their roles and checks what the model needs.
+    bool checkElements() {
+        bool vertexSeen = false;
+        bool faceSeen = false;
+        for (Element& element : elements_) {
+            if (element.name == "vertex") {
+                if (vertexSeen) {
+                    return failLine(element.line, "a second vertex element");
+                }
+                vertexSeen = true;
+                if (!assignVertexRoles(element)) {
+                    return false;
+                }
+                vertexCount_ = element.count;
+            } else if (element.name == "face") {
+                if (faceSeen) {
+                    return failLine(element.line, "a second face element");
+                }
+                faceSeen = true;
+                if (!assignFaceRole(element)) {
+                    return false;
+                }
+            }
+        }
+        if (vertexCount_ > UINT32_MAX) {
+            return failLine(lineOf("vertex"), "more than 4294967295 vertices");
+        }
+        return true;
+    }
+
+    std::uint64_t lineOf(const char* name) const {
+        for (const Element& element : elements_) {
+            if (element.name == name) {
+                return element.line;
+            }
+        }
+        return 1;
+    }
+
+    bool assignVertexRoles(Element& element) {
+        constexpr std::pair<const char*, Role> kRoles[] = {
+            {"x", Role::X},   {"y", Role::Y},   {"z", Role::Z},
+            {"nx", Role::NX}, {"ny", Role::NY}, {"nz", Role::NZ},
+        };
+        int found[6] = {};
+        for (Property& property : element.properties) {
+            for (std::size_t r = 0; r < 6; ++r) {
+                if (property.name == kRoles[r].first && !property.list && found[r] == 0) {
+                    property.role = kRoles[r].second;
+                    found[r] = 1;
+                }
+            }
+        }
+        if (found[0] + found[1] + found[2] != 3) {
+            return failLine(element.line, "the vertex element has no x, y and z");
+        }
+        hasNormals_ = found[3] + found[4] + found[5] == 3;
+        if (!hasNormals_) {
+            for (Property& property : element.properties) {
+                if (property.role == Role::NX || property.role == Role::NY ||
+                    property.role == Role::NZ) {
+                    property.role = Role::Skip;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool assignFaceRole(Element& element) {
+        for (Property& property : element.properties) {
+            if (property.list &&
+                (property.name == "vertex_indices" || property.name == "vertex_index")) {
+                if (!isInteger(property.type) || !isInteger(property.countType)) {
+                    return failLine(element.line, "the face indices are not whole numbers");
+                }
+                property.role = Role::Indices;
+                return true;
+            }
+        }
+        return failLine(element.line, "the face element has no vertex_indices list");
+    }
+
+    // Counts against the bytes that follow the header, before any allocation.
+    bool checkSize() {
+        const std::uint64_t available = bytes_.size() - bodyStart_;
+        std::uint64_t needed = 0;
+        for (const Element& element : elements_) {
+            std::uint64_t item = 0;
+            for (const Property& property : element.properties) {
+                item += encoding_ == Encoding::Ascii
+                            ? 2
+                            : sizeOf(property.list ? property.countType : property.type);
+            }
+            needed = saturatingAdd(needed, saturatingMultiply(element.count, item));
+            // The last ASCII value needs no separator after it.
+            const std::uint64_t least =
+                encoding_ == Encoding::Ascii && needed > 0 ? needed - 1 : needed;
+            if (least > available) {
+                return failLine(element.line,
+                                "the header declares " + std::to_string(element.count) + " " +
+                                    quoted(element.name) + " items, more than the " +
+                                    std::to_string(available) + " bytes after the header can hold");
+            }
+        }
+        return true;
+    }
+
+    bool allocate() {
+        const std::uint64_t perVertex = sizeof(Vec3) * (hasNormals_ ? 2 : 1);
+        if (!budget_.charge(saturatingMultiply(vertexCount_, perVertex))) {
+            return failLine(lineOf("vertex"), tooLargeReason(budget_));
+        }
+        model_.positions.resize(vertexCount_);
+        if (hasNormals_) {
+            model_.normals.resize(vertexCount_);
+        }
+        ascii_ = TextScanner(bytes_, bodyStart_, bodyLine_, false);
+        offset_ = bodyStart_;
+        return true;
+    }
+
+    // --- values --------------------------------------------------------------
+
+    // Stores a vertex value; positions must be finite.
+    bool store(Role role, std::uint64_t item, float value) {
+        if (role >= Role::X && role <= Role::Z) {
+            if (!std::isfinite(value)) {
+                return failHere("a vertex coordinate is not a finite number");
+            }
+            Vec3& p = model_.positions[item];
+            (role == Role::X ? p.x : role == Role::Y ? p.y : p.z) = value;
+        } else if (role >= Role::NX && role <= Role::NZ) {
+            // A normal that is not finite is kept: the loader then computes
+            // the model's normals instead.
+            Vec3& n = model_.normals[item];
+            (role == Role::NX ? n.x : role == Role::NY ? n.y : n.z) = value;
+        }
+        return true;
+    }
+
+    bool addCorner(std::int64_t index) {
+        if (index < 0 || static_cast<std::uint64_t>(index) >= vertexCount_) {
+            return failHere("index " + std::to_string(index) + " is out of range: the file has " +
+                            std::to_string(vertexCount_) + " vertices");
+        }
+        if (!makeRoom(corners_, 1, budget_)) {
+            return failHere(tooLargeReason(budget_));
+        }
+        corners_.push_back(static_cast<std::uint32_t>(index));
+        return true;
+    }
+
+    bool finishFace() {
+        if (corners_.size() < 3) {
+            return failHere("a face needs at least three corners, this one has " +
+                            std::to_string(corners_.size()));
+        }
+        if (!addFace(model_, corners_, {}, budget_)) {
+            return failHere(tooLargeReason(budget_));
+        }
+        return true;
+    }
+
+    // --- ASCII ---------------------------------------------------------------
+
+    bool nextWord(const Element& element, std::string_view& word) {
+        word = ascii_.anyWord();
+        if (word.empty()) {
+            return failLine(ascii_.line(),
+                            "the file ends inside the " + quoted(element.name) + " items");
+        }
+        return true;
+    }
+
+    bool readAscii(const Element& element) {
+        const bool isVertex = element.name == "vertex";
+        for (std::uint64_t item = 0; item < element.count; ++item) {
+            for (const Property& property : element.properties) {
+                std::string_view word;
+                if (!nextWord(element, word)) {
+                    return false;
+                }
+                if (property.list) {
+                    std::int64_t count = 0;
+                    if (parseInteger(word, count) != NumberStatus::Ok || count < 0 ||
+                        static_cast<std::uint64_t>(count) > bytes_.size()) {
+                        return failLine(ascii_.line(), quoted(word) + " is not a list length");
+                    }
+                    corners_.clear();
+                    for (std::int64_t k = 0; k < count; ++k) {
+                        if (!nextWord(element, word)) {
+                            return false;
+                        }
+                        if (property.role == Role::Indices) {
+                            std::int64_t index = 0;
+                            if (parseInteger(word, index) != NumberStatus::Ok) {
+                                return failLine(ascii_.line(),
+                                                quoted(word) + " is not a vertex index");
+                            }
+                            if (!addCorner(index)) {
+                                return false;
+                            }
+                        }
+                    }
+                    if (property.role == Role::Indices && !finishFace()) {
+                        return false;
+                    }
+                } else if (isVertex && property.role != Role::Skip) {
+                    float value = 0.0f;
+                    const NumberStatus status = parseFloat(word, value);
+                    const bool normal = property.role >= Role::NX;
+                    if (status == NumberStatus::Malformed ||
+                        (!normal && status != NumberStatus::Ok)) {
+                        return failLine(ascii_.line(), numberReason(status, word));
+                    }
+                    if (status != NumberStatus::Ok) {
+                        value = NAN;
+                    }
+                    if (!store(property.role, item, value)) {
+                        return false;
+                    }
+                }
+            }
+        }
+        return true;
+    }
+
+    // --- binary --------------------------------------------------------------
+
+    // The next value of `type`, widened; fails at the end of the file.
+    bool take(Type type, const Element& element, double& value) {
+        const std::size_t size = sizeOf(type);
+        valueAt_ = offset_;
+        if (size > bytes_.size() - offset_) {
+            return failByte(offset_, "the file ends inside the " + quoted(element.name) + " items");
+        }
+        const std::uint8_t* p = bytes_.data() + offset_;
+        offset_ += size;
+        const bool big = encoding_ == Encoding::BigEndian;
+        switch (type) {
+        case Type::Int8:
+            value = static_cast<std::int8_t>(p[0]);
+            break;
+        case Type::UInt8:
+            value = p[0];
+            break;
+        case Type::Int16:
+            value = static_cast<std::int16_t>(read16(p, big));
+            break;
+        case Type::UInt16:
+            value = read16(p, big);
+            break;
+        case Type::Int32:
+            value = static_cast<std::int32_t>(read32(p, big));
+            break;
+        case Type::UInt32:
+            value = read32(p, big);
+            break;
+        case Type::Float32: {
+            const std::uint32_t bits = read32(p, big);
+            float v;
+            std::memcpy(&v, &bits, sizeof v);
+            value = v;
+            break;
+        }
+        case Type::Float64: {
+            const std::uint64_t bits =
+                big ? std::uint64_t{read32(p, true)} << 32 | read32(p + 4, true)
+                    : std::uint64_t{read32(p + 4, false)} << 32 | read32(p, false);
+            std::memcpy(&value, &bits, sizeof value);
+            break;
+        }
+        }
+        return true;
+    }
+
+    bool readBinary(const Element& element) {
+        bool fixedSize = true;
+        std::uint64_t itemSize = 0;
+        for (const Property& property : element.properties) {
+            fixedSize = fixedSize && !property.list;
+            itemSize += sizeOf(property.type);
+        }
+        if (fixedSize && element.name != "vertex") {
+            // Nothing to read: pass the items whole.
+            if (saturatingMultiply(element.count, itemSize) > bytes_.size() - offset_) {
+                return failByte(offset_,
+                                "the file ends inside the " + quoted(element.name) + " items");
+            }
+            offset_ += element.count * itemSize;
+            return true;
+        }
+        for (std::uint64_t item = 0; item < element.count; ++item) {
+            for (const Property& property : element.properties) {
+                double value = 0.0;
+                if (!property.list) {
+                    if (!take(property.type, element, value)) {
+                        return false;
+                    }
+                    // Doubles and 32-bit integers round to the nearest float.
+                    if (property.role != Role::Skip &&
+                        !store(property.role, item, static_cast<float>(value))) {
+                        return false;
+                    }
+                    continue;
+                }
+                if (!take(property.countType, element, value)) {
+                    return false;
+                }
+                const std::size_t itemBytes = sizeOf(property.type);
+                // (List lengths have whole-number types, so value is one.)
+                if (value < 0 || value * static_cast<double>(itemBytes) >
+                                     static_cast<double>(bytes_.size() - offset_)) {
+                    return failByte(valueAt_, "a list of " +
+                                                  std::to_string(static_cast<std::int64_t>(value)) +
+                                                  " items runs past the end of the file");
+                }
+                const auto count = static_cast<std::uint64_t>(value);
+                if (property.role != Role::Indices) {
+                    offset_ += count * itemBytes;
+                    continue;
+                }
+                corners_.clear();
+                for (std::uint64_t k = 0; k < count; ++k) {
+                    if (!take(property.type, element, value) ||
+                        !addCorner(static_cast<std::int64_t>(value))) {
+                        return false;
+                    }
+                }
+                if (!finishFace()) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    std::span<const std::uint8_t> bytes_;
+    RawModel& model_;
+    MemoryBudget& budget_;
+    ReadFailure& failure_;
+    Encoding encoding_ = Encoding::Ascii;
+    std::vector<Element> elements_;
+    std::size_t bodyStart_ = 0;
+    std::uint64_t bodyLine_ = 1;
+    std::uint64_t vertexCount_ = 0;
+    bool hasNormals_ = false;
+    TextScanner ascii_{{}, 0, 1, false};
+    std::size_t offset_ = 0;  // binary: the next byte to read
+    std::size_t valueAt_ = 0; // binary: where the value read last began
+    std::vector<std::uint32_t> corners_;
+};
+
+} // namespace
+
+bool readPly(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,
+             ReadFailure& failure) {
+    model = RawModel{};
+    return PlyReader(bytes, model, budget, failure).read();
+}
+
+} // namespace model
