@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "app/resource.h"
 #include "app/scene_values.h"
-#include "tests/heap_in_use.h"
+#include "tests/support/heap_in_use.h"
 
 #include <algorithm>
 #include <cmath>

@@ -30,7 +30,7 @@
 #include "platform/headless.h"
 #include "platform/resources.h"
 #include "platform/win32.h"
-#include "tests/heap_in_use.h"
+#include "tests/support/heap_in_use.h"
 
 #include <chrono>
 #include <cmath>
