@@ -52,6 +52,26 @@ struct PixelTarget {
     }
 };
 
+// Pictures larger than this are not made: drawing into such a window or
+// bitmap fails instead of exhausting memory.
+constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
+
+inline bool isEmptyRect(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+// The smallest rectangle holding both; an empty one does not count.
+inline RECT uniteRects(const RECT& a, const RECT& b) {
+    if (isEmptyRect(a)) {
+        return isEmptyRect(b) ? RECT{} : b;
+    }
+    if (isEmptyRect(b)) {
+        return a;
+    }
+    return RECT{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
 // A window's client-area picture: top-down rows, no padding;
 // pixels.size() == width * height * 3 always (0 x 0 when too large to make
 // or when its memory cannot be had).
@@ -263,9 +283,9 @@ LRESULT dialogWindowProc(Handle dialog, UINT message, WPARAM wParam, LPARAM lPar
 // each in 16 bits.
 constexpr int kMaxClientSize = 0xffff;
 void setClientSize(Window& window, int width, int height);
-// CreateWindowExA without the failure injection (used for dialog controls).
 // The 32 x 32 picture of a loaded icon, or an empty view.
 ImageView iconView(HICON icon);
+// CreateWindowExA without the failure injection (used for dialog controls).
 HWND createWindow(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                   int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 
