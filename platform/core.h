@@ -104,7 +104,9 @@ struct WindowClass {
     bool hasMenuName = false;
 };
 
-enum class ControlKind { None, Edit, Static, Button };
+// The built-in window class a dialog control is made of (None: a window of
+// a registered class).
+enum class ControlClass { None, Edit, Static, Button };
 
 struct Window {
     Handle handle = 0;
@@ -120,7 +122,7 @@ struct Window {
     DWORD exStyle = 0;
     std::string text;
     int controlId = 0;
-    ControlKind control = ControlKind::None;
+    ControlClass control = ControlClass::None;
     LONG_PTR userData = 0;
     RECT outer{};
     int clientWidth = 0;
