@@ -102,7 +102,7 @@ void handleCameraKey(WPARAM virtualKey) {
 }
 
 void handleLeftButtonDown(int x, int y) {
-    if (appState.running == 0 || appState.device == nullptr || appState.polyhedron == nullptr) {
+    if (!appState.running || appState.device == nullptr || appState.polyhedron == nullptr) {
         return;
     }
     if (!hitTestMesh(*appState.device, *appState.polyhedron, x, y)) {
@@ -118,7 +118,7 @@ void handleLeftButtonDown(int x, int y) {
 }
 
 void handleMouseMove(WPARAM keyState, int x, int y) {
-    if (appState.running != 1 || (keyState & MK_LBUTTON) == 0 || !appState.dragging) {
+    if (!appState.running || (keyState & MK_LBUTTON) == 0 || !appState.dragging) {
         return;
     }
     const float dx = static_cast<float>(x - appState.pressX);
@@ -141,7 +141,7 @@ void handleMouseMove(WPARAM keyState, int x, int y) {
 }
 
 void handleLeftButtonUp() {
-    if (appState.running != 1 || !appState.dragging) {
+    if (!appState.running || !appState.dragging) {
         return;
     }
     ReleaseCapture();

@@ -37,11 +37,11 @@ int runProgram(HINSTANCE instance, int showCommand) {
         shutdown();
         return 0;
     }
-    appState.running = 1;
+    appState.running = true;
     MSG message{};
     while (runFramePass(message)) {
     }
-    appState.running = 0;
+    appState.running = false;
     shutdown();
     return static_cast<int>(message.wParam);
 }
@@ -55,7 +55,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR /*c
     } catch (const std::bad_alloc&) {
         // The heap could not supply a scene object or a frame's working
         // memory: tell the user, give back what was built, end normally.
-        appState.running = 0;
+        appState.running = false;
         appState.dragging = false;
         shutdown();
         try {
@@ -104,7 +104,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         // Sizes sent while the window is being created and shown arrive
         // before the device exists.
-        if (appState.running == 1 && appState.device != nullptr) {
+        if (appState.running && appState.device != nullptr) {
             if (!appState.device->resize()) {
                 return 0;
             }

@@ -35,12 +35,12 @@ class RunningProgram {
         if (!startProgram(instance, SW_SHOWNORMAL)) {
             return;
         }
-        appState.running = 1;
+        appState.running = true;
         backend_.resizeClient(appState.window, width, height);
         ready_ = appState.device->width == width && appState.device->height == height;
     }
     ~RunningProgram() {
-        appState.running = 0;
+        appState.running = false;
         shutdown();
         if (appState.window != nullptr) {
             DestroyWindow(appState.window);

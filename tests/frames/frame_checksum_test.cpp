@@ -101,7 +101,7 @@ class FrameChecksums : public ::testing::TestWithParam<Size> {
     }
 
     void TearDown() override {
-        appState.running = 0;
+        appState.running = false;
         shutdown();
         if (appState.window != nullptr) {
             DestroyWindow(appState.window);
@@ -163,7 +163,7 @@ TEST_P(FrameChecksums, ReplayDrawsTheSameBytesOnEverySystem) {
     appState.window = openWindow(size.width, size.height);
     ASSERT_NE(appState.window, nullptr);
     ASSERT_TRUE(setupScene());
-    appState.running = 1;
+    appState.running = true;
     ASSERT_EQ(appState.device->width, size.width);
     ASSERT_EQ(appState.device->height, size.height);
 
