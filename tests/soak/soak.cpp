@@ -385,7 +385,7 @@ class Soak {
 
     // What a user does in an open dialog, checking what it shows.
     void inDialog(platform::DialogDriver& d) {
-        const bool colour = d.title() == "Choose Color";
+        const bool colour = d.title() == kColorDialogCaption;
         if (colour) {
             for (int id : {IDC_RED, IDC_GREEN, IDC_BLUE}) {
                 const std::string shown = d.text(id);
