@@ -10,7 +10,7 @@
 #include "app/main_window.h"
 #include "app/resources.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <benchmark/benchmark.h>

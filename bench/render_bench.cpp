@@ -17,7 +17,7 @@
 #include "geometry/pipeline.h"
 #include "math/vector_math.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 #include "raster/raster.h"
 

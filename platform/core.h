@@ -12,7 +12,7 @@
 #pragma once
 
 #include "platform/backend.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <cstdint>

@@ -28,7 +28,7 @@
 #include "app/resources.h"
 #include "app/rigid_rotation.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 #include "tests/support/heap_in_use.h"
 
