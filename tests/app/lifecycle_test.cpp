@@ -392,14 +392,5 @@ INSTANTIATE_TEST_SUITE_P(
                       StartFailure{"Window", platform::FailurePoint::CreateWindow, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RenderModeMenuPosition, MapsEachFillStyleToItsItem) {
-    EXPECT_EQ(renderModeMenuPosition(RenderMode::Wireframe), 0u);
-    EXPECT_EQ(renderModeMenuPosition(RenderMode::Flat), 1u);
-    EXPECT_EQ(renderModeMenuPosition(RenderMode::Gouraud), 2u);
-    for (std::uint32_t other : {0u, 3u, 6u, 8u, 0xffffffffu}) {
-        EXPECT_EQ(renderModeMenuPosition(other), 0u) << other;
-    }
-}
-
 } // namespace
 } // namespace apptest
