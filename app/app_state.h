@@ -14,9 +14,9 @@
 
 struct AppState {
     HWND window = nullptr;
-    // 1 from the end of scene set-up until the frame loop ends; the size and
-    // mouse handlers do nothing while it is 0.
-    std::int32_t running = 0;
+    // From the end of scene set-up until the frame loop ends; the size and
+    // mouse handlers do nothing while it is false.
+    bool running = false;
     bool dragging = false;
     // Client coordinates of the press that started the drag.
     std::int32_t pressX = 0;

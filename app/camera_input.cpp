@@ -103,7 +103,7 @@ void handleCameraKey(WPARAM virtualKey) {
 }
 
 void handleLeftButtonDown(int x, int y) {
-    if (appState.running == 0 || appState.device == nullptr) {
+    if (!appState.running || appState.device == nullptr) {
         return;
     }
     bool hit = false;
@@ -123,7 +123,7 @@ void handleLeftButtonDown(int x, int y) {
 }
 
 void handleMouseMove(WPARAM keyState, int x, int y) {
-    if (appState.running != 1 || (keyState & MK_LBUTTON) == 0 || !appState.dragging) {
+    if (!appState.running || (keyState & MK_LBUTTON) == 0 || !appState.dragging) {
         return;
     }
     const float dx = static_cast<float>(x - appState.pressX);
@@ -146,7 +146,7 @@ void handleMouseMove(WPARAM keyState, int x, int y) {
 }
 
 void handleLeftButtonUp() {
-    if (appState.running != 1 || !appState.dragging) {
+    if (!appState.running || !appState.dragging) {
         return;
     }
     ReleaseCapture();

@@ -5,7 +5,7 @@
 #include "app/resources.h"
 #include "platform/backend.h"
 #include "platform/desktop/desktop.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <cstdio>

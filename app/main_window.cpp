@@ -46,11 +46,11 @@ int runProgram(HINSTANCE instance, int showCommand, const std::string& modelPath
     if (!modelPath.empty()) {
         openModel(modelPath);
     }
-    appState.running = 1;
+    appState.running = true;
     MSG message{};
     while (runFramePass(message)) {
     }
-    appState.running = 0;
+    appState.running = false;
     shutdown();
     return static_cast<int>(message.wParam);
 }
@@ -64,7 +64,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR com
     } catch (const std::bad_alloc&) {
         // The heap could not supply a scene object or a frame's working
         // memory: tell the user, give back what was built, end normally.
-        appState.running = 0;
+        appState.running = false;
         appState.dragging = false;
         shutdown();
         try {
@@ -118,7 +118,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         // Sizes sent while the window is being created and shown arrive
         // before the device exists.
-        if (appState.running == 1 && appState.device != nullptr) {
+        if (appState.running && appState.device != nullptr) {
             if (!appState.device->resize()) {
                 return 0;
             }

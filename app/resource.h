@@ -6,9 +6,12 @@
 inline constexpr char ORVANDEMENU[] = "ORVANDEMENU";
 inline constexpr char ORVANDE_ICON[] = "ORVANDE_ICON";
 
-// The dialog templates are numbered (load them with MAKEINTRESOURCEA).
+// The dialog templates are numbered (load them with MAKEINTRESOURCEA), and
+// their captions name them on screen.
 inline constexpr int IDD_COLORDLG = 101;
 inline constexpr int IDD_ORVANDEABOUT = 102;
+inline constexpr char kColorDialogCaption[] = "Choose Color";
+inline constexpr char kAboutDialogCaption[] = "About";
 
 // Menu commands.
 inline constexpr int IDM_ABOUT = 40002;

@@ -6,7 +6,7 @@
 // each layout is defined once.
 #pragma once
 
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 
 #include <cstdint>
 #include <string>

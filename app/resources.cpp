@@ -54,7 +54,7 @@ DialogTemplateResource dialogFrame(int id, const char* title, short width, short
 DialogTemplateResource colorDialog() {
     constexpr DWORD field = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
     constexpr DWORD label = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_CENTER;
-    DialogTemplateResource dialog = dialogFrame(IDD_COLORDLG, "Choose Color", 191, 69);
+    DialogTemplateResource dialog = dialogFrame(IDD_COLORDLG, kColorDialogCaption, 191, 69);
     // Template order is tab order: the green field comes first.
     dialog.controls = {
         {IDC_GREEN, "EDIT", "", field, 0, 75, 22, 40, 12},
@@ -71,7 +71,7 @@ DialogTemplateResource colorDialog() {
 
 DialogTemplateResource aboutDialog() {
     constexpr DWORD group = WS_CHILD | WS_VISIBLE | WS_GROUP;
-    DialogTemplateResource dialog = dialogFrame(IDD_ORVANDEABOUT, "About", 204, 105);
+    DialogTemplateResource dialog = dialogFrame(IDD_ORVANDEABOUT, kAboutDialogCaption, 204, 105);
     dialog.controls = {
         {IDOK, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 147, 7, 50,
          14},

@@ -8,7 +8,7 @@
 #include "app/demo_view.h"
 #include "device/render_device.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <benchmark/benchmark.h>

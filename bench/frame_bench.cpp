@@ -10,7 +10,7 @@
 #include "app/main_window.h"
 #include "app/resources.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <benchmark/benchmark.h>
@@ -35,12 +35,12 @@ class RunningProgram {
         if (!startProgram(instance, SW_SHOWNORMAL)) {
             return;
         }
-        appState.running = 1;
+        appState.running = true;
         backend_.resizeClient(appState.window, width, height);
         ready_ = appState.device->width == width && appState.device->height == height;
     }
     ~RunningProgram() {
-        appState.running = 0;
+        appState.running = false;
         shutdown();
         if (appState.window != nullptr) {
             DestroyWindow(appState.window);

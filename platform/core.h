@@ -12,7 +12,7 @@
 #pragma once
 
 #include "platform/backend.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <cstdint>
@@ -52,6 +52,26 @@ struct PixelTarget {
     }
 };
 
+// Pictures larger than this are not made: drawing into such a window or
+// bitmap fails instead of exhausting memory.
+constexpr std::uint64_t kMaxPictureBytes = std::uint64_t{1} << 30;
+
+inline bool isEmptyRect(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
+
+// The smallest rectangle holding both; an empty one does not count.
+inline RECT uniteRects(const RECT& a, const RECT& b) {
+    if (isEmptyRect(a)) {
+        return isEmptyRect(b) ? RECT{} : b;
+    }
+    if (isEmptyRect(b)) {
+        return a;
+    }
+    return RECT{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+                a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
 // A window's client-area picture: top-down rows, no padding;
 // pixels.size() == width * height * 3 always (0 x 0 when too large to make
 // or when its memory cannot be had).
@@ -84,7 +104,9 @@ struct WindowClass {
     bool hasMenuName = false;
 };
 
-enum class ControlKind { None, Edit, Static, Button };
+// The built-in window class a dialog control is made of (None: a window of
+// a registered class).
+enum class ControlClass { None, Edit, Static, Button };
 
 struct Window {
     Handle handle = 0;
@@ -100,7 +122,7 @@ struct Window {
     DWORD exStyle = 0;
     std::string text;
     int controlId = 0;
-    ControlKind control = ControlKind::None;
+    ControlClass control = ControlClass::None;
     LONG_PTR userData = 0;
     RECT outer{};
     int clientWidth = 0;
@@ -267,9 +289,9 @@ LRESULT dialogWindowProc(Handle dialog, UINT message, WPARAM wParam, LPARAM lPar
 // each in 16 bits.
 constexpr int kMaxClientSize = 0xffff;
 void setClientSize(Window& window, int width, int height);
-// CreateWindowExA without the failure injection (used for dialog controls).
 // The 32 x 32 picture of a loaded icon, or an empty view.
 ImageView iconView(HICON icon);
+// CreateWindowExA without the failure injection (used for dialog controls).
 HWND createWindow(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                   int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 

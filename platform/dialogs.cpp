@@ -290,7 +290,7 @@ namespace platform::input {
 void editChanged(WindowId dialog, int controlId, const std::string& text) {
     Window* d = liveDialog(dialog);
     Window* c = d != nullptr ? findControl(*d, controlId) : nullptr;
-    if (c == nullptr || c->control != ControlKind::Edit) {
+    if (c == nullptr || c->control != ControlClass::Edit) {
         return;
     }
     c->text = text;
@@ -301,7 +301,7 @@ void editChanged(WindowId dialog, int controlId, const std::string& text) {
 void buttonPressed(WindowId dialog, int controlId) {
     Window* d = liveDialog(dialog);
     Window* c = d != nullptr ? findControl(*d, controlId) : nullptr;
-    if (c == nullptr || c->control != ControlKind::Button || (c->style & WS_DISABLED) != 0) {
+    if (c == nullptr || c->control != ControlClass::Button || (c->style & WS_DISABLED) != 0) {
         return;
     }
     sendCommand(dialog, controlId, BN_CLICKED, c->handle);
@@ -317,7 +317,7 @@ void enterPressed(WindowId dialog) {
     int id = IDOK;
     for (Handle child : d->children) {
         Window* c = findWindow(child);
-        if (c != nullptr && c->control == ControlKind::Button &&
+        if (c != nullptr && c->control == ControlClass::Button &&
             (c->style & 0x0f) == BS_DEFPUSHBUTTON) {
             id = c->controlId;
             break;

@@ -3,7 +3,6 @@
 #include "platform/core.h"
 #include "platform/test_controls.h"
 
-#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -178,39 +177,6 @@ const ResourceModule* moduleOf(HINSTANCE instance) {
     auto& modules = core::state().modules;
     auto it = modules.find(core::handleOf(instance));
     return it == modules.end() ? nullptr : it->second;
-}
-
-// ---------------------------------------------------------------------------
-// Test controls.
-
-void setClockForTesting(std::function<DWORD()> clock) {
-    core::state().clock = std::move(clock);
-}
-
-void resetForTesting() {
-    // Windows first: their surfaces and menus go with them; nothing is sent.
-    core::State& s = core::state();
-    s.windows.clear();
-    s.classes.clear();
-    s.menus.clear();
-    s.bitmaps.clear();
-    s.brushes.clear();
-    s.contexts.clear();
-    s.icons.clear();
-    s.loadedIcons.clear();
-    s.modules.clear();
-    s.queue.clear();
-    s.quitPosted = false;
-    s.quitCode = 0;
-    s.capture = 0;
-    std::fill(std::begin(s.stockBrushes), std::end(s.stockBrushes), core::Handle{0});
-    s.stockBitmap = 0;
-    s.dialogBrush = 0;
-    s.dialogResults.clear();
-    s.drops.clear();
-    s.systemIcon = 0;
-    s.arrowCursor = 0;
-    s.clock = nullptr;
 }
 
 } // namespace platform

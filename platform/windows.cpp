@@ -71,18 +71,18 @@ void sendSize(Handle window) {
     SendMessageA(asHandle<HWND>(window), WM_SIZE, kind, size);
 }
 
-ControlKind controlKindOf(const std::string& className) {
+ControlClass controlClassOf(const std::string& className) {
     std::string name = upper(className);
     if (name == "EDIT") {
-        return ControlKind::Edit;
+        return ControlClass::Edit;
     }
     if (name == "STATIC") {
-        return ControlKind::Static;
+        return ControlClass::Static;
     }
     if (name == "BUTTON") {
-        return ControlKind::Button;
+        return ControlClass::Button;
     }
-    return ControlKind::None;
+    return ControlClass::None;
 }
 
 // The controls' own procedure: they answer painting and nothing else.
@@ -103,7 +103,7 @@ ATOM RegisterClassA(const WNDCLASSA* wndClass) {
     }
     std::string key = upper(wndClass->lpszClassName);
     State& s = state();
-    if (s.classes.count(key) != 0 || controlKindOf(key) != ControlKind::None) {
+    if (s.classes.count(key) != 0 || controlClassOf(key) != ControlClass::None) {
         return 0; // already registered (the platform refuses a second registration)
     }
     WindowClass c;
@@ -184,63 +184,71 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
                         instance, param);
 }
 
-HWND platform::core::createWindow(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                                  int x, int y, int width, int height, HWND parent, HMENU menu,
-                                  HINSTANCE instance, LPVOID param) {
-    platform::Backend* backend = platform::backend();
-    if (backend == nullptr || className == nullptr || IS_INTRESOURCE(className)) {
-        return nullptr;
-    }
-    State& s = state();
-    bool child = (style & WS_CHILD) != 0;
-    Window* parentWindow = findWindow(parent);
-    if (child && parentWindow == nullptr) {
-        return nullptr; // a child needs a live parent
-    }
-    if (parent != nullptr && parentWindow == nullptr) {
-        return nullptr;
-    }
+namespace {
 
-    auto window = std::make_unique<Window>();
-    Window& w = *window;
-    ControlKind control = controlKindOf(className);
-    if (control != ControlKind::None && child) {
+// The class part of a new window: a built-in control class for a child,
+// otherwise a registered class with its procedure, background, icon and
+// (for a top-level window given no menu) the menu the class names, loaded
+// from the class's module. False when the class is not known.
+bool takeClass(Window& w, LPCSTR className, bool child, HMENU menu) {
+    const ControlClass control = controlClassOf(className);
+    if (control != ControlClass::None && child) {
         w.className = upper(className);
         w.control = control;
         w.proc = controlProc;
-    } else {
-        auto it = s.classes.find(upper(className));
-        if (it == s.classes.end()) {
-            return nullptr;
-        }
-        const WindowClass& c = it->second;
-        w.className = c.name;
-        w.classStyle = c.style;
-        w.proc = c.proc;
-        w.background = c.background;
-        w.icon = c.icon;
-        if (!child && menu == nullptr && c.hasMenuName) {
-            // The class menu comes from the module of the class's instance.
-            const ResourceModule* module = moduleOf(c.instance);
-            LPCSTR name =
-                c.menuName.text.empty() ? MAKEINTRESOURCEA(c.menuName.id) : c.menuName.text.c_str();
-            const MenuResource* resource = module != nullptr ? module->findMenu(name) : nullptr;
-            if (resource != nullptr) {
-                w.menu = loadMenu(*resource);
-            }
+        return true;
+    }
+    State& s = state();
+    auto it = s.classes.find(upper(className));
+    if (it == s.classes.end()) {
+        return false;
+    }
+    const WindowClass& c = it->second;
+    w.className = c.name;
+    w.classStyle = c.style;
+    w.proc = c.proc;
+    w.background = c.background;
+    w.icon = c.icon;
+    if (!child && menu == nullptr && c.hasMenuName) {
+        const ResourceModule* module = moduleOf(c.instance);
+        LPCSTR name =
+            c.menuName.text.empty() ? MAKEINTRESOURCEA(c.menuName.id) : c.menuName.text.c_str();
+        const MenuResource* resource = module != nullptr ? module->findMenu(name) : nullptr;
+        if (resource != nullptr) {
+            w.menu = loadMenu(*resource);
         }
     }
-    if (!child && menu != nullptr) {
-        Menu* m = findMenu(handleOf(menu));
-        if (m == nullptr || m->window != 0 || m->parentMenu != 0) {
-            return nullptr; // not a menu bar, or one another window has
-        }
-        w.menu = handleOf(menu);
-    }
+    return true;
+}
+
+// A top-level window's menu bar given by the caller, or a child's control
+// id (passed in the menu argument). False for a menu that is no free bar.
+bool takeMenuOrId(Window& w, HMENU menu, bool child) {
     if (child) {
         w.controlId = static_cast<int>(reinterpret_cast<std::intptr_t>(menu));
+        return true;
     }
+    if (menu == nullptr) {
+        return true;
+    }
+    Menu* m = findMenu(handleOf(menu));
+    if (m == nullptr || m->window != 0 || m->parentMenu != 0) {
+        return false; // not a menu bar, or one another window has
+    }
+    w.menu = handleOf(menu);
+    return true;
+}
 
+struct Placement {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+// CW_USEDEFAULT resolved, and positions and sizes held where the sums
+// below and the 16-bit fields of WM_SIZE and WM_MOVE cannot overflow.
+Placement placementOf(int x, int y, int width, int height) {
     if (x == CW_USEDEFAULT) {
         x = 0;
         y = 0;
@@ -249,62 +257,34 @@ HWND platform::core::createWindow(DWORD exStyle, LPCSTR className, LPCSTR window
         width = kDefaultWidth;
         height = kDefaultHeight;
     }
-    // Positions and sizes are held where the sums below and the 16-bit
-    // fields of WM_SIZE and WM_MOVE cannot overflow.
-    x = std::clamp(x, -kMaxClientSize, kMaxClientSize);
-    y = std::clamp(y, -kMaxClientSize, kMaxClientSize);
-    width = std::clamp(width, 0, kMaxClientSize);
-    height = std::clamp(height, 0, kMaxClientSize);
-    w.handle = newHandle();
-    w.instance = instance;
-    w.style = style & ~static_cast<DWORD>(WS_VISIBLE);
-    w.exStyle = exStyle;
-    w.text = windowName != nullptr && !IS_INTRESOURCE(windowName) ? windowName : "";
-    w.outer = RECT{x, y, x + width, y + height};
-    w.topLevel = !child;
-    if (child) {
-        w.parent = parentWindow->handle;
-        w.clientWidth = width;
-        w.clientHeight = height;
-    } else {
-        w.owner = parentWindow != nullptr ? parentWindow->handle : 0;
-        platform::TopLevelWindowView view;
-        view.id = w.handle;
-        view.title = w.text;
-        view.outer = platform::PixelRect{x, y, x + width, y + height};
-        if (w.menu != 0) {
-            view.menu = menuView(w.menu);
-        }
-        view.icon = iconView(w.icon);
-        platform::PixelRect client = backend->clientRectFor(view);
-        w.clientWidth = std::clamp(client.width(), 0, kMaxClientSize);
-        w.clientHeight = std::clamp(client.height(), 0, kMaxClientSize);
-        if (!backend->createWindow(view)) {
-            if (w.menu != 0 && menu == nullptr) {
-                destroyMenu(w.menu);
-            }
-            return nullptr;
-        }
-    }
-    w.restoredWidth = w.clientWidth;
-    w.restoredHeight = w.clientHeight;
-    w.invalid = true;
-    w.eraseNeeded = true;
-    w.invalidRect = RECT{0, 0, w.clientWidth, w.clientHeight};
-    if (Menu* m = findMenu(w.menu)) {
-        m->window = w.handle;
-    }
+    return Placement{std::clamp(x, -kMaxClientSize, kMaxClientSize),
+                     std::clamp(y, -kMaxClientSize, kMaxClientSize),
+                     std::clamp(width, 0, kMaxClientSize), std::clamp(height, 0, kMaxClientSize)};
+}
 
-    Handle handle = w.handle;
-    s.windows[handle] = std::move(window);
-    if (parentWindow != nullptr && child) {
-        parentWindow->children.push_back(handle);
+// Gives a top-level window its client size as the backend frames it and
+// its native window. False when the backend cannot make it.
+bool openNativeWindow(platform::Backend& backend, Window& w, const Placement& at) {
+    platform::TopLevelWindowView view;
+    view.id = w.handle;
+    view.title = w.text;
+    view.outer = platform::PixelRect{at.x, at.y, at.x + at.width, at.y + at.height};
+    if (w.menu != 0) {
+        view.menu = menuView(w.menu);
     }
+    view.icon = iconView(w.icon);
+    platform::PixelRect client = backend.clientRectFor(view);
+    w.clientWidth = std::clamp(client.width(), 0, kMaxClientSize);
+    w.clientHeight = std::clamp(client.height(), 0, kMaxClientSize);
+    return backend.createWindow(view);
+}
 
+// The messages of a window's creation, as the platform sends them:
+// WM_NCCREATE and WM_CREATE (either may refuse it), WM_SIZE, WM_MOVE, and
+// showing it when its style asks. Returns the window, or null when it was
+// refused or its procedure destroyed it.
+HWND announceCreation(Handle handle, CREATESTRUCTA& create) {
     HWND hwnd = asHandle<HWND>(handle);
-    CREATESTRUCTA create{
-        param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
-        windowName, className, exStyle};
     LPARAM createParam = reinterpret_cast<LPARAM>(&create);
     if (!SendMessageA(hwnd, WM_NCCREATE, 0, createParam)) {
         DestroyWindow(hwnd);
@@ -318,14 +298,76 @@ HWND platform::core::createWindow(DWORD exStyle, LPCSTR className, LPCSTR window
         return nullptr;
     }
     sendSize(handle);
-    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(x, y));
+    SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(create.x, create.y));
     if (findWindow(handle) == nullptr) {
         return nullptr; // the procedure destroyed its own window
     }
-    if ((style & WS_VISIBLE) != 0) {
+    if ((create.style & WS_VISIBLE) != 0) {
         ShowWindow(hwnd, SW_SHOW);
     }
     return findWindow(handle) != nullptr ? hwnd : nullptr;
+}
+
+} // namespace
+
+HWND platform::core::createWindow(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
+                                  int x, int y, int width, int height, HWND parent, HMENU menu,
+                                  HINSTANCE instance, LPVOID param) {
+    platform::Backend* backend = platform::backend();
+    if (backend == nullptr || className == nullptr || IS_INTRESOURCE(className)) {
+        return nullptr;
+    }
+    const bool child = (style & WS_CHILD) != 0;
+    Window* parentWindow = findWindow(parent);
+    if ((child || parent != nullptr) && parentWindow == nullptr) {
+        return nullptr; // a child needs a live parent, an owner must be alive
+    }
+
+    auto window = std::make_unique<Window>();
+    Window& w = *window;
+    if (!takeClass(w, className, child, menu) || !takeMenuOrId(w, menu, child)) {
+        return nullptr;
+    }
+    const Placement at = placementOf(x, y, width, height);
+    w.handle = newHandle();
+    w.instance = instance;
+    w.style = style & ~static_cast<DWORD>(WS_VISIBLE);
+    w.exStyle = exStyle;
+    w.text = windowName != nullptr && !IS_INTRESOURCE(windowName) ? windowName : "";
+    w.outer = RECT{at.x, at.y, at.x + at.width, at.y + at.height};
+    w.topLevel = !child;
+    if (child) {
+        w.parent = parentWindow->handle;
+        w.clientWidth = at.width;
+        w.clientHeight = at.height;
+    } else {
+        w.owner = parentWindow != nullptr ? parentWindow->handle : 0;
+        if (!openNativeWindow(*backend, w, at)) {
+            if (w.menu != 0 && menu == nullptr) {
+                destroyMenu(w.menu); // the class menu loaded for it
+            }
+            return nullptr;
+        }
+    }
+    w.restoredWidth = w.clientWidth;
+    w.restoredHeight = w.clientHeight;
+    w.invalid = true;
+    w.eraseNeeded = true;
+    w.invalidRect = RECT{0, 0, w.clientWidth, w.clientHeight};
+    if (Menu* m = findMenu(w.menu)) {
+        m->window = w.handle;
+    }
+
+    const Handle handle = w.handle;
+    state().windows[handle] = std::move(window);
+    if (child) {
+        parentWindow->children.push_back(handle);
+    }
+    CREATESTRUCTA create{param,      instance,  menu,
+                         parent,     at.height, at.width,
+                         at.y,       at.x,      static_cast<LONG>(style),
+                         windowName, className, exStyle};
+    return announceCreation(handle, create);
 }
 
 BOOL ShowWindow(HWND window, int showCommand) {
@@ -545,7 +587,7 @@ BOOL SetWindowTextA(HWND window, LPCSTR text) {
     }
     // A single-line edit reports every change of its text to its parent,
     // including one made by the program, as the platform's edit does.
-    if (w->control == ControlKind::Edit && findWindow(w->parent) != nullptr) {
+    if (w->control == ControlClass::Edit && findWindow(w->parent) != nullptr) {
         SendMessageA(asHandle<HWND>(w->parent), WM_COMMAND,
                      MAKEWPARAM(static_cast<WORD>(w->controlId), EN_CHANGE),
                      reinterpret_cast<LPARAM>(window));

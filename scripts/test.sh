@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Octaspin twice (Release, and with
-# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in
-# both builds, builds the fuzz targets with clang and gives each a short
-# run, builds the web page and runs its tests under Node.js and in
-# Chromium, then cross-builds for Windows and runs that build's tests
-# under Wine. Exits non-zero on any failure.
+# Builds Octaspin and runs its tests; installs what is missing first.
+#
+#   scripts/test.sh           every build and every test, block by block:
+#                             install, Release, package, ASan, fuzz, web,
+#                             Windows
+#   scripts/test.sh --quick   the Release build and its unit tests only
+#
+# Prints the time each block took, and at the end all of them (also when a
+# block fails). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+quick=0
+case "${1:-}" in
+"") ;;
+--quick) quick=1 ;;
+*)
+    echo "usage: scripts/test.sh [--quick]" >&2
+    exit 2
+    ;;
+esac
 
 jobs=$(nproc 2>/dev/null || echo 2)
 werror=OFF
@@ -16,67 +27,102 @@ if [ -n "${CI:-}" ]; then
     werror=ON
 fi
 
-run_build() {
-    local preset=$1
-    echo "=== ${preset}: configure and build"
-    cmake --preset "$preset" -DOCTASPIN_WERROR="$werror" >/dev/null
-    cmake --build --preset "$preset" -j "$jobs"
-    echo "=== ${preset}: test"
-    ctest --preset "$preset" -j "$jobs"
+# block NAME COMMAND...: runs one block and keeps its time.
+now_ms() { date +%s%3N; }
+seconds_since() { # START_MS: seconds since then, one decimal
+    local ms=$(($(now_ms) - $1))
+    printf '%d.%d' $((ms / 1000)) $((ms % 1000 / 100))
+}
+timings=()
+started=$(now_ms)
+block() {
+    local name=$1
+    shift
+    local start
+    start=$(now_ms)
+    echo "=== $name"
+    "$@"
+    local seconds
+    seconds=$(seconds_since "$start")
+    timings+=("$(printf '%-9s %7s s' "$name" "$seconds")")
+    echo "=== $name: done in $seconds s"
+}
+report() {
+    local status=$?
+    echo "=== times"
+    if [ "${#timings[@]}" -gt 0 ]; then
+        printf '%s\n' "${timings[@]}"
+    fi
+    printf '%-9s %7s s\n' "all" "$(seconds_since "$started")"
+    if [ "$status" -ne 0 ]; then
+        echo "=== FAILED (exit code $status)"
+    fi
+}
+trap report EXIT
+
+build() {
+    cmake --preset "$1" -DOCTASPIN_WERROR="$werror" >/dev/null
+    cmake --build --preset "$1" -j "$jobs"
 }
 
-# The Debian package, from the Release build: unpacked into a temporary
-# folder (never installed), its files checked, its runner run against the
-# build tree's, its desktop entry validated.
-check_package() (
-    echo "=== package: build, unpack and run"
-    deb=$(scripts/package.sh | tail -n 1)
-    unpacked=$(mktemp -d)
-    trap 'rm -rf "$unpacked"' EXIT
-    dpkg-deb -x "$deb" "$unpacked"
-    files=(
-        usr/bin/octaspin usr/bin/octaspin-headless
-        usr/share/applications/octaspin.desktop
-        usr/share/icons/hicolor/32x32/apps/octaspin.png
-        usr/share/icons/hicolor/256x256/apps/octaspin.png
-        usr/share/man/man1/octaspin-headless.1.gz usr/share/doc/octaspin/copyright
-    )
-    for f in "${files[@]}"; do
-        [ -s "$unpacked/$f" ] || { echo "package: $f missing from $deb"; exit 1; }
-    done
-    file "$unpacked/usr/share/icons/hicolor/256x256/apps/octaspin.png" | grep -q "256 x 256"
-    dpkg-deb -f "$deb" Depends | grep -q "libfltk1.3" ||
-        { echo "package: no library dependencies"; exit 1; }
-    desktop-file-validate "$unpacked/usr/share/applications/octaspin.desktop"
-    "$unpacked/usr/bin/octaspin" --version | grep -q "^octaspin [0-9]"
-    "$unpacked/usr/bin/octaspin-headless" --frames 1 --png "$unpacked/first.png" --quiet
-    build/release/tools/octaspin-headless --frames 1 --png "$unpacked/expected.png" --quiet
-    cmp "$unpacked/first.png" "$unpacked/expected.png" ||
-        { echo "package: the unpacked runner draws a different first frame"; exit 1; }
-    echo "=== package: $deb unpacks and runs"
-)
+# The quick loop: what to run on every change.
+release_quick() {
+    build release
+    ctest --preset dev -j "$jobs"
+}
 
-run_build release
-check_package
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    run_build asan
+# Every test of the Release build but the package check (its own block)
+# and the runs of the whole program that find more under the sanitizers
+# (the X11 end-to-end runs and the soak: the ASan block runs them).
+release() {
+    build release
+    ctest --preset release -j "$jobs" -E '^(packaging|e2e|soak)\.'
+}
 
-# Fuzz targets: built with clang-14 (AddressSanitizer + UndefinedBehaviorSanitizer),
-# so the program's libraries are also checked to compile cleanly with clang,
-# and each run for a fixed number of executions from its seed corpus. The
-# builds above already replayed the corpus and ran a short seeded soak;
+# The Debian package from the Release build, made in a temporary folder,
+# unpacked and checked (tests/packaging).
+package() {
+    ctest --preset release -R '^packaging\.'
+}
+
+# Every test under AddressSanitizer + UndefinedBehaviorSanitizer.
+asan() {
+    build asan
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --preset asan -j "$jobs"
+}
+
+# The fuzz targets, built with clang-14 (so the program's libraries are also
+# checked to compile cleanly with clang), each run for a fixed number of
+# executions from its seed corpus. The builds above replayed the corpus;
 # scripts/fuzz.sh and scripts/soak.sh run the long versions.
-UBSAN_OPTIONS=print_stacktrace=1 run_build fuzz
+fuzz() {
+    build fuzz
+    UBSAN_OPTIONS=print_stacktrace=1 ctest --preset fuzz -j "$jobs"
+}
 
 # The web page: built with emscripten, the frame checksums and the renderer's
 # suites under Node.js, the page end to end in headless Chromium.
-run_web() {
+web() {
     scripts/test-web.sh
 }
-run_web
 
-# Windows: the cross build, and its tests under Wine (the same frames bit
+# The cross build for Windows and its tests under Wine (the same frames bit
 # for bit, the dialogs, the program end to end).
-scripts/build-windows.sh --test
+windows() {
+    scripts/build-windows.sh --test
+}
 
+block install scripts/install-deps.sh
+if [ "$quick" -eq 1 ]; then
+    block release release_quick
+    echo "=== the unit tests passed"
+    exit 0
+fi
+block release release
+block package package
+block asan asan
+block fuzz fuzz
+block web web
+block windows windows
 echo "=== all tests passed in every build"

@@ -2,11 +2,12 @@
 
 #include "app/app_state.h"
 #include "app/program_arguments.h"
+#include "app/resource.h"
 #include "app/resources.h"
 #include "device/worker_pool.h"
 #include "model/load_model.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 #include "tools/frame_files.h"
 #include "tools/png_writer.h"
@@ -237,16 +238,16 @@ class PassDriver {
 
     void queueFieldsScript() {
         backend_.queueDialogScript([this](platform::DialogDriver& dialog) {
-            if (dialog.title() != "Choose Color" || pendingFields_.empty()) {
+            if (dialog.title() != kColorDialogCaption || pendingFields_.empty()) {
                 queueFieldsScript();
                 dialog.pressEnter();
                 return;
             }
             const std::array<std::string, 3> texts = std::move(pendingFields_.front());
             pendingFields_.pop_front();
-            dialog.type(1001, texts[0]);
-            dialog.type(1000, texts[1]);
-            dialog.type(1002, texts[2]);
+            dialog.type(IDC_RED, texts[0]);
+            dialog.type(IDC_GREEN, texts[1]);
+            dialog.type(IDC_BLUE, texts[2]);
             dialog.pressEnter();
         });
     }

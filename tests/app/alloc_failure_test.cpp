@@ -12,7 +12,7 @@
 #include "app/app_state.h"
 #include "app/resources.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "app/resources.h"
 #include "app/scene_values.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 #include "tests/support/failure_plan.h"
 

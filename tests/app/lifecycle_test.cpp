@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "app/resource.h"
 #include "app/scene_values.h"
-#include "tests/heap_in_use.h"
+#include "tests/support/heap_in_use.h"
 
 #include <algorithm>
 #include <cmath>
@@ -172,7 +172,7 @@ class RigidRotation : public ::testing::TestWithParam<RigidCase> {
 TEST_P(RigidRotation, RowsStayUnitAndOrthogonal) {
     resetAppState();
     appState.device = std::make_unique<RenderDevice>();
-    appState.running = 1;
+    appState.running = true;
     identity(appState.modelRotation);
     double worst = 0.0;
     for (long i = 0; i < GetParam().steps; ++i) {
@@ -216,7 +216,7 @@ TEST_P(ClosingTheProgram, EndsWithExitCodeZero) {
     EXPECT_EQ(code, 0);
     // Pass 2 handles the request, pass 3 removes the quit message.
     EXPECT_EQ(passesSeen, 4);
-    EXPECT_EQ(appState.running, 0);
+    EXPECT_FALSE(appState.running);
     EXPECT_EQ(appState.device, nullptr);
     EXPECT_EQ(appState.polyhedron, nullptr);
     EXPECT_EQ(appState.material, nullptr);
@@ -252,11 +252,11 @@ TEST_F(Lifecycle, SizeMessageWhileNotRunningLeavesTheDeviceAlone) {
     run(2, [&](int pass) {
         if (pass == 0) {
             bitsBefore = appState.device->colorBits;
-            appState.running = 0; // as during start-up
+            appState.running = false; // as during start-up
             backend->resizeClient(appState.window, 400, 300);
             widthWhileStopped = appState.device->width;
             bitsWhileStopped = appState.device->colorBits;
-            appState.running = 1;
+            appState.running = true;
             backend->resizeClient(appState.window, 401, 301);
             widthAfterRestart = appState.device->width;
         }
@@ -379,7 +379,7 @@ TEST_P(StartUpFailure, ExitsWithZeroAndTheRightMessages) {
     }
     EXPECT_EQ(texts, GetParam().texts);
     EXPECT_EQ(appState.device, nullptr);
-    EXPECT_EQ(appState.running, 0);
+    EXPECT_FALSE(appState.running);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -391,15 +391,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StartFailure{"WindowClass", platform::FailurePoint::RegisterClass, {}},
                       StartFailure{"Window", platform::FailurePoint::CreateWindow, {}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(RenderModeMenuPosition, MapsEachFillStyleToItsItem) {
-    EXPECT_EQ(renderModeMenuPosition(RenderMode::Wireframe), 0u);
-    EXPECT_EQ(renderModeMenuPosition(RenderMode::Flat), 1u);
-    EXPECT_EQ(renderModeMenuPosition(RenderMode::Gouraud), 2u);
-    for (std::uint32_t other : {0u, 3u, 6u, 8u, 0xffffffffu}) {
-        EXPECT_EQ(renderModeMenuPosition(other), 0u) << other;
-    }
-}
 
 } // namespace
 } // namespace apptest

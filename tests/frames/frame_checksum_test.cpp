@@ -102,7 +102,7 @@ class FrameChecksums : public ::testing::TestWithParam<Size> {
     }
 
     void TearDown() override {
-        appState.running = 0;
+        appState.running = false;
         shutdown();
         if (appState.window != nullptr) {
             DestroyWindow(appState.window);
@@ -166,7 +166,7 @@ TEST_P(FrameChecksums, ReplayDrawsTheSameBytesOnEverySystem) {
     appState.window = openWindow(size.width, size.height);
     ASSERT_NE(appState.window, nullptr);
     ASSERT_TRUE(setupScene());
-    appState.running = 1;
+    appState.running = true;
     ASSERT_EQ(appState.device->width, size.width);
     ASSERT_EQ(appState.device->height, size.height);
 
@@ -222,7 +222,7 @@ TEST_F(ModelFrameChecksums, AModelDrawsTheSameBytesOnEverySystem) {
     appState.window = openWindow(632, 432);
     ASSERT_NE(appState.window, nullptr);
     ASSERT_TRUE(setupScene());
-    appState.running = 1;
+    appState.running = true;
     ASSERT_TRUE(openModel(OCTASPIN_KNOT_MODEL));
     ASSERT_EQ(appState.model.triangleCount, 576u);
 

@@ -11,7 +11,7 @@
 #include "app/resource.h"
 #include "app/resources.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

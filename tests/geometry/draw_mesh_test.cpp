@@ -151,13 +151,26 @@ TEST(DrawMesh, NothingWhenAllFacesPointAwayOrTheDeviceHasNoFrame) {
     drawMesh(scene.device, *away);
     EXPECT_EQ(scene.frame.litCount(), 0);
 
-    RenderDevice frameless; // never bound: no bitmap, no depth buffer
+    // Never bound: no bitmap, no depth buffer; the draws return (a write
+    // through the null rows would end the test).
+    RenderDevice frameless;
     setUpCamera(frameless);
     frameless.renderMode = RenderMode::Flat | RenderMode::Gouraud | RenderMode::Wireframe;
     drawMesh(frameless, *middleTriangle());
     frameless.primitiveMode = PrimitiveMode::LineStrip;
     drawMesh(frameless, *polylineOf({pixelPoint(1, 1), pixelPoint(9, 9)}));
-    EXPECT_FALSE(frameless.hasFrame());
+
+    // Half bound: the colour rows are there but the depth buffer is not, so
+    // the device has no frame and not one colour byte may change (the
+    // wireframe and the polyline need no depth to write one).
+    Scene halfBound;
+    halfBound.device.depthBuffer.reset();
+    halfBound.device.renderMode = frameless.renderMode;
+    drawMesh(halfBound.device, *middleTriangle());
+    halfBound.device.primitiveMode = PrimitiveMode::LineStrip;
+    drawMesh(halfBound.device, *polylineOf({pixelPoint(1, 1), pixelPoint(90, 90)}));
+    EXPECT_EQ(halfBound.frame.litCount(), 0);
+    EXPECT_TRUE(halfBound.frame.guardsIntact());
 }
 
 // ---------------------------------------------------------------------------

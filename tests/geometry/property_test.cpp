@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -100,40 +101,58 @@ class RandomScenes {
     std::mt19937 random_;
 };
 
-std::int64_t turn(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c) {
-    return (std::int64_t{b.x} - a.x) * (std::int64_t{c.y} - b.y) -
-           (std::int64_t{b.y} - a.y) * (std::int64_t{c.x} - b.x);
+// Which side of the line through `from` and `to` the point `p` lies on:
+// the sign of the cross product, 0 on the line.
+int sideOf(const ScreenPoint& from, const ScreenPoint& to, const ScreenPoint& p) {
+    const std::int64_t cross = (std::int64_t{to.x} - from.x) * (std::int64_t{p.y} - from.y) -
+                               (std::int64_t{to.y} - from.y) * (std::int64_t{p.x} - from.x);
+    return (cross > 0) - (cross < 0);
 }
 
-// Direction changes of one coordinate around the closed polygon.
-template <typename Get> int directionChanges(const std::vector<ScreenPoint>& p, Get get) {
-    int first = 0;
-    int previous = 0;
-    int changes = 0;
+// How many sides of the closed polygon a line of constant coordinate
+// `line` meets, each side taken as the half-open range [low, high) of
+// that coordinate (horizontal sides of a row meet none).
+template <typename Get>
+int sidesMet(const std::vector<ScreenPoint>& p, std::int32_t line, Get get) {
+    int met = 0;
     for (std::size_t i = 0; i < p.size(); ++i) {
-        const int d = get(p[(i + 1) % p.size()]) - get(p[i]);
-        const int sign = (d > 0) - (d < 0);
-        if (sign == 0) {
-            continue;
-        }
-        if (first == 0) {
-            first = sign;
-        } else if (sign != previous) {
-            ++changes;
-        }
-        previous = sign;
+        const std::int32_t a = get(p[i]);
+        const std::int32_t b = get(p[(i + 1) % p.size()]);
+        met += std::min(a, b) <= line && line < std::max(a, b) ? 1 : 0;
     }
-    return changes + (previous != 0 && previous != first ? 1 : 0);
+    return met;
 }
 
-// What the rasterizers are promised about every polygon.
+// Lines of constant coordinate between the polygon's extremes that do not
+// meet exactly two of its sides: 0 when every row (or column) crosses the
+// polygon as one span, i.e. its two sides run one way each.
+template <typename Get> int linesNotCrossingTwice(const std::vector<ScreenPoint>& p, Get get) {
+    if (p.empty()) {
+        return 0;
+    }
+    const auto [low, high] =
+        std::minmax_element(p.begin(), p.end(), [&](const ScreenPoint& a, const ScreenPoint& b) {
+            return get(a) < get(b);
+        });
+    int wrong = 0;
+    for (std::int32_t line = get(*low); line < get(*high); ++line) {
+        wrong += sidesMet(p, line, get) == 2 ? 0 : 1;
+    }
+    return wrong;
+}
+
+// What the rasterizers are promised about every polygon, checked from the
+// definitions: every corner lies on one side of every side's line (the
+// same side throughout: convex, either winding), and every row and every
+// column between the extremes crosses exactly two sides (wound once, sides
+// that run down the screen, degenerate polygons included).
 void expectDeliverable(const RenderDevice& device, const ScreenPolygonList& list, std::size_t j) {
     ASSERT_GE(list.polygons[j].pointCount, 0);
     const std::vector<ScreenPoint> p = testing_frame::pointsOf(list, j);
     double perimeter = 0.0;
     std::int64_t doubledArea = 0; // positive: counter-clockwise on the screen
-    bool left = false;
-    bool right = false;
+    bool onLeft = false;
+    bool onRight = false;
     for (std::size_t i = 0; i < p.size(); ++i) {
         ASSERT_GE(p[i].x, 0);
         ASSERT_LE(p[i].x, device.maxX);
@@ -141,16 +160,20 @@ void expectDeliverable(const RenderDevice& device, const ScreenPolygonList& list
         ASSERT_LE(p[i].y, device.maxY);
         ASSERT_GT(p[i].depth, 0.0f);
         ASSERT_TRUE(std::isfinite(p[i].depth));
-        const ScreenPoint& a = p[(i + p.size() - 1) % p.size()];
-        const ScreenPoint& b = p[(i + 1) % p.size()];
-        left = left || turn(a, p[i], b) < 0;
-        right = right || turn(a, p[i], b) > 0;
-        perimeter += std::hypot(double(b.x - p[i].x), double(b.y - p[i].y));
-        doubledArea += std::int64_t{b.x} * p[i].y - std::int64_t{p[i].x} * b.y;
+        const ScreenPoint& next = p[(i + 1) % p.size()];
+        for (const ScreenPoint& corner : p) {
+            const int side = sideOf(p[i], next, corner);
+            onLeft = onLeft || side < 0;
+            onRight = onRight || side > 0;
+        }
+        perimeter += std::hypot(double(next.x - p[i].x), double(next.y - p[i].y));
+        doubledArea += std::int64_t{next.x} * p[i].y - std::int64_t{p[i].x} * next.y;
     }
-    EXPECT_FALSE(left && right) << "corners turn both ways";
-    EXPECT_LE(directionChanges(p, [](const ScreenPoint& q) { return q.y; }), 2);
-    EXPECT_LE(directionChanges(p, [](const ScreenPoint& q) { return q.x; }), 2);
+    EXPECT_FALSE(onLeft && onRight) << "corners on both sides of a side: not convex";
+    EXPECT_EQ(linesNotCrossingTwice(p, [](const ScreenPoint& q) { return q.y; }), 0)
+        << "rows that do not cross the polygon once";
+    EXPECT_EQ(linesNotCrossingTwice(p, [](const ScreenPoint& q) { return q.x; }), 0)
+        << "columns that do not cross the polygon once";
     // Clockwise only as a sliver that truncation (under a pixel per
     // corner) turned over.
     if (doubledArea < 0) {

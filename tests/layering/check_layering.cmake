@@ -1,44 +1,49 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when a file of a lower layer reaches, directly or through the
-# headers it includes, a folder it must stay below. The folders depend in
-# one direction only: model -> geometry -> raster -> device -> math, and none
-# of math, raster, geometry and model reaches the platform layer or the
-# application.
+# Fails when a file of a folder reaches, directly or through the headers it
+# includes, a folder it may not use, or when a library or program links
+# one; the rules are those of cmake/layers.cmake. Also fails when the
+# desktop program links the headless backend and the test controls.
+#
+#   cmake -DSOURCE_DIR=<root> -DLINKS_FILE=<build>/layer_links.txt -P check_layering.cmake
 #
 # Quoted includes are followed through the project's own files (looked up
 # from the source root, then beside the including file); system headers are
 # not followed.
-set(forbidden_math "device;raster;geometry;model;platform;app")
-set(forbidden_device "raster;geometry;model;app")
-set(forbidden_raster "geometry;model;platform;app")
-set(forbidden_geometry "model;platform;app")
-set(forbidden_model "platform;app")
+include(${SOURCE_DIR}/cmake/layers.cmake)
 
-# The project files that `file` includes directly, as paths from the root.
+# The project files that `file` includes directly, as paths from the root;
+# remembered, as most headers are reached many times.
 function(direct_includes file out)
-  file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
-  get_filename_component(dir ${file} DIRECTORY)
-  set(found "")
-  foreach(line ${lines})
-    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" name "${line}")
-    if(EXISTS ${SOURCE_DIR}/${name})
-      list(APPEND found ${name})
-    elseif(dir AND EXISTS ${SOURCE_DIR}/${dir}/${name})
-      list(APPEND found ${dir}/${name})
-    endif()
-  endforeach()
-  set(${out} "${found}" PARENT_SCOPE)
+  if(NOT DEFINED includes_of_${file})
+    file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    get_filename_component(dir ${file} DIRECTORY)
+    set(found "")
+    foreach(line ${lines})
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" name "${line}")
+      if(EXISTS ${SOURCE_DIR}/${name})
+        list(APPEND found ${name})
+      elseif(dir AND EXISTS ${SOURCE_DIR}/${dir}/${name})
+        list(APPEND found ${dir}/${name})
+      endif()
+    endforeach()
+    set(includes_of_${file} "${found}" PARENT_SCOPE)
+    set(${out} "${found}" PARENT_SCOPE)
+  else()
+    set(${out} "${includes_of_${file}}" PARENT_SCOPE)
+  endif()
 endfunction()
 
 set(violations "")
-foreach(layer math device raster geometry model)
-  file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${layer}/*.h
-       ${SOURCE_DIR}/${layer}/*.cpp)
+set(checked 0)
+foreach(folder platform ${OCTASPIN_STACK})
+  file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.h
+       ${SOURCE_DIR}/${folder}/*.cpp)
   foreach(f ${files})
-    # Headers only for device/: its implementation calls the platform, but
-    # nothing that includes a device header may reach it.
-    if(layer STREQUAL "device" AND f MATCHES "\\.cpp$")
-      continue()
+    math(EXPR checked "${checked} + 1")
+    # A .cpp file may use what its folder may use privately.
+    set(private_use FALSE)
+    if(f MATCHES "\\.cpp$")
+      set(private_use TRUE)
     endif()
     # Breadth-first through the includes, remembering how each file was reached.
     set(queue ${f})
@@ -57,17 +62,40 @@ foreach(layer math device raster geometry model)
     endwhile()
     foreach(reached ${seen})
       string(REGEX MATCH "^[^/]+" top ${reached})
-      if(top IN_LIST forbidden_${layer})
-        list(APPEND violations "${via_${reached}}")
+      octaspin_may_use(${folder} ${top} ${private_use} allowed)
+      if(NOT allowed)
+        list(APPEND violations "include: ${via_${reached}}")
       endif()
-    endforeach()
-    foreach(reached ${seen})
       unset(via_${reached})
     endforeach()
   endforeach()
 endforeach()
+
+# The links, as the build wrote them.
+file(STRINGS ${LINKS_FILE} lines)
+set(links 0)
+foreach(line ${lines})
+  if(line MATCHES "^link ([^ ]+) ([^ ]+) ([^ ]+) ([^ ]+) (public|private)$")
+    math(EXPR links "${links} + 1")
+    set(private_use FALSE)
+    if(CMAKE_MATCH_5 STREQUAL "private")
+      set(private_use TRUE)
+    endif()
+    set(what "${CMAKE_MATCH_1} (${CMAKE_MATCH_2}) links ${CMAKE_MATCH_3} (${CMAKE_MATCH_4})")
+    octaspin_may_use(${CMAKE_MATCH_2} ${CMAKE_MATCH_4} ${private_use} allowed)
+    if(NOT allowed)
+      list(APPEND violations "link: ${what} ${CMAKE_MATCH_5}ly")
+    endif()
+  elseif(line MATCHES "^program octaspin: (.*)$")
+    string(REPLACE " " ";" libraries "${CMAKE_MATCH_1}")
+    if(octaspin_platform_headless IN_LIST libraries)
+      list(APPEND violations "link: the desktop program links the headless backend")
+    endif()
+  endif()
+endforeach()
+
 if(violations)
   list(JOIN violations "\n" text)
-  message(FATAL_ERROR "Lower layers reach folders above them:\n${text}")
+  message(FATAL_ERROR "Folders use what cmake/layers.cmake does not let them:\n${text}")
 endif()
-message(STATUS "layering: model -> geometry -> raster -> device -> math; none of math, raster, geometry and model reaches platform or app")
+message(STATUS "layering: ${checked} files and ${links} links use only what cmake/layers.cmake allows")

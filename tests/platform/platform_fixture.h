@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
 #include "tests/support/failure_plan.h"
 

@@ -28,9 +28,9 @@
 #include "app/resources.h"
 #include "app/rigid_rotation.h"
 #include "platform/headless.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/win32.h"
-#include "tests/heap_in_use.h"
+#include "tests/support/heap_in_use.h"
 
 #include <chrono>
 #include <cmath>
@@ -385,7 +385,7 @@ class Soak {
 
     // What a user does in an open dialog, checking what it shows.
     void inDialog(platform::DialogDriver& d) {
-        const bool colour = d.title() == "Choose Color";
+        const bool colour = d.title() == kColorDialogCaption;
         if (colour) {
             for (int id : {IDC_RED, IDC_GREEN, IDC_BLUE}) {
                 const std::string shown = d.text(id);

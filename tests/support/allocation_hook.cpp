@@ -1,4 +1,5 @@
 #include "tests/support/allocation_hook.h"
+#include "tests/support/sanitizers.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -82,15 +83,7 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 }
 #pragma GCC diagnostic pop
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OCTASPIN_HOOK_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OCTASPIN_HOOK_SANITIZED 1
-#endif
-#endif
-
-#if defined(__GLIBC__) && !defined(OCTASPIN_HOOK_SANITIZED)
+#if defined(__GLIBC__) && !defined(OCTASPIN_TEST_SANITIZED)
 
 // The C library's own allocator under the names it exports for wrappers
 // like these; every caller in the process reaches malloc through here.

@@ -1,8 +1,8 @@
-// octaspin in a web page: the program on the web backend. The page starts
-// it once the module is loaded; it runs until File > Exit, then the page
-// shows its exit code.
+// octaspin in a web page: the program on the web backend (platform/web).
+// The page starts it once the module is loaded; it runs until File > Exit,
+// then the page shows its exit code.
 #include "app/resources.h"
-#include "platform/resources.h"
+#include "platform/resource_module.h"
 #include "platform/web/web.h"
 #include "platform/win32.h"
 

@@ -3,17 +3,11 @@
 // stays flat; compare two readings taken in the same state.
 #pragma once
 
+#include "tests/support/sanitizers.h"
+
 #include <cstddef>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OCTASPIN_HEAP_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OCTASPIN_HEAP_ASAN 1
-#endif
-#endif
-
-#ifdef OCTASPIN_HEAP_ASAN
+#ifdef OCTASPIN_TEST_SANITIZED
 // The sanitizer runtime's count (GCC ships no header that declares it).
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
@@ -21,7 +15,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 inline std::size_t heapInUse() {
-#ifdef OCTASPIN_HEAP_ASAN
+#ifdef OCTASPIN_TEST_SANITIZED
     return __sanitizer_get_current_allocated_bytes();
 #else
     const struct mallinfo2 info = mallinfo2();
