@@ -109,4 +109,21 @@ ClientPoint clientPointFor(double offsetX, double offsetY, double cssWidth, doub
     return ClientPoint{toClient(offsetX, cssWidth, width), toClient(offsetY, cssHeight, height)};
 }
 
+std::string acceptForPatterns(const std::vector<std::string>& patterns) {
+    std::string accept;
+    for (const std::string& pattern : patterns) {
+        const std::string_view extension = std::string_view(pattern).substr(1);
+        const bool plain = pattern.size() > 2 && pattern.compare(0, 2, "*.") == 0 &&
+                           extension.find_first_of("*?,;. \t/\\", 1) == std::string_view::npos;
+        if (!plain) {
+            return {};
+        }
+        if (!accept.empty()) {
+            accept += ',';
+        }
+        accept += extension;
+    }
+    return accept;
+}
+
 } // namespace platform::web

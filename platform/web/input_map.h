@@ -1,10 +1,13 @@
 // The page's input in the platform's terms: keys by their physical code
-// (KeyboardEvent.code) to virtual-key codes, and pointer events on the
-// canvas to the left-button messages at client pixels. Free of browser
-// calls, so it is tested in every build.
+// (KeyboardEvent.code) to virtual-key codes, pointer events on the canvas
+// to the left-button messages at client pixels, and the open-file dialog's
+// filter as the file picker's list of types. Free of browser calls, so it
+// is tested in every build.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::web {
 
@@ -38,5 +41,12 @@ struct ClientPoint {
 // number counts as 0, a size that is not positive as 1:1.
 ClientPoint clientPointFor(double offsetX, double offsetY, double cssWidth, double cssHeight,
                            int width, int height);
+
+// The file picker's `accept` list for a filter's patterns: "*.obj",
+// "*.PLY" give ".obj,.PLY" (the picker ignores case). Empty, meaning any
+// file, when a pattern is not a plain extension ("*", "*.*", "*.o?j",
+// "name.obj"), or there is none: the picker must not hide a file the
+// filter lets through.
+std::string acceptForPatterns(const std::vector<std::string>& patterns);
 
 } // namespace platform::web

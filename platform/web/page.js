@@ -2,7 +2,9 @@
 // before the program starts. It builds the windows, the menu bar, the
 // dialogs and the message boxes as HTML, queues the user's input for the
 // program to take, puts presented frames on the canvas once per animation
-// frame, and publishes window.octaspin for scripts and tests:
+// frame, copies files chosen in the browser's file picker or dropped on a
+// canvas into the program's in-memory file system, and publishes
+// window.octaspin for scripts and tests:
 //   frames:       passes presented so far,
 //   exitCode:     null while the program runs, its exit code after,
 //   firstFrameMs: when the first frame was presented (ms from the page's
@@ -13,15 +15,16 @@
   'use strict';
 
   // Event kinds and their numbers, as web_backend.cpp reads them.
-  const KEY = 1, POINTER = 2, MENU = 3, EDIT = 4, BUTTON = 5, ENTER = 6, BOX_OK = 7, CLOSE = 8;
+  const KEY = 1, POINTER = 2, MENU = 3, EDIT = 4, BUTTON = 5, ENTER = 6, BOX_OK = 7, CLOSE = 8, DROP = 9;
 
   const status = { frames: 0, exitCode: null, firstFrameMs: null, workMs: 0 };
   window.octaspin = status;
 
   const events = [];
   let wake = null;
-  function queue(kind, numbers, text) {
-    events.push({ kind: kind, numbers: numbers, text: text || '' });
+  // `copies`: files in the file system whose paths the event hands over.
+  function queue(kind, numbers, text, copies) {
+    events.push({ kind: kind, numbers: numbers, text: text || '', copies: copies || [] });
     if (wake) {
       const w = wake;
       wake = null;
@@ -218,7 +221,8 @@
     const caption = element('div', 'caption', frame);
     const icon = element('canvas', 'caption-icon', caption);
     icon.width = icon.height = 0;
-    element('span', 'caption-title', caption).textContent = title;
+    const titleText = element('span', 'caption-title', caption);
+    titleText.textContent = title;
     const close = element('button', 'caption-close', caption);
     close.type = 'button';
     close.tabIndex = -1;
@@ -233,7 +237,7 @@
     canvas.height = clientHeight;
     canvas.tabIndex = 0;
     canvas.setAttribute('aria-label', title);
-    const win = { id: id, frame: frame, icon: icon, menuBar: bar, canvas: canvas,
+    const win = { id: id, frame: frame, icon: icon, titleText: titleText, menuBar: bar, canvas: canvas,
                   picture: null, image: null, dirty: null, captured: false };
     buildMenu(win, menu);
     canvas.addEventListener('keydown', function (e) { keyDown(win, e); });
@@ -252,6 +256,25 @@
     canvas.addEventListener('pointermove', function (e) { pointer(win, 1, e); });
     canvas.addEventListener('pointerup', function (e) { pointer(win, 2, e); });
     canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
+    // Files dropped on the canvas: copied in, then handed over as one drop.
+    canvas.addEventListener('dragover', function (e) {
+      if (!modal && carriesFiles(e)) {
+        e.preventDefault();
+        e.dataTransfer.dropEffect = 'copy';
+      }
+    });
+    canvas.addEventListener('drop', function (e) {
+      if (modal || !carriesFiles(e)) {
+        return;
+      }
+      e.preventDefault();
+      canvas.focus();
+      copyIn(Array.from(e.dataTransfer.files)).then(function (copies) {
+        if (copies.length > 0) {
+          queue(DROP, [id], copies.map(function (c) { return c.path; }).join('\n'), copies);
+        }
+      });
+    });
     windows.set(id, win);
   }
 
@@ -259,6 +282,15 @@
     const win = windows.get(id);
     if (win) {
       drawBgr(win.icon, bgr, width, height, stride);
+    }
+  }
+
+  function setTitle(id, title) {
+    const win = windows.get(id);
+    if (win) {
+      win.titleText.textContent = title;
+      win.canvas.setAttribute('aria-label', title);
+      document.title = title;
     }
   }
 
@@ -507,6 +539,164 @@
     ok.focus();
   }
 
+  // --- Files --------------------------------------------------------------
+
+  // Each copy goes into a folder of its own (/models/3/knot.obj), so that
+  // two files of one name never meet. The program reads a model as soon as
+  // it has its path, so the copies it has been handed are removed when the
+  // next file comes in, rather than kept for the page's lifetime.
+  let copiesMade = 0;
+  let handedOver = [];
+
+  function handOver(copies) {
+    handedOver = handedOver.concat(copies);
+  }
+
+  function removeHandedOver() {
+    handedOver.forEach(function (c) {
+      try {
+        FS.unlink(c.path);
+        FS.rmdir(c.folder);
+      } catch (e) {
+        // never written (unreadable), or gone already
+      }
+    });
+    handedOver = [];
+  }
+
+  // A file's name as one path component: no separators or control
+  // characters, at most 200 characters (its end, with the extension, kept).
+  function componentFor(name) {
+    let chars = Array.from(String(name).replace(/[\u0000-\u001f\u007f/\\]/g, '_'));
+    if (chars.length > 200) {
+      chars = chars.slice(0, 190).concat(chars.slice(-10));
+    }
+    const text = chars.join('');
+    return text === '' || text === '.' || text === '..' ? 'model' : text;
+  }
+
+  // Copies the files in (as many as the program's event text has room for:
+  // their paths, one a line, in under 1 000 bytes); resolves to
+  // [{folder, path}]. A file the browser cannot read keeps its path but
+  // gets no copy, so the program says it cannot open it.
+  async function copyIn(files) {
+    const encoder = new TextEncoder();
+    const taken = [];
+    let bytes = 0;
+    for (const file of files) {
+      const folder = '/models/' + (copiesMade + taken.length + 1);
+      const path = folder + '/' + componentFor(file.name);
+      bytes += encoder.encode(path).length + 1;
+      if (bytes > 1000) {
+        break;
+      }
+      taken.push({ file: file, folder: folder, path: path });
+    }
+    copiesMade += taken.length;
+    const contents = await Promise.all(taken.map(function (t) {
+      return t.file.arrayBuffer().then(function (b) { return new Uint8Array(b); },
+                                       function () { return null; });
+    }));
+    removeHandedOver();
+    try {
+      FS.mkdir('/models');
+    } catch (e) {
+      // there already
+    }
+    return taken.map(function (t, i) {
+      if (contents[i] !== null) {
+        FS.mkdir(t.folder);
+        FS.writeFile(t.path, contents[i]);
+      }
+      return { folder: t.folder, path: t.path };
+    });
+  }
+
+  function carriesFiles(e) {
+    return e.dataTransfer && Array.from(e.dataTransfer.types).indexOf('Files') >= 0;
+  }
+
+  // Anywhere else on the page a dropped file is refused, not opened by the
+  // browser in place of the page.
+  document.addEventListener('dragover', function (e) {
+    if (!e.defaultPrevented && carriesFiles(e)) {
+      e.preventDefault();
+      e.dataTransfer.dropEffect = 'none';
+    }
+  });
+  document.addEventListener('drop', function (e) {
+    if (carriesFiles(e)) {
+      e.preventDefault();
+    }
+  });
+
+  // The browser's file picker for `accept` (".obj,.ply", empty: any file):
+  // resolves to the chosen file's copy's path, or null when the user
+  // cancels. The picker opens only just after a click or a key; when that
+  // is too long ago (a message box came between), a small dialog asks for
+  // the click. Browsers without the picker's cancel event tell it by the
+  // page getting the focus back without a choice.
+  function chooseFile(owner, title, accept) {
+    suspended();
+    closeMenus();
+    const input = element('input', '', document.body);
+    input.type = 'file';
+    input.hidden = true;
+    if (accept) {
+      input.accept = accept;
+    }
+    return new Promise(function (resolve) {
+      let settled = false;
+      function settle(file) {
+        if (settled) {
+          return;
+        }
+        settled = true;
+        window.removeEventListener('focus', focusBack);
+        input.remove();
+        endModal();
+        const copied = file ? copyIn([file]) : Promise.resolve([]);
+        copied.then(function (copies) {
+          handOver(copies);
+          resumed();
+          resolve(copies.length > 0 ? copies[0].path : null);
+        });
+      }
+      function focusBack() {
+        setTimeout(function () { settle(input.files[0] || null); }, 1000);
+      }
+      function open() {
+        input.click();
+        window.addEventListener('focus', focusBack);
+      }
+      input.addEventListener('change', function () { settle(input.files[0] || null); });
+      input.addEventListener('cancel', function () { settle(null); });
+      if (!navigator.userActivation || navigator.userActivation.isActive) {
+        modal = { backdrop: element('div', 'modal-backdrop', document.body), owner: owner };
+        open();
+        return;
+      }
+      const m = modalFrame(owner, title || 'Open');
+      const body = element('div', 'message-body', m.frame);
+      const choose = element('button', 'push default', body);
+      choose.type = 'button';
+      choose.textContent = 'Choose a file\u2026';
+      choose.addEventListener('click', open);
+      const cancel = element('button', 'push', body);
+      cancel.type = 'button';
+      cancel.textContent = 'Cancel';
+      cancel.addEventListener('click', function () { settle(null); });
+      m.frame.addEventListener('keydown', function (e) {
+        if (e.key === 'Escape') {
+          settle(null);
+          e.preventDefault();
+        }
+      });
+      modal = m;
+      choose.focus();
+    });
+  }
+
   // --- The program's side of the queue -----------------------------------
 
   function nextEvent(numbers, count, text, textSize) {
@@ -518,6 +708,7 @@
       HEAPF64[(numbers >> 3) + i] = i < e.numbers.length ? e.numbers[i] : 0;
     }
     stringToUTF8(e.text, text, textSize);
+    handOver(e.copies);
     return e.kind;
   }
 
@@ -595,6 +786,7 @@
     present: present, capture: capture, openDialog: openDialog, dialogIcon: dialogIcon,
     paintDialog: paintDialog, closeDialog: closeDialog, openMessageBox: openMessageBox,
     closeMessageBox: endModal, nextEvent: nextEvent, yieldOnce: yieldOnce,
-    waitForEvent: waitForEvent, programEnded: programEnded,
+    waitForEvent: waitForEvent, programEnded: programEnded, setTitle: setTitle,
+    chooseFile: chooseFile,
   };
 })();

@@ -9,6 +9,10 @@
 //
 // A presented frame is copied, its changed part only, into a picture of
 // the window that the page puts on the canvas once per animation frame.
+//
+// Files reach the program as copies in the in-memory file system: the page
+// writes a file chosen in the browser's file picker, or dropped on the
+// canvas, under /models/ and hands over its path.
 #include "platform/web/web.h"
 
 #include "platform/web/input_map.h"
@@ -21,6 +25,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,10 +68,25 @@ EM_JS(void, page_close_message_box, (), { Module.octaspinPage.closeMessageBox();
 EM_JS(int, page_next_event, (double* numbers, int count, char* text, int textSize), {
     return Module.octaspinPage.nextEvent(numbers, count, text, textSize);
 });
+EM_JS(void, page_set_title, (int id, const char* title), {
+    Module.octaspinPage.setTitle(id, UTF8ToString(title));
+});
 EM_JS(void, page_program_ended, (int code), { Module.octaspinPage.programEnded(code); });
 EM_ASYNC_JS(void, page_yield, (), { await Module.octaspinPage.yieldOnce(); });
 EM_ASYNC_JS(void, page_wait_for_event, (int milliseconds), {
     await Module.octaspinPage.waitForEvent(milliseconds);
+});
+// The chosen file's path into `path` (at most `size` bytes with the ending
+// zero): 1, or 0 when the user cancelled.
+EM_ASYNC_JS(int, page_choose_file, (int owner, const char* title, const char* accept, char* path,
+                                    int size), {
+    const chosen = await Module.octaspinPage.chooseFile(owner, UTF8ToString(title),
+                                                        UTF8ToString(accept));
+    if (chosen === null) {
+        return 0;
+    }
+    stringToUTF8(chosen, path, size);
+    return 1;
 });
 // clang-format on
 
@@ -85,6 +105,7 @@ enum EventKind {
     kEnter = 6,        // dialog
     kMessageBoxOk = 7, // -
     kClose = 8,        // window
+    kDrop = 9,         // window; text: the copies' paths, one a line
 };
 constexpr int kEventNumbers = 9;
 constexpr int kEventTextSize = 1024;
@@ -227,6 +248,27 @@ class WebBackend final : public Backend {
         page_close_message_box();
     }
 
+    void titleChanged(WindowId window, const std::string& title) override {
+        if (windows_.count(window) != 0) {
+            page_set_title(idOf(window), title.c_str());
+        }
+    }
+
+    // The browser's file picker, showing the files of the filter chosen at
+    // first. Events that arrive meanwhile wait in the page's queue.
+    std::optional<std::string> openFile(const OpenFileView& request) override {
+        const std::string accept =
+            request.filterIndex < request.filters.size()
+                ? web::acceptForPatterns(request.filters[request.filterIndex].patterns)
+                : std::string();
+        char path[kEventTextSize];
+        if (page_choose_file(idOf(request.owner), request.title.c_str(), accept.c_str(), path,
+                             kEventTextSize) == 0) {
+            return std::nullopt;
+        }
+        return std::string(path);
+    }
+
   private:
     void drainEvents() {
         double n[kEventNumbers];
@@ -269,6 +311,9 @@ class WebBackend final : public Backend {
         case kClose:
             input::closeRequested(target);
             break;
+        case kDrop:
+            input::filesDropped(target, lines(text));
+            break;
         default:
             break;
         }
@@ -304,6 +349,18 @@ class WebBackend final : public Backend {
         case web::PointerAction::None:
             break;
         }
+    }
+
+    static std::vector<std::string> lines(const std::string& text) {
+        std::vector<std::string> result;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            if (end > start) {
+                result.push_back(text.substr(start, end - start));
+            }
+            start = end + 1;
+        }
+        return result;
     }
 
     std::map<WindowId, PageWindow> windows_;

@@ -1,4 +1,5 @@
-// The page's keys and pointer events in the platform's terms.
+// The page's keys, pointer events and file-picker types in the platform's
+// terms.
 #include "platform/web/input_map.h"
 #include "platform/win32.h"
 
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -123,6 +125,30 @@ TEST(WebPointer, CssOffsetsBecomeTheClientPixelUnderThePointer) {
             clientPointFor(row.x, row.y, row.cssWidth, row.cssHeight, row.width, row.height);
         EXPECT_EQ(p.x, row.expectX) << row.x << " of " << row.cssWidth;
         EXPECT_EQ(p.y, row.expectY) << row.y << " of " << row.cssHeight;
+    }
+}
+
+TEST(WebFilePicker, FilterPatternsBecomeTheAcceptedExtensionsOrAnyFile) {
+    struct Row {
+        std::vector<std::string> patterns;
+        const char* accept;
+    };
+    const Row rows[] = {
+        {{"*.obj", "*.ply", "*.stl"}, ".obj,.ply,.stl"},
+        {{"*.OBJ"}, ".OBJ"},
+        // A filter the picker cannot say exactly shows every file.
+        {{"*.*"}, ""},
+        {{"*"}, ""},
+        {{"*.obj", "*.o?j"}, ""},
+        {{"*.obj", "model.*"}, ""},
+        {{"*.tar.gz"}, ""},
+        {{"*."}, ""},
+        {{"*.a,b"}, ""},
+        {{}, ""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(platform::web::acceptForPatterns(row.patterns), row.accept)
+            << (row.patterns.empty() ? "(none)" : row.patterns.front());
     }
 }
 

@@ -345,7 +345,52 @@ try {
   await page.waitForFunction(() => !document.querySelector('.dialog'), { timeout: 5000 });
   await check('About closes with OK', true);
 
-  // 8. File > Exit: exit code 0, and the page says so.
+  // 8. File > Open...: the browser's file picker; a cancel changes
+  //    nothing, a chosen model opens and the caption names it; a file
+  //    dropped on the canvas opens the same way.
+  const caption = () => page.$eval('.caption-title', (t) => t.textContent);
+  const titled = await caption();
+  let [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 5000 }), menu('File', 40010)]);
+  await check('Open shows the picker for model files', chooser.isMultiple() === false &&
+              (await page.$eval('input[type=file]', (i) => i.accept)) === '.obj,.ply,.stl');
+  await chooser.cancel();
+  await passes(10);
+  await check('a cancelled picker leaves the program running as it was', (await caption()) === titled,
+              await caption());
+  const polyhedron = await picture(true);
+  [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 5000 }), menu('File', 40010)]);
+  await chooser.accept([path.resolve(path.dirname(new URL(import.meta.url).pathname),
+                                     '../../frames/knot.obj')]);
+  await page.waitForFunction(() => document.querySelector('.caption-title').textContent.startsWith('knot.obj'),
+                             { timeout: 5000 }).catch(() => {});
+  await passes(20);
+  const knot = await picture(true);
+  await check('the chosen model opens: the caption and the tab name knot.obj',
+              (await caption()).startsWith('knot.obj') && (await page.title()).startsWith('knot.obj'),
+              { caption: await caption(), title: await page.title() });
+  await check('the knot shows many shades in the chosen colour where the polyhedron showed a few',
+              polyhedron.colours < 10 && knot.colours > 30 && knot.red > 1000 && knot.green < 100,
+              { polyhedron: polyhedron.colours, knot: knot.colours, red: knot.red });
+  const dragOver = await page.evaluate(() => {
+    // A tetrahedron in a file, as a drag from the desktop would bring it.
+    const text = 'v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n';
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([text], 'tetra.obj', { type: 'model/obj' }));
+    const canvas = document.querySelector('canvas.client');
+    const over = new DragEvent('dragover', { dataTransfer: transfer, bubbles: true, cancelable: true });
+    canvas.dispatchEvent(over);
+    canvas.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    return { taken: over.defaultPrevented, effect: transfer.dropEffect };
+  });
+  await page.waitForFunction(() => document.querySelector('.caption-title').textContent.startsWith('tetra.obj'),
+                             { timeout: 5000 }).catch(() => {});
+  await passes(20);
+  const tetra = await picture(true);
+  await check('a file dropped on the canvas opens: the caption names tetra.obj, the picture changes',
+              dragOver.taken && (await caption()).startsWith('tetra.obj') && tetra.count > 1000 && tetra.colours <= 4,
+              { dragOver, caption: await caption(), count: tetra.count, colours: tetra.colours });
+
+  // 9. File > Exit: exit code 0, and the page says so.
   await menu('File', 40003);
   await page.waitForFunction(() => window.octaspin.exitCode !== null, { timeout: 10000 });
   const end = await status();
