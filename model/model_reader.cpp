@@ -26,6 +26,17 @@ bool addFace(RawModel& model, std::span<const std::uint32_t> corners,
     return true;
 }
 
+std::string numberReason(NumberStatus status, std::string_view word) {
+    switch (status) {
+    case NumberStatus::NotFinite:
+        return quoted(word) + " is not a finite number";
+    case NumberStatus::OutOfRange:
+        return quoted(word) + " is out of the range of a 32-bit float";
+    default:
+        return quoted(word) + " is not a number";
+    }
+}
+
 std::string quoted(std::string_view text) {
     static const char kHex[] = "0123456789abcdef";
     constexpr std::size_t kShown = 32;

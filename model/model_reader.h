@@ -19,6 +19,7 @@
 #pragma once
 
 #include "math/vector_math.h"
+#include "model/decimal.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -134,5 +135,10 @@ bool readStl(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget&
 // A piece of the file as a message shows it: at most 32 bytes (then "..."),
 // bytes outside printable ASCII as \xNN, in single quotes.
 std::string quoted(std::string_view text);
+
+// Why a number token was refused, as a message says it: the token quoted,
+// then "is not a finite number", "is out of the range of a 32-bit float" or
+// "is not a number".
+std::string numberReason(NumberStatus status, std::string_view word);
 
 } // namespace model

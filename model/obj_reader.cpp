@@ -22,17 +22,6 @@ struct Ahead {
     std::uint64_t line = 0;
 };
 
-std::string numberReason(NumberStatus status, std::string_view word) {
-    switch (status) {
-    case NumberStatus::NotFinite:
-        return quoted(word) + " is not a finite number";
-    case NumberStatus::OutOfRange:
-        return quoted(word) + " is out of the range of a 32-bit float";
-    default:
-        return quoted(word) + " is not a number";
-    }
-}
-
 class ObjReader {
   public:
     ObjReader(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,

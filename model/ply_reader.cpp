@@ -111,17 +111,6 @@ std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
     return b > UINT64_MAX - a ? UINT64_MAX : a + b;
 }
 
-std::string numberReason(NumberStatus status, std::string_view word) {
-    switch (status) {
-    case NumberStatus::NotFinite:
-        return quoted(word) + " is not a finite number";
-    case NumberStatus::OutOfRange:
-        return quoted(word) + " is out of the range of a 32-bit float";
-    default:
-        return quoted(word) + " is not a number";
-    }
-}
-
 class PlyReader {
   public:
     PlyReader(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,
