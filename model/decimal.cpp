@@ -128,7 +128,6 @@ NumberStatus parseFloat(std::string_view token, float& value) {
     if (!scanDecimal(token, leadingPower, zero)) {
         return namesNonFinite(token) ? NumberStatus::NotFinite : NumberStatus::Malformed;
     }
-    const bool negative = token[0] == '-';
 #if defined(OCTASPIN_NO_FLOAT_FROM_CHARS)
     const std::string text(token);
     const float result = std::strtof(text.c_str(), nullptr);
@@ -138,6 +137,7 @@ NumberStatus parseFloat(std::string_view token, float& value) {
     value = result;
     return NumberStatus::Ok;
 #else
+    const bool negative = token[0] == '-';
     // from_chars takes no '+'.
     if (token[0] == '+') {
         token.remove_prefix(1);
