@@ -73,9 +73,9 @@ struct FaceWorkerScratch {
     BandTally bands;
 };
 
-// A run of kept faces for one task of the face pass: kept[range] numbers
-// begin .. end - 1
-// become polygons firstPolygon, firstPolygon + 1, ...
+// A run of kept faces for one task of the face pass: the faces
+// kept[range].numbers[begin .. end - 1] become polygons firstPolygon,
+// firstPolygon + 1, ...
 struct FaceRun {
     std::int32_t range = 0;
     std::int32_t begin = 0;
