@@ -33,6 +33,10 @@ struct Mesh {
     std::vector<Face> faces;       // faceCount faces; empty when faceCount is 0
     std::vector<Vertex> vertices;  // vertexCount vertices, positions and normals zero
     std::vector<Vec3> faceNormals; // one per face, zero until computeFaceNormals
+    // The model's own colours, one per vertex (red, green, blue, each 0 to
+    // 1), or empty: a mesh without them is drawn in the material's colours.
+    // A face's flat colour is the mean of its three corners' colours.
+    std::vector<Vec3> colors;
     std::int32_t vertexCount = 0;
     std::int32_t faceCount = 0; // 0: drawn as a polyline through the vertices
 

@@ -14,13 +14,20 @@ struct MeshUnderConstruction {
     std::vector<Face> faces;
 };
 
-Mesh finish(std::span<const Vertex> vertices, const MeshUnderConstruction& part) {
+Mesh finish(std::span<const Vertex> vertices, std::span<const Vec3> colors,
+            const MeshUnderConstruction& part) {
     Mesh mesh(static_cast<std::int32_t>(part.sources.size()),
               static_cast<std::int32_t>(part.faces.size()));
     for (std::size_t i = 0; i < part.sources.size(); ++i) {
         Vertex v = vertices[part.sources[i]];
         v.intensity = 0.0f;
         mesh.vertices[i] = v;
+    }
+    if (!colors.empty()) {
+        mesh.colors.resize(part.sources.size());
+        for (std::size_t i = 0; i < part.sources.size(); ++i) {
+            mesh.colors[i] = colors[part.sources[i]];
+        }
     }
     std::copy(part.faces.begin(), part.faces.end(), mesh.faces.begin());
     computeFaceNormals(mesh);
@@ -30,9 +37,11 @@ Mesh finish(std::span<const Vertex> vertices, const MeshUnderConstruction& part)
 } // namespace
 
 std::vector<Mesh> splitIntoMeshes(std::span<const Vertex> vertices,
-                                  std::span<const std::uint32_t> corners, std::size_t maxVertices) {
+                                  std::span<const std::uint32_t> corners, std::size_t maxVertices,
+                                  std::span<const Vec3> colors) {
     std::vector<Mesh> meshes;
-    if (corners.size() % 3 != 0 || corners.empty()) {
+    if (corners.size() % 3 != 0 || corners.empty() ||
+        (!colors.empty() && colors.size() != vertices.size())) {
         return meshes;
     }
     for (const std::uint32_t corner : corners) {
@@ -58,7 +67,7 @@ std::vector<Mesh> splitIntoMeshes(std::span<const Vertex> vertices,
             added += ownerOf[face[c]] != current && !repeated ? 1 : 0;
         }
         if (part.sources.size() + added > maxVertices) {
-            meshes.push_back(finish(vertices, part));
+            meshes.push_back(finish(vertices, colors, part));
             part.sources.clear();
             part.faces.clear();
             ++current;
@@ -75,6 +84,6 @@ std::vector<Mesh> splitIntoMeshes(std::span<const Vertex> vertices,
         }
         part.faces.push_back(Face{local[0], local[1], local[2]});
     }
-    meshes.push_back(finish(vertices, part));
+    meshes.push_back(finish(vertices, colors, part));
     return meshes;
 }

@@ -12,6 +12,8 @@
 //    they would not fit, the face starts the next mesh (which again takes
 //    every vertex it names, also those the previous mesh already held);
 //  - every mesh gets its face normals (computeFaceNormals).
+//  - `colors`, when not empty, holds one colour per vertex of `vertices`;
+//    each mesh then gets the colours of the vertices it takes (Mesh::colors).
 // A list that names at most maxVertices distinct vertices gives one mesh.
 // The frames drawn from the meshes are the frames of one big mesh: the
 // pipeline's output depends only on the faces, in order, and the values of
@@ -31,8 +33,10 @@ inline constexpr std::size_t kMaxMeshVertices = 65536;
 // as they are (position, normal, aux1, aux2; intensity 0). maxVertices is
 // taken within 3 .. kMaxMeshVertices. Returns no mesh when there is no
 // whole triangle, or when the corner count is not a multiple of three or a
-// corner names no vertex of `vertices` (the caller checks its input; this
-// keeps a slip from addressing memory it should not).
+// corner names no vertex of `vertices`, or `colors` is neither empty nor one
+// per vertex (the caller checks its input; this keeps a slip from addressing
+// memory it should not).
 std::vector<Mesh> splitIntoMeshes(std::span<const Vertex> vertices,
                                   std::span<const std::uint32_t> corners,
-                                  std::size_t maxVertices = kMaxMeshVertices);
+                                  std::size_t maxVertices = kMaxMeshVertices,
+                                  std::span<const Vec3> colors = {});

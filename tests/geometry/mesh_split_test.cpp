@@ -36,10 +36,14 @@ void expectFaithfulSplit(const std::vector<Mesh>& meshes, const std::vector<Vert
         ASSERT_LE(mesh.vertices.size(), maxVertices);
         ASSERT_EQ(mesh.faceCount, static_cast<std::int32_t>(mesh.faces.size()));
         ASSERT_EQ(mesh.faceNormals.size(), mesh.faces.size());
+        // Colours travel with their vertices: vertex i's colour is (i, 0, 1).
+        ASSERT_EQ(mesh.colors.size(), mesh.vertices.size());
         std::set<std::uint32_t> held;
-        for (const Vertex& v : mesh.vertices) {
+        for (std::size_t j = 0; j < mesh.vertices.size(); ++j) {
+            const Vertex& v = mesh.vertices[j];
             EXPECT_TRUE(held.insert(sourceOf(v)).second) << "vertex twice in mesh " << m;
             EXPECT_EQ(v.normal.z, vertices[sourceOf(v)].normal.z);
+            EXPECT_EQ(mesh.colors[j].x, static_cast<float>(sourceOf(v)));
         }
         // A mesh after the first starts because its first face did not fit.
         if (m > 0) {
@@ -73,7 +77,11 @@ class SplitIntoMeshes : public ::testing::TestWithParam<SplitCase> {};
 TEST_P(SplitIntoMeshes, KeepsEveryTriangleInOrderWithinTheLimit) {
     const SplitCase& c = GetParam();
     const std::vector<Vertex> vertices = numberedVertices(c.vertexCount);
-    const std::vector<Mesh> meshes = splitIntoMeshes(vertices, c.corners, c.maxVertices);
+    std::vector<Vec3> colors(c.vertexCount);
+    for (std::size_t i = 0; i < c.vertexCount; ++i) {
+        colors[i] = Vec3{static_cast<float>(i), 0, 1};
+    }
+    const std::vector<Mesh> meshes = splitIntoMeshes(vertices, c.corners, c.maxVertices, colors);
     std::vector<std::size_t> sizes;
     for (const Mesh& mesh : meshes) {
         sizes.push_back(mesh.vertices.size());
@@ -114,6 +122,11 @@ TEST(SplitIntoMeshesRefuses, InputThatIsNotWholeTrianglesOfKnownVertices) {
     for (const std::vector<std::uint32_t>& corners : bad) {
         EXPECT_TRUE(splitIntoMeshes(vertices, corners).empty());
     }
+    // Colours, when given, are one per vertex.
+    const std::vector<std::uint32_t> triangle{0, 1, 2};
+    const std::vector<Vec3> twoColors(2);
+    EXPECT_TRUE(splitIntoMeshes(vertices, triangle, kMaxMeshVertices, twoColors).empty());
+    EXPECT_TRUE(splitIntoMeshes(vertices, triangle).front().colors.empty());
 }
 
 } // namespace
