@@ -6,7 +6,7 @@
 #include "geometry/mesh.h"
 #include "math/vector_math.h"
 #include "model/load_model.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/model_scene.h"
-#include "app/rigid_rotation.h"
+#include "scene/rigid_rotation.h"
 
 #include <cmath>
 #include <vector>

@@ -3,7 +3,7 @@
 
 #include "device/render_device.h"
 #include "geometry/mesh.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 // Turn step of the arrow keys (radians), step of A and Z along the unit
 // view direction, step of X and C along the camera's right axis, drag

@@ -1,10 +1,10 @@
 #include "app/demo_scene.h"
 
 #include "app/app_state.h"
-#include "app/demo_view.h"
 #include "app/main_window.h"
-#include "app/polyhedron.h"
-#include "app/scene_values.h"
+#include "scene/demo_view.h"
+#include "scene/polyhedron.h"
+#include "scene/scene_values.h"
 
 bool setupScene() {
     appState.device = std::make_unique<RenderDevice>();

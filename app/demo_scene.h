@@ -1,5 +1,5 @@
 // The program's scene: the device bound to the main window, the demo's
-// camera, lights and material (app/demo_view.h), the Flat fill style with
+// camera, lights and material (scene/demo_view.h), the Flat fill style with
 // its menu check mark, and the polyhedron, all owned by appState.
 #pragma once
 

@@ -3,10 +3,10 @@
 #include "app/command_line.h"
 #include "app/program_arguments.h"
 #include "app/resources.h"
-#include "platform/backend.h"
+#include "platform/core/backend.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
 #include "platform/desktop/desktop.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
 
 #include <cstdio>
 #include <memory>

@@ -3,12 +3,12 @@
 #include "app/app_state.h"
 #include "app/camera_input.h"
 #include "app/demo_scene.h"
-#include "app/demo_view.h"
 #include "app/menu_commands.h"
 #include "app/model_scene.h"
 #include "app/program_arguments.h"
 #include "app/resource.h"
 #include "geometry/draw_mesh.h"
+#include "scene/demo_view.h"
 
 #include <new>
 #include <span>

@@ -1,11 +1,11 @@
 // The entry point's helpers: start-up, one pass of the frame loop, the main
 // window procedure, the per-frame model update and render, shut-down, and
 // the Render menu's check mark. (WinMain itself is declared by
-// platform/win32.h.)
+// platform/core/win32.h.)
 #pragma once
 
 #include "device/render_device.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <cstdint>
 
@@ -33,7 +33,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // World matrix of the next frame: the drag in progress on top of the
 // accumulated rotation, or the accumulated rotation spun one more step
 // (restored to a rotation once rounding has made it drift; see
-// app/rigid_rotation.h).
+// scene/rigid_rotation.h).
 void updateModelRotation();
 
 // Clears, draws the polyhedron (or the open model's meshes, in order) and

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "device/render_device.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 // WM_COMMAND from the menu: the command id (low word of wParam).
 void handleMenuCommand(UINT commandId);

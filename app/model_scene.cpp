@@ -2,7 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_window.h"
-#include "app/scene_values.h"
+#include "scene/scene_values.h"
 
 #include <vector>
 

@@ -14,7 +14,7 @@
 #pragma once
 
 #include "geometry/mesh.h"
-#include "platform/win32_files.h"
+#include "platform/core/win32_files.h"
 
 #include <span>
 #include <string>

@@ -6,7 +6,7 @@
 // each layout is defined once.
 #pragma once
 
-#include "platform/resource_module.h"
+#include "platform/core/resource_module.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // and About dialog templates, and the icon.
 #pragma once
 
-#include "platform/resource_module.h"
+#include "platform/core/resource_module.h"
 
 #include <array>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // The page starts it once the module is loaded; it runs until File > Exit,
 // then the page shows its exit code.
 #include "app/resources.h"
-#include "platform/resource_module.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
 #include "platform/web/web.h"
-#include "platform/win32.h"
 
 #include <memory>
 

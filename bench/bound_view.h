@@ -5,11 +5,11 @@
 // process-wide.
 #pragma once
 
-#include "app/demo_view.h"
 #include "device/render_device.h"
-#include "platform/headless.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
+#include "scene/demo_view.h"
 
 #include <benchmark/benchmark.h>
 

@@ -9,9 +9,9 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/resources.h"
-#include "platform/headless.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,13 +11,13 @@
 // wall-clock time per submitted triangle ("ns_per_triangle"), back faces
 // included; the label is "<triangles> <mode> <threads>".
 // scripts/bench.sh runs these and draws docs/triangles.png.
-#include "app/demo_view.h"
-#include "app/polyhedron.h"
 #include "bench/bound_view.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/mesh_split.h"
 #include "math/vector_math.h"
+#include "scene/demo_view.h"
+#include "scene/polyhedron.h"
 
 #include <benchmark/benchmark.h>
 

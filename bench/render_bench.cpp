@@ -1,4 +1,4 @@
-// Timings of the renderer's stages on the demo scene (app/demo_view.h), the
+// Timings of the renderer's stages on the demo scene (scene/demo_view.h), the
 // polyhedron turned by one spin step.
 //
 // The device is bound to a window of the headless backend, so the frame is
@@ -10,14 +10,14 @@
 // draws into an empty frame as a real frame does. The timedemo replays a
 // fixed run of frames (clear, spin step, drawMesh) and reports frames per
 // second of wall-clock time.
-#include "app/demo_view.h"
-#include "app/polyhedron.h"
 #include "bench/bound_view.h"
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "math/vector_math.h"
 #include "raster/raster.h"
+#include "scene/demo_view.h"
+#include "scene/polyhedron.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "device/render_device.h"
 
 #include "device/worker_pool.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // transparent.
 
 #include "app/resources.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 #include "tools/png_writer.h"
 
 #include <charconv>

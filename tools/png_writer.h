@@ -2,7 +2,7 @@
 // 8-bit RGB PNG file, or red, green, blue, alpha pixels as an RGBA one.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <cstdint>
 #include <string>

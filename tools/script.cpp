@@ -1,6 +1,6 @@
 #include "tools/script.h"
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <algorithm>
 #include <cctype>

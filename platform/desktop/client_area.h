@@ -2,7 +2,7 @@
 // reports keyboard and mouse input in client coordinates.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 #include "platform/desktop/image_copy.h"
 #include "platform/desktop/key_codes.h"
 

@@ -2,10 +2,10 @@
 // message boxes on the local display.
 //
 // This header is free of toolkit and X11 names, so the program's entry point
-// can include it beside platform/win32.h.
+// can include it beside platform/core/win32.h.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <memory>
 

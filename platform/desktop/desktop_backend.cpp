@@ -4,7 +4,7 @@
 // messages through platform::input; nothing here knows the messages.
 //
 // No file of this backend that names toolkit types includes
-// platform/win32.h: the toolkit's X11 headers define names (BOOL, Status,
+// platform/core/win32.h: the toolkit's X11 headers define names (BOOL, Status,
 // None) that clash with it.
 
 #include "platform/desktop/desktop.h"

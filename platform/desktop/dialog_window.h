@@ -2,7 +2,7 @@
 // template over the image the dialog procedure painted.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 #include "platform/desktop/image_copy.h"
 
 #include <FL/Fl_Double_Window.H>

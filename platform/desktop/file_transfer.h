@@ -3,7 +3,7 @@
 // filters in the toolkit's form, and the paths in a drop's text.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <string>
 #include <vector>

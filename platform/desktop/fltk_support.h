@@ -1,11 +1,11 @@
 // Small toolkit helpers shared by the desktop backend's windows.
 //
 // Like every file of the desktop backend that names toolkit types, this one
-// stays clear of platform/win32.h: the toolkit's X11 headers define names
+// stays clear of platform/core/win32.h: the toolkit's X11 headers define names
 // (BOOL, Status, None) that clash with it.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 #include "platform/desktop/image_copy.h"
 
 #include <FL/Enumerations.H>

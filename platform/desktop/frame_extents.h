@@ -2,7 +2,7 @@
 // windows.
 //
 // Like every file of the desktop backend that names X11 types, this one
-// stays clear of platform/win32.h.
+// stays clear of platform/core/win32.h.
 #pragma once
 
 #include "platform/desktop/window_layout.h"

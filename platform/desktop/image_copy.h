@@ -3,7 +3,7 @@
 // blue order, so the changed part is copied and reordered here.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "platform/desktop/key_codes.h"
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <FL/Enumerations.H>
 

@@ -2,7 +2,7 @@
 // client area below.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 #include "platform/desktop/client_area.h"
 #include "platform/desktop/image_copy.h"
 #include "platform/desktop/menu_bar_model.h"

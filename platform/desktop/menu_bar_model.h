@@ -3,7 +3,7 @@
 // toolkit types so the translation can be tested on its own.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <string>
 #include <vector>

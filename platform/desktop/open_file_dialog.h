@@ -2,7 +2,7 @@
 // chooser, modal.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "platform/desktop/window_layout.h"
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 // window is then the whole outer rectangle.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "platform/web/input_map.h"
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <algorithm>
 #include <cmath>

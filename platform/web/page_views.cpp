@@ -1,6 +1,6 @@
 #include "platform/web/page_views.h"
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <cstdio>
 

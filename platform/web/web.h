@@ -4,7 +4,7 @@
 // side lives in page.js.
 #pragma once
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
 
 #include <memory>
 

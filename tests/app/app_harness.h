@@ -6,10 +6,10 @@
 #include "app/app_state.h"
 #include "app/main_window.h"
 #include "app/resources.h"
-#include "app/scene_values.h"
-#include "platform/headless.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
+#include "scene/scene_values.h"
 #include "tests/support/failure_plan.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 #include "app_harness.h"
 
 #include "app/camera_input.h"
-#include "app/demo_view.h"
-#include "app/polyhedron.h"
-#include "app/scene_values.h"
+#include "scene/demo_view.h"
+#include "scene/polyhedron.h"
+#include "scene/scene_values.h"
 
 #include <cmath>
 #include <string>

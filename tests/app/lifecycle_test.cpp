@@ -5,7 +5,7 @@
 #include "app/camera_input.h"
 #include "app/main_window.h"
 #include "app/resource.h"
-#include "app/scene_values.h"
+#include "scene/scene_values.h"
 #include "tests/support/heap_in_use.h"
 
 #include <algorithm>

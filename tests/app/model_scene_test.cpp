@@ -5,9 +5,9 @@
 #include "app/model_scene.h"
 #include "app/program_arguments.h"
 #include "app/resource.h"
-#include "app/scene_values.h"
 #include "app_harness.h"
-#include "platform/win32_files.h"
+#include "platform/core/win32_files.h"
+#include "scene/scene_values.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,12 +1,12 @@
 // The desktop backend's toolkit-free translations: labels, the menu bar's
 // flat item list, key codes, frame copies and dialog control choices.
 
+#include "platform/core/win32.h"
 #include "platform/desktop/image_copy.h"
 #include "platform/desktop/key_codes.h"
 #include "platform/desktop/labels.h"
 #include "platform/desktop/menu_bar_model.h"
 #include "platform/desktop/window_layout.h"
-#include "platform/win32.h"
 
 #include <FL/Enumerations.H>
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "device/render_device.h"
-#include "platform/headless.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
 #include "tests/support/failure_plan.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // program itself only shows one when it cannot start, so the end-to-end
 // test drives this probe to see the box on screen.
 
-#include "platform/backend.h"
+#include "platform/core/backend.h"
+#include "platform/core/win32.h"
 #include "platform/desktop/desktop.h"
-#include "platform/win32.h"
 
 #include <cstdio>
 

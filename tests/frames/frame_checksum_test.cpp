@@ -11,11 +11,11 @@
 #include "app/model_scene.h"
 #include "app/resource.h"
 #include "geometry/draw_mesh.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 #include "tests/support/checksum.h"
 
 #if !defined(_WIN32)
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 #endif
 
 #include <gtest/gtest.h>

@@ -10,9 +10,9 @@
 #include "app/menu_commands.h"
 #include "app/resource.h"
 #include "app/resources.h"
-#include "platform/headless.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -15,8 +15,8 @@
 #include "device/render_device.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/mesh.h"
-#include "platform/headless.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -4,7 +4,7 @@
 // sorted by frame, within the event limit, or one short line of error
 // naming the file and line, and no events.
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 #include "tools/script.h"
 
 #include <cstdint>

@@ -1,10 +1,10 @@
 // The demo polyhedron in its first frame, drawn through drawMesh in each
 // fill style, checked for what a viewer sees.
-#include "app/demo_view.h"
-#include "app/polyhedron.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "render_fixture.h"
+#include "scene/demo_view.h"
+#include "scene/polyhedron.h"
 
 #include <gtest/gtest.h>
 

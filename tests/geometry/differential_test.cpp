@@ -10,12 +10,12 @@
 // The rasterizers share a list between threads only when it brings enough
 // work; a last pass per scene makes them share it whatever its size, so
 // the bands are cut through small frames and tiny meshes too.
-#include "app/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "raster/raster.h"
 #include "reference_draw.h"
 #include "render_fixture.h"
+#include "scene/scene_values.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // seed): what the pipeline hands the rasterizers is always inside the
 // frame, convex and wound once, with sides that run down the screen, and
 // drawing never writes outside the buffers or lets a depth grow.
-#include "app/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/pipeline.h"
 #include "render_fixture.h"
+#include "scene/scene_values.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,10 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when a file of a folder reaches, directly or through the headers it
-# includes, a folder it may not use, or when a library or program links
-# one; the rules are those of cmake/layers.cmake. Also fails when the
-# desktop program links the headless backend and the test controls.
+# Fails when a file of a folder (or of a room of platform/) reaches,
+# directly or through the headers it includes, a folder or room it may not
+# use, or when a library or program links one; the rules are those of
+# cmake/layers.cmake. Also fails when a file of platform/ lies outside its
+# rooms, and when the desktop program links the headless backend and the
+# test controls.
 #
 #   cmake -DSOURCE_DIR=<root> -DLINKS_FILE=<build>/layer_links.txt -P check_layering.cmake
 #
@@ -40,6 +42,10 @@ foreach(folder platform ${OCTASPIN_STACK})
        ${SOURCE_DIR}/${folder}/*.cpp)
   foreach(f ${files})
     math(EXPR checked "${checked} + 1")
+    octaspin_unit_of(${f} unit)
+    if(folder STREQUAL "platform" AND NOT unit IN_LIST OCTASPIN_PLATFORM_ROOMS)
+      list(APPEND violations "room: ${f} is in none of the platform's rooms")
+    endif()
     # A .cpp file may use what its folder may use privately.
     set(private_use FALSE)
     if(f MATCHES "\\.cpp$")
@@ -61,8 +67,8 @@ foreach(folder platform ${OCTASPIN_STACK})
       endforeach()
     endwhile()
     foreach(reached ${seen})
-      string(REGEX MATCH "^[^/]+" top ${reached})
-      octaspin_may_use(${folder} ${top} ${private_use} allowed)
+      octaspin_unit_of(${reached} used)
+      octaspin_may_use(${unit} ${used} ${private_use} allowed)
       if(NOT allowed)
         list(APPEND violations "include: ${via_${reached}}")
       endif()

@@ -1,6 +1,6 @@
 // Opening files: the open-file dialog, files dropped on a window, Ctrl's
 // control characters and the window title the program sets.
-#include "platform/win32_files.h"
+#include "platform/core/win32_files.h"
 #include "platform_fixture.h"
 
 namespace octaspin_test {

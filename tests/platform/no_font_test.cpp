@@ -2,8 +2,8 @@
 // draws nothing. Its own program, since the font is looked for only once
 // per process: fontconfig is pointed at an empty configuration before the
 // first text is drawn.
-#include "platform/headless.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
 
 #include <gtest/gtest.h>
 

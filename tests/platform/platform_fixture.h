@@ -3,9 +3,9 @@
 // a menu, a dialog template and an icon.
 #pragma once
 
-#include "platform/headless.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
 #include "tests/support/failure_plan.h"
 
 #include <gtest/gtest.h>

@@ -26,10 +26,10 @@
 #include "app/app_state.h"
 #include "app/resource.h"
 #include "app/resources.h"
-#include "app/rigid_rotation.h"
-#include "platform/headless.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
+#include "platform/headless/headless.h"
+#include "scene/rigid_rotation.h"
 #include "tests/support/heap_in_use.h"
 
 #include <chrono>

@@ -2,7 +2,7 @@
 // the next given number of calls at a failure point fail.
 #pragma once
 
-#include "platform/test_controls.h"
+#include "platform/headless/test_controls.h"
 
 #include <array>
 #include <cstddef>

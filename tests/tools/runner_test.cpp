@@ -5,7 +5,7 @@
 
 #include "app/app_state.h"
 #include "device/render_device.h"
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -103,34 +103,33 @@ TEST_P(RunnerArguments, AreRefusedWithUsageAndExitCodeTwo) {
 
 INSTANTIATE_TEST_SUITE_P(
     , RunnerArguments,
-    ::testing::Values(BadArguments{{"--frames"}, "--frames needs a value"},
-                      BadArguments{{"--frames", "0"},
-                                   "--frames needs a whole number of at least 1, not '0'"},
-                      BadArguments{{"--frames", "ten"}, "not 'ten'"},
-                      BadArguments{{"--frames", "5x"}, "not '5x'"},
-                      BadArguments{{"--client", "640"}, "--client needs WxH"},
-                      BadArguments{{"--client", "0x10"}, "not '0x10'"},
-                      BadArguments{{"--client", "10x-4"}, "not '10x-4'"},
-                      BadArguments{{"--threads", "0"},
-                                   "--threads needs a whole number from 1 to 8, not '0'"},
-                      BadArguments{{"--threads", "9"}, "not '9'"},
-                      BadArguments{{"--threads", "two"}, "not 'two'"},
-                      BadArguments{{"--frames", "99999999999999999999"},
-                                   "--frames 99999999999999999999 is out of range 1..2147483647"},
-                      BadArguments{{"--frames", std::string(1 << 20, '7') + "x"}, "not '7777"},
-                      BadArguments{{"--png"}, "--png needs a value"},
-                      BadArguments{{"--png", "f%d%d.png"}, "only as a single %d"},
-                      BadArguments{{"--png", "f%s.png"}, "only as a single %d"},
-                      BadArguments{{"--png", "f%05d.png"}, "only as a single %d"},
-                      BadArguments{{"--png", "%d%n"}, "only as a single %d"},
-                      BadArguments{{"--png", "100%.png"}, "only as a single %d"},
-                      BadArguments{{"--png", ""}, "--png needs a file name"},
-                      BadArguments{{"--script", ""}, "--script needs a file name"},
-                      BadArguments{{"--mesh"}, "--mesh needs a value"},
-                      BadArguments{{"--mesh", ""}, "--mesh needs a file name"},
-                      BadArguments{{"--client", std::string(5000, 'x')}, "not 'xxxx"},
-                      BadArguments{{"--fast"}, "unknown option '--fast'"},
-                      BadArguments{{"frames", "3"}, "unknown option 'frames'"}));
+    ::testing::Values(
+        BadArguments{{"--frames"}, "--frames needs a value"},
+        BadArguments{{"--frames", "0"}, "--frames needs a whole number of at least 1, not '0'"},
+        BadArguments{{"--frames", "ten"}, "not 'ten'"},
+        BadArguments{{"--frames", "5x"}, "not '5x'"},
+        BadArguments{{"--client", "640"}, "--client needs WxH"},
+        BadArguments{{"--client", "0x10"}, "not '0x10'"},
+        BadArguments{{"--client", "10x-4"}, "not '10x-4'"},
+        BadArguments{{"--threads", "0"}, "--threads needs a whole number from 1 to 8, not '0'"},
+        BadArguments{{"--threads", "9"}, "not '9'"},
+        BadArguments{{"--threads", "two"}, "not 'two'"},
+        BadArguments{{"--frames", "99999999999999999999"},
+                     "--frames 99999999999999999999 is out of range 1..2147483647"},
+        BadArguments{{"--frames", std::string(1 << 20, '7') + "x"}, "not '7777"},
+        BadArguments{{"--png"}, "--png needs a value"},
+        BadArguments{{"--png", "f%d%d.png"}, "only as a single %d"},
+        BadArguments{{"--png", "f%s.png"}, "only as a single %d"},
+        BadArguments{{"--png", "f%05d.png"}, "only as a single %d"},
+        BadArguments{{"--png", "%d%n"}, "only as a single %d"},
+        BadArguments{{"--png", "100%.png"}, "only as a single %d"},
+        BadArguments{{"--png", ""}, "--png needs a file name"},
+        BadArguments{{"--script", ""}, "--script needs a file name"},
+        BadArguments{{"--mesh"}, "--mesh needs a value"},
+        BadArguments{{"--mesh", ""}, "--mesh needs a file name"},
+        BadArguments{{"--client", std::string(5000, 'x')}, "not 'xxxx"},
+        BadArguments{{"--fast"}, "unknown option '--fast'"},
+        BadArguments{{"frames", "3"}, "unknown option 'frames'"}));
 
 // A script that is malformed, too long or cannot be read stops the runner
 // before anything runs, with one line that says why.

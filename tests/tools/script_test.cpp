@@ -3,7 +3,7 @@
 
 #include "tools/script.h"
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <gtest/gtest.h>
 

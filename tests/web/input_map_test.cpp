@@ -1,7 +1,7 @@
 // The page's keys, pointer events and file-picker types in the platform's
 // terms.
+#include "platform/core/win32.h"
 #include "platform/web/input_map.h"
-#include "platform/win32.h"
 
 #include <gtest/gtest.h>
 

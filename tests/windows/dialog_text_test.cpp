@@ -4,7 +4,7 @@
 // (Under Wine the dialog font is wider than the classic one, which makes
 // the check the stricter.)
 #include "app/resource.h"
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <gtest/gtest.h>
 

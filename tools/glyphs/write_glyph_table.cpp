@@ -1,8 +1,8 @@
 // octaspin-glyphs FILE: writes the text font's 256 glyphs (bytes as
 // Latin-1), as FreeType renders them for the Linux build, into FILE as C++
-// (platform/web/glyph_table.h), for the web build. Exits 1 when no font can
+// (platform/core/glyph_table.h), for the web build. Exits 1 when no font can
 // be found or the file cannot be written.
-#include "platform/glyph_font.h"
+#include "platform/core/glyph_font.h"
 
 #include <cstdio>
 #include <fstream>
@@ -39,15 +39,15 @@ int main(int argc, char** argv) {
     std::ofstream file(argv[1], std::ios::trunc);
     file << "// Written by octaspin-glyphs from FreeType's rendering of the text font at "
          << platform::core::kFontPixelSize << " pixels.\n"
-         << "#include \"platform/web/glyph_table.h\"\n\n"
-         << "namespace platform::web {\n\n"
+         << "#include \"platform/core/glyph_table.h\"\n\n"
+         << "namespace platform::core {\n\n"
          << "const int kGlyphAscender = " << font->ascender() << ";\n"
          << "const int kGlyphCellHeight = " << font->cellHeight() << ";\n\n"
          << "const std::uint8_t kGlyphCoverage[] = {\n"
          << coverage.str() << "0};\n\n"
          << "const GlyphEntry kGlyphEntries[256] = {\n"
          << entries.str() << "};\n\n"
-         << "} // namespace platform::web\n";
+         << "} // namespace platform::core\n";
     file.close();
     if (!file) {
         std::fprintf(stderr, "octaspin-glyphs: cannot write %s\n", argv[1]);

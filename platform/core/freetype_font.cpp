@@ -1,7 +1,7 @@
 // The text font from FreeType: the monospace face that fontconfig picks,
 // rendered at 13 pixels, each glyph on first use and kept for the life of
 // the process.
-#include "platform/glyph_font.h"
+#include "platform/core/glyph_font.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

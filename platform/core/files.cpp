@@ -1,6 +1,6 @@
 // The open-file dialog and files dropped on a window, over the backend.
-#include "platform/core.h"
-#include "platform/win32_files.h"
+#include "platform/core/state.h"
+#include "platform/core/win32_files.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/rigid_rotation.h"
+#include "scene/rigid_rotation.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 //
 // On the platform itself this header is the platform's own headers (plus
 // timeGetTime from its multimedia library). Everywhere else it declares the
-// same subset and our own layer implements it (platform/*.cpp) over a
+// same subset and our own layer implements it (platform/core/*.cpp) over a
 // backend: an in-memory headless one for tests and the headless runner, or
 // a real desktop window.
 // Code above this header is written exactly as it would be against the

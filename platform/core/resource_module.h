@@ -6,7 +6,7 @@
 // with MAKEINTRESOURCEA, as the platform allows both.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #include <array>
 #include <cstdint>

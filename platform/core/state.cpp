@@ -1,7 +1,7 @@
 // The layer's tables, the backend seam, resource modules, the clock and
 // message boxes.
-#include "platform/core.h"
-#include "platform/test_controls.h"
+#include "platform/core/state.h"
+#include "platform/core/failure_points.h"
 
 #include <cctype>
 #include <chrono>

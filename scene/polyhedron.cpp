@@ -1,4 +1,4 @@
-#include "app/polyhedron.h"
+#include "scene/polyhedron.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The in-memory backend: windows, menus, presented frames and message
 // boxes are kept for inspection, and modal dialogs run scripts.
-#include "platform/headless.h"
+#include "platform/headless/headless.h"
 
-#include "platform/core.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <cstring>

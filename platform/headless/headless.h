@@ -11,13 +11,13 @@
 // SendMessageA work as usual), resize the client area as a user would,
 // script the next modal dialogs, read what was presented to a window and
 // what was painted into a dialog, and read the message boxes shown.
-// (Failures on cue, the clock and resets belong to the layer's core:
-// platform/test_controls.h.)
+// (Failures on cue, the test clock and resets between tests:
+// platform/headless/test_controls.h.)
 #pragma once
 
-#include "platform/backend.h"
-#include "platform/test_controls.h"
-#include "platform/win32.h"
+#include "platform/core/backend.h"
+#include "platform/core/win32.h"
+#include "platform/headless/test_controls.h"
 
 #include <cstddef>
 #include <cstdint>

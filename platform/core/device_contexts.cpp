@@ -1,7 +1,7 @@
 // Drawing contexts: their lifetime (window, memory and paint contexts),
 // their text attributes and bounds accumulation, and the painting protocol
 // (BeginPaint, EndPaint).
-#include "platform/core.h"
+#include "platform/core/state.h"
 
 using namespace platform;
 using namespace platform::core;

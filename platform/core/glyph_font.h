@@ -4,7 +4,7 @@
 // Two sources give the same glyphs: FreeType rendering the font that
 // fontconfig picks (freetype_font.cpp), and, in the web build, a table that
 // the glyph-table tool wrote from that very rendering
-// (platform/web/glyph_table_font.cpp). Kept free of platform/win32.h so the
+// (platform/core/glyph_table_font.cpp). Kept free of platform/core/win32.h so the
 // tool builds on its own.
 #pragma once
 

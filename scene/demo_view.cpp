@@ -1,7 +1,7 @@
-#include "app/demo_view.h"
+#include "scene/demo_view.h"
 
-#include "app/rigid_rotation.h"
-#include "app/scene_values.h"
+#include "scene/rigid_rotation.h"
+#include "scene/scene_values.h"
 
 namespace demo {
 

@@ -1,8 +1,8 @@
 // The layer's test controls that no program calls: the test clock and the
-// clean slate between tests (platform/test_controls.h). Failures on cue
+// clean slate between tests (platform/headless/test_controls.h). Failures on cue
 // stay with the layer's core, whose calls ask for them.
-#include "platform/test_controls.h"
-#include "platform/core.h"
+#include "platform/headless/test_controls.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,8 +1,8 @@
 // The seam between the platform layer's core (windows, messages, menus,
-// dialogs, GDI, all in platform/*.cpp and identical everywhere) and what
+// dialogs, GDI, all in platform/core/*.cpp and identical everywhere) and what
 // differs between a headless run and a real screen.
 //
-// This header deliberately does not include platform/win32.h: a desktop
+// This header deliberately does not include platform/core/win32.h: a desktop
 // backend includes toolkit and X11 headers, whose macros (BOOL, Status,
 // None, ...) collide with the platform's names. Everything that crosses the
 // seam uses the plain types below; the core translates them to and from

@@ -1,6 +1,6 @@
 // Menus loaded from resources, their check marks, and what the backend is
 // told about them.
-#include "platform/core.h"
+#include "platform/core/state.h"
 
 using namespace platform;
 using namespace platform::core;

@@ -1,5 +1,5 @@
 // The demo's viewing conditions for any mesh: the camera, the projection,
-// the two lights, the material and the spin of app/scene_values.h, set on a
+// the two lights, the material and the spin of scene/scene_values.h, set on a
 // device the caller owns. The program sets up its scene with them
 // (app/demo_scene.h) around the polyhedron; benchmarks and tests use them
 // to draw the polyhedron or other meshes exactly as the program would.
@@ -24,7 +24,7 @@ void installLighting(RenderDevice& device, Light& ambient, Light& directional, M
 void setUpView(RenderDevice& device, Light& ambient, Light& directional, Material& material);
 
 // One frame's spin: rotation x rotationY(kSpinPerFrame), restored to a
-// rotation once rounding has made it drift (app/rigid_rotation.h).
+// rotation once rounding has made it drift (scene/rigid_rotation.h).
 void spinStep(Matrix4& rotation);
 
 } // namespace demo

@@ -1,6 +1,6 @@
 // The text font of the web build: the glyph table compiled in.
-#include "platform/glyph_font.h"
-#include "platform/web/glyph_table.h"
+#include "platform/core/glyph_font.h"
+#include "platform/core/glyph_table.h"
 
 namespace platform::core {
 
@@ -8,17 +8,17 @@ namespace {
 
 class TableFont final : public GlyphFont {
   public:
-    int ascender() const override { return web::kGlyphAscender; }
-    int cellHeight() const override { return web::kGlyphCellHeight; }
+    int ascender() const override { return kGlyphAscender; }
+    int cellHeight() const override { return kGlyphCellHeight; }
     GlyphView glyph(unsigned char c) override {
-        const web::GlyphEntry& e = web::kGlyphEntries[c];
+        const GlyphEntry& e = kGlyphEntries[c];
         GlyphView g;
         g.left = e.left;
         g.top = e.top;
         g.width = e.width;
         g.rows = e.rows;
         g.advance = e.advance;
-        g.coverage = e.width != 0 && e.rows != 0 ? web::kGlyphCoverage + e.offset : nullptr;
+        g.coverage = e.width != 0 && e.rows != 0 ? kGlyphCoverage + e.offset : nullptr;
         return g;
     }
 };

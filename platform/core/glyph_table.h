@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace platform::web {
+namespace platform::core {
 
 struct GlyphEntry {
     std::int16_t left;
@@ -22,4 +22,4 @@ extern const int kGlyphCellHeight;
 extern const std::uint8_t kGlyphCoverage[];
 extern const GlyphEntry kGlyphEntries[256];
 
-} // namespace platform::web
+} // namespace platform::core

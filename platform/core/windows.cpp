@@ -1,6 +1,6 @@
 // Window classes, icons and cursors, windows and their data, capture.
-#include "platform/core.h"
-#include "platform/test_controls.h"
+#include "platform/core/failure_points.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <cstring>

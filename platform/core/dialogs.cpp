@@ -6,7 +6,7 @@
 // unit is a quarter of the average width and an eighth of the height, so
 //   x pixels = dlu * 6 / 4,   y pixels = dlu * 13 / 8,
 // each rounded to the nearest pixel (halves away from zero).
-#include "platform/core.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <cstring>

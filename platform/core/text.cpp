@@ -1,12 +1,12 @@
-// Text: glyphs of the layer's one monospace font (platform/glyph_font.h)
+// Text: glyphs of the layer's one monospace font (platform/core/glyph_font.h)
 // blended into a 24-bit picture.
 //
 // The top of the text cell is at y (the font's ascender above the
 // baseline), as for the platform's default text alignment. Glyphs are
 // anti-aliased: each pixel moves from its old colour toward the text colour
 // by the glyph's coverage, rounded to the nearest byte value.
-#include "platform/core.h"
-#include "platform/glyph_font.h"
+#include "platform/core/glyph_font.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <string>

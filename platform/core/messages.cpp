@@ -1,6 +1,6 @@
 // The message queue, sending and dispatching, default processing, painting
 // requests and the input the backend reports.
-#include "platform/core.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <climits>

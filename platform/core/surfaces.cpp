@@ -3,7 +3,7 @@
 // changed in a window since the backend last heard. Every write goes
 // through a PixelTarget and is clipped to it: nothing is ever written
 // outside a bitmap or a window's picture.
-#include "platform/core.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The drawing objects: stock brushes and the stock bitmap, device-
 // independent bitmap sections, solid brushes, and selecting objects into
 // contexts and deleting them.
-#include "platform/core.h"
-#include "platform/test_controls.h"
+#include "platform/core/failure_points.h"
+#include "platform/core/state.h"
 
 #include <memory>
 #include <new>

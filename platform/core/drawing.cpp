@@ -1,6 +1,6 @@
 // Drawing into a context's picture: the blit, text and rectangle fills,
 // each clipped to the picture and recorded as drawn.
-#include "platform/core.h"
+#include "platform/core/state.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,6 @@
 // The layer's own state: the tables behind every handle, the message queue
-// and the drawing surfaces. Internal to platform/*.cpp.
+// and the drawing surfaces. Internal to the layer: its core's .cpp files
+// and the headless backend, never a program or another folder.
 //
 // Handles are numbers drawn from one counter that never repeats, shared by
 // every kind of object, so a stale handle (destroyed window, deleted bitmap)
@@ -11,9 +12,9 @@
 // window up again afterwards instead of keeping references into the tables.
 #pragma once
 
-#include "platform/backend.h"
-#include "platform/resource_module.h"
-#include "platform/win32.h"
+#include "platform/core/backend.h"
+#include "platform/core/resource_module.h"
+#include "platform/core/win32.h"
 
 #include <cstdint>
 #include <deque>

@@ -2,9 +2,9 @@
 // files dropped on a window, under their own names, types and constants.
 //
 // On the platform itself these are its common-dialog and shell headers,
-// which the lean build of platform/win32.h leaves out. Everywhere else this
+// which the lean build of platform/core/win32.h leaves out. Everywhere else this
 // header declares the same subset and our layer implements it
-// (platform/files.cpp) over the backend: the desktop backend's file chooser
+// (platform/core/files.cpp) over the backend: the desktop backend's file chooser
 // and its drop events, the headless backend's scripted answers.
 //
 // Semantics the program relies on:
@@ -19,7 +19,7 @@
 //    without its terminator) and that DragFinish gives back.
 #pragma once
 
-#include "platform/win32.h"
+#include "platform/core/win32.h"
 
 #if defined(_WIN32)
 
