@@ -12,15 +12,15 @@ namespace platform::web {
 
 // [{"text": "&File", "items": [{"text": "&Reset", "id": 40007,
 //   "separator": false, "checked": false}, ...]}, ...]
-std::string menuJson(const std::vector<MenuPopupView> &menu);
+std::string menuJson(const std::vector<MenuPopupView>& menu);
 
 // {"id", "title", "width", "height", "focus" (control index or -1),
 //  "controls": [{"id", "kind" ("edit", "text", "icon", "button",
 //  "default", or "none"), "text", "align" ("left", "center", "right"),
 //  "left", "top", "width", "height", "tabStop", "visible", "sunken"}]}
-std::string dialogJson(const DialogView &dialog);
+std::string dialogJson(const DialogView& dialog);
 
 // `text` as a JSON string, quotes included.
-std::string jsonString(const std::string &text);
+std::string jsonString(const std::string& text);
 
 } // namespace platform::web

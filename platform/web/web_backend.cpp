@@ -96,297 +96,286 @@ namespace {
 
 // Event kinds and their numbers, as page.js queues them.
 enum EventKind {
-  kNoEvent = 0,
-  kKey = 1, // window, alt held, repeat; text: KeyboardEvent.code
-  kPointer =
-      2, // window, kind (0 down, 1 move, 2 up), button, buttons, x, y, css w, h
-  kMenu = 3,         // window, command id
-  kEdit = 4,         // dialog, control; text: the field's text
-  kButton = 5,       // dialog, control
-  kEnter = 6,        // dialog
-  kMessageBoxOk = 7, // -
-  kClose = 8,        // window
-  kDrop = 9,         // window; text: the copies' paths, one a line
+    kNoEvent = 0,
+    kKey = 1,          // window, alt held, repeat; text: KeyboardEvent.code
+    kPointer = 2,      // window, kind (0 down, 1 move, 2 up), button, buttons, x, y, css w, h
+    kMenu = 3,         // window, command id
+    kEdit = 4,         // dialog, control; text: the field's text
+    kButton = 5,       // dialog, control
+    kEnter = 6,        // dialog
+    kMessageBoxOk = 7, // -
+    kClose = 8,        // window
+    kDrop = 9,         // window; text: the copies' paths, one a line
 };
 constexpr int kEventNumbers = 9;
 constexpr int kEventTextSize = 1024;
 // A modal loop looks at its end condition at least this often.
 constexpr int kModalWaitMilliseconds = 250;
 
-int idOf(WindowId id) { return static_cast<int>(id); }
+int idOf(WindowId id) {
+    return static_cast<int>(id);
+}
 
 struct PageWindow {
-  int clientWidth = 0;
-  int clientHeight = 0;
-  std::vector<std::uint8_t>
-      bgr; // the window's picture, rows from the top, no padding
-  int width = 0;
-  int height = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    std::vector<std::uint8_t> bgr; // the window's picture, rows from the top, no padding
+    int width = 0;
+    int height = 0;
 };
 
 class WebBackend final : public Backend {
-public:
-  // No frame around a window on the page: a caption bar and the menu bar
-  // above the client area.
-  static constexpr int kCaption = 22;
-  static constexpr int kMenuBar = 22;
+  public:
+    // No frame around a window on the page: a caption bar and the menu bar
+    // above the client area.
+    static constexpr int kCaption = 22;
+    static constexpr int kMenuBar = 22;
 
-  PixelRect clientRectFor(const TopLevelWindowView &window) override {
-    const int height =
-        window.outer.height() - kCaption - (window.menu.empty() ? 0 : kMenuBar);
-    return PixelRect{0, 0, std::max(window.outer.width(), 0),
-                     std::max(height, 0)};
-  }
+    PixelRect clientRectFor(const TopLevelWindowView& window) override {
+        const int height = window.outer.height() - kCaption - (window.menu.empty() ? 0 : kMenuBar);
+        return PixelRect{0, 0, std::max(window.outer.width(), 0), std::max(height, 0)};
+    }
 
-  bool createWindow(const TopLevelWindowView &view) override {
-    if (windows_.count(view.id) != 0) {
-      return false;
+    bool createWindow(const TopLevelWindowView& view) override {
+        if (windows_.count(view.id) != 0) {
+            return false;
+        }
+        const PixelRect client = clientRectFor(view);
+        PageWindow& w = windows_[view.id];
+        w.clientWidth = client.width();
+        w.clientHeight = client.height();
+        page_create_window(idOf(view.id), view.title.c_str(), web::menuJson(view.menu).c_str(),
+                           w.clientWidth, w.clientHeight);
+        if (view.icon.bgr != nullptr) {
+            page_window_icon(idOf(view.id), view.icon.bgr, view.icon.width, view.icon.height,
+                             view.icon.stride);
+        }
+        return true;
     }
-    const PixelRect client = clientRectFor(view);
-    PageWindow &w = windows_[view.id];
-    w.clientWidth = client.width();
-    w.clientHeight = client.height();
-    page_create_window(idOf(view.id), view.title.c_str(),
-                       web::menuJson(view.menu).c_str(), w.clientWidth,
-                       w.clientHeight);
-    if (view.icon.bgr != nullptr) {
-      page_window_icon(idOf(view.id), view.icon.bgr, view.icon.width,
-                       view.icon.height, view.icon.stride);
-    }
-    return true;
-  }
 
-  void showWindow(WindowId window, bool visible) override {
-    if (windows_.count(window) != 0) {
-      page_show_window(idOf(window), visible ? 1 : 0);
+    void showWindow(WindowId window, bool visible) override {
+        if (windows_.count(window) != 0) {
+            page_show_window(idOf(window), visible ? 1 : 0);
+        }
     }
-  }
 
-  void destroyWindow(WindowId window) override {
-    if (windows_.erase(window) != 0) {
-      page_destroy_window(idOf(window));
+    void destroyWindow(WindowId window) override {
+        if (windows_.erase(window) != 0) {
+            page_destroy_window(idOf(window));
+        }
     }
-  }
 
-  void menuChanged(WindowId window,
-                   const std::vector<MenuPopupView> &menu) override {
-    if (windows_.count(window) != 0) {
-      page_set_menu(idOf(window), web::menuJson(menu).c_str());
+    void menuChanged(WindowId window, const std::vector<MenuPopupView>& menu) override {
+        if (windows_.count(window) != 0) {
+            page_set_menu(idOf(window), web::menuJson(menu).c_str());
+        }
     }
-  }
 
-  // The changed rows are copied as they are; the page reorders the bytes
-  // for the canvas once per animation frame, not once per pass.
-  void windowPresented(WindowId window, const ImageView &image,
-                       const PixelRect &dirty) override {
-    auto it = windows_.find(window);
-    if (it == windows_.end() || image.bgr == nullptr || image.width <= 0 ||
-        image.height <= 0 || image.stride < image.width * 3) {
-      return;
+    // The changed rows are copied as they are; the page reorders the bytes
+    // for the canvas once per animation frame, not once per pass.
+    void windowPresented(WindowId window, const ImageView& image, const PixelRect& dirty) override {
+        auto it = windows_.find(window);
+        if (it == windows_.end() || image.bgr == nullptr || image.width <= 0 || image.height <= 0 ||
+            image.stride < image.width * 3) {
+            return;
+        }
+        PageWindow& w = it->second;
+        PixelRect area{std::max(dirty.left, 0), std::max(dirty.top, 0),
+                       std::min(dirty.right, image.width), std::min(dirty.bottom, image.height)};
+        if (w.width != image.width || w.height != image.height) {
+            w.bgr.assign(static_cast<std::size_t>(image.width) * image.height * 3, 0);
+            w.width = image.width;
+            w.height = image.height;
+            area = PixelRect{0, 0, image.width, image.height};
+        }
+        if (area.left >= area.right || area.top >= area.bottom) {
+            area = PixelRect{};
+        }
+        const auto bytes = static_cast<std::size_t>(area.width()) * 3;
+        for (int y = area.top; y < area.bottom; ++y) {
+            std::memcpy(w.bgr.data() + (static_cast<std::size_t>(y) * w.width + area.left) * 3,
+                        image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride + area.left * 3,
+                        bytes);
+        }
+        page_present(idOf(window), w.bgr.data(), w.width, w.height, area.left, area.top, area.right,
+                     area.bottom);
     }
-    PageWindow &w = it->second;
-    PixelRect area{std::max(dirty.left, 0), std::max(dirty.top, 0),
-                   std::min(dirty.right, image.width),
-                   std::min(dirty.bottom, image.height)};
-    if (w.width != image.width || w.height != image.height) {
-      w.bgr.assign(static_cast<std::size_t>(image.width) * image.height * 3, 0);
-      w.width = image.width;
-      w.height = image.height;
-      area = PixelRect{0, 0, image.width, image.height};
-    }
-    if (area.left >= area.right || area.top >= area.bottom) {
-      area = PixelRect{};
-    }
-    const auto bytes = static_cast<std::size_t>(area.width()) * 3;
-    for (int y = area.top; y < area.bottom; ++y) {
-      std::memcpy(w.bgr.data() +
-                      (static_cast<std::size_t>(y) * w.width + area.left) * 3,
-                  image.bgr + static_cast<std::ptrdiff_t>(y) * image.stride +
-                      area.left * 3,
-                  bytes);
-    }
-    page_present(idOf(window), w.bgr.data(), w.width, w.height, area.left,
-                 area.top, area.right, area.bottom);
-  }
 
-  void captureChanged(WindowId window) override {
-    capture_ = window;
-    page_capture(idOf(window));
-  }
+    void captureChanged(WindowId window) override {
+        capture_ = window;
+        page_capture(idOf(window));
+    }
 
-  // One yield to the browser, then everything the page queued meanwhile.
-  void pollEvents() override {
-    page_yield();
-    drainEvents();
-  }
+    // One yield to the browser, then everything the page queued meanwhile.
+    void pollEvents() override {
+        page_yield();
+        drainEvents();
+    }
 
-  void runModalDialog(const DialogView &dialog) override {
-    page_open_dialog(idOf(dialog.owner), web::dialogJson(dialog).c_str());
-    for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
-      const ImageView &icon = dialog.controls[i].icon;
-      if (icon.bgr != nullptr) {
-        page_dialog_icon(idOf(dialog.id), static_cast<int>(i), icon.bgr,
-                         icon.width, icon.height, icon.stride);
-      }
+    void runModalDialog(const DialogView& dialog) override {
+        page_open_dialog(idOf(dialog.owner), web::dialogJson(dialog).c_str());
+        for (std::size_t i = 0; i < dialog.controls.size(); ++i) {
+            const ImageView& icon = dialog.controls[i].icon;
+            if (icon.bgr != nullptr) {
+                page_dialog_icon(idOf(dialog.id), static_cast<int>(i), icon.bgr, icon.width,
+                                 icon.height, icon.stride);
+            }
+        }
+        dialogPainted(dialog.id, input::dialogImage(dialog.id));
+        while (!input::dialogEnded(dialog.id)) {
+            page_wait_for_event(kModalWaitMilliseconds);
+            drainEvents();
+        }
+        page_close_dialog(idOf(dialog.id));
     }
-    dialogPainted(dialog.id, input::dialogImage(dialog.id));
-    while (!input::dialogEnded(dialog.id)) {
-      page_wait_for_event(kModalWaitMilliseconds);
-      drainEvents();
-    }
-    page_close_dialog(idOf(dialog.id));
-  }
 
-  void dialogPainted(WindowId dialog, const ImageView &image) override {
-    if (image.bgr != nullptr) {
-      page_paint_dialog(idOf(dialog), image.bgr, image.width, image.height,
-                        image.stride);
+    void dialogPainted(WindowId dialog, const ImageView& image) override {
+        if (image.bgr != nullptr) {
+            page_paint_dialog(idOf(dialog), image.bgr, image.width, image.height, image.stride);
+        }
     }
-  }
 
-  // Every box of the program has just its OK button; the icon flags are
-  // not shown.
-  void messageBox(WindowId owner, const std::string &text,
-                  const std::string &caption, std::uint32_t /*type*/) override {
-    page_open_message_box(idOf(owner), text.c_str(), caption.c_str());
-    messageBoxDismissed_ = false;
-    while (!messageBoxDismissed_) {
-      page_wait_for_event(kModalWaitMilliseconds);
-      drainEvents();
+    // Every box of the program has just its OK button; the icon flags are
+    // not shown.
+    void messageBox(WindowId owner, const std::string& text, const std::string& caption,
+                    std::uint32_t /*type*/) override {
+        page_open_message_box(idOf(owner), text.c_str(), caption.c_str());
+        messageBoxDismissed_ = false;
+        while (!messageBoxDismissed_) {
+            page_wait_for_event(kModalWaitMilliseconds);
+            drainEvents();
+        }
+        page_close_message_box();
     }
-    page_close_message_box();
-  }
 
-  void titleChanged(WindowId window, const std::string &title) override {
-    if (windows_.count(window) != 0) {
-      page_set_title(idOf(window), title.c_str());
+    void titleChanged(WindowId window, const std::string& title) override {
+        if (windows_.count(window) != 0) {
+            page_set_title(idOf(window), title.c_str());
+        }
     }
-  }
 
-  // The browser's file picker, showing the files of the filter chosen at
-  // first. Events that arrive meanwhile wait in the page's queue.
-  std::optional<std::string> openFile(const OpenFileView &request) override {
-    const std::string accept =
-        request.filterIndex < request.filters.size()
-            ? web::acceptForPatterns(
-                  request.filters[request.filterIndex].patterns)
-            : std::string();
-    char path[kEventTextSize];
-    if (page_choose_file(idOf(request.owner), request.title.c_str(),
-                         accept.c_str(), path, kEventTextSize) == 0) {
-      return std::nullopt;
+    // The browser's file picker, showing the files of the filter chosen at
+    // first. Events that arrive meanwhile wait in the page's queue.
+    std::optional<std::string> openFile(const OpenFileView& request) override {
+        const std::string accept =
+            request.filterIndex < request.filters.size()
+                ? web::acceptForPatterns(request.filters[request.filterIndex].patterns)
+                : std::string();
+        char path[kEventTextSize];
+        if (page_choose_file(idOf(request.owner), request.title.c_str(), accept.c_str(), path,
+                             kEventTextSize) == 0) {
+            return std::nullopt;
+        }
+        return std::string(path);
     }
-    return std::string(path);
-  }
 
-private:
-  void drainEvents() {
-    double n[kEventNumbers];
-    char text[kEventTextSize];
-    for (;;) {
-      const int kind = page_next_event(n, kEventNumbers, text, kEventTextSize);
-      if (kind == kNoEvent) {
-        return;
-      }
-      handle(kind, n, text);
+  private:
+    void drainEvents() {
+        double n[kEventNumbers];
+        char text[kEventTextSize];
+        for (;;) {
+            const int kind = page_next_event(n, kEventNumbers, text, kEventTextSize);
+            if (kind == kNoEvent) {
+                return;
+            }
+            handle(kind, n, text);
+        }
     }
-  }
 
-  void handle(int kind, const double *n, const char *text) {
-    const auto target = static_cast<WindowId>(n[0]);
-    switch (kind) {
-    case kKey:
-      if (const unsigned key = web::virtualKeyForCode(text); key != 0) {
-        input::keyDown(target, key, n[1] != 0.0, n[2] != 0.0);
-      }
-      break;
-    case kPointer:
-      pointer(target, n);
-      break;
-    case kMenu:
-      input::menuCommand(target, static_cast<unsigned>(n[1]));
-      break;
-    case kEdit:
-      input::editChanged(target, static_cast<int>(n[1]), text);
-      break;
-    case kButton:
-      input::buttonPressed(target, static_cast<int>(n[1]));
-      break;
-    case kEnter:
-      input::enterPressed(target);
-      break;
-    case kMessageBoxOk:
-      messageBoxDismissed_ = true;
-      break;
-    case kClose:
-      input::closeRequested(target);
-      break;
-    case kDrop:
-      input::filesDropped(target, lines(text));
-      break;
-    default:
-      break;
+    void handle(int kind, const double* n, const char* text) {
+        const auto target = static_cast<WindowId>(n[0]);
+        switch (kind) {
+        case kKey:
+            if (const unsigned key = web::virtualKeyForCode(text); key != 0) {
+                input::keyDown(target, key, n[1] != 0.0, n[2] != 0.0);
+            }
+            break;
+        case kPointer:
+            pointer(target, n);
+            break;
+        case kMenu:
+            input::menuCommand(target, static_cast<unsigned>(n[1]));
+            break;
+        case kEdit:
+            input::editChanged(target, static_cast<int>(n[1]), text);
+            break;
+        case kButton:
+            input::buttonPressed(target, static_cast<int>(n[1]));
+            break;
+        case kEnter:
+            input::enterPressed(target);
+            break;
+        case kMessageBoxOk:
+            messageBoxDismissed_ = true;
+            break;
+        case kClose:
+            input::closeRequested(target);
+            break;
+        case kDrop:
+            input::filesDropped(target, lines(text));
+            break;
+        default:
+            break;
+        }
     }
-  }
 
-  // A move outside the canvas reaches the window only while it holds the
-  // capture, as on the desktop; the page keeps the pointer captured from
-  // press to release so that such moves arrive at all.
-  void pointer(WindowId window, const double *n) {
-    auto it = windows_.find(window);
-    if (it == windows_.end()) {
-      return;
+    // A move outside the canvas reaches the window only while it holds the
+    // capture, as on the desktop; the page keeps the pointer captured from
+    // press to release so that such moves arrive at all.
+    void pointer(WindowId window, const double* n) {
+        auto it = windows_.find(window);
+        if (it == windows_.end()) {
+            return;
+        }
+        const PageWindow& w = it->second;
+        const auto kind = static_cast<web::PointerKind>(static_cast<int>(n[1]));
+        const web::PointerAction action = web::pointerActionFor(kind, static_cast<int>(n[2]));
+        const web::ClientPoint p =
+            web::clientPointFor(n[4], n[5], n[6], n[7], w.clientWidth, w.clientHeight);
+        const bool inside = p.x >= 0 && p.y >= 0 && p.x < w.clientWidth && p.y < w.clientHeight;
+        if (!inside && capture_ != window) {
+            return;
+        }
+        switch (action) {
+        case web::PointerAction::LeftDown:
+            input::leftButtonDown(window, p.x, p.y);
+            break;
+        case web::PointerAction::Move:
+            input::mouseMove(window, p.x, p.y, web::leftButtonHeld(static_cast<int>(n[3])));
+            break;
+        case web::PointerAction::LeftUp:
+            input::leftButtonUp(window, p.x, p.y);
+            break;
+        case web::PointerAction::None:
+            break;
+        }
     }
-    const PageWindow &w = it->second;
-    const auto kind = static_cast<web::PointerKind>(static_cast<int>(n[1]));
-    const web::PointerAction action =
-        web::pointerActionFor(kind, static_cast<int>(n[2]));
-    const web::ClientPoint p = web::clientPointFor(
-        n[4], n[5], n[6], n[7], w.clientWidth, w.clientHeight);
-    const bool inside =
-        p.x >= 0 && p.y >= 0 && p.x < w.clientWidth && p.y < w.clientHeight;
-    if (!inside && capture_ != window) {
-      return;
-    }
-    switch (action) {
-    case web::PointerAction::LeftDown:
-      input::leftButtonDown(window, p.x, p.y);
-      break;
-    case web::PointerAction::Move:
-      input::mouseMove(window, p.x, p.y,
-                       web::leftButtonHeld(static_cast<int>(n[3])));
-      break;
-    case web::PointerAction::LeftUp:
-      input::leftButtonUp(window, p.x, p.y);
-      break;
-    case web::PointerAction::None:
-      break;
-    }
-  }
 
-  static std::vector<std::string> lines(const std::string &text) {
-    std::vector<std::string> result;
-    for (std::size_t start = 0; start < text.size();) {
-      const std::size_t end = std::min(text.find('\n', start), text.size());
-      if (end > start) {
-        result.push_back(text.substr(start, end - start));
-      }
-      start = end + 1;
+    static std::vector<std::string> lines(const std::string& text) {
+        std::vector<std::string> result;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = std::min(text.find('\n', start), text.size());
+            if (end > start) {
+                result.push_back(text.substr(start, end - start));
+            }
+            start = end + 1;
+        }
+        return result;
     }
-    return result;
-  }
 
-  std::map<WindowId, PageWindow> windows_;
-  WindowId capture_ = 0;
-  bool messageBoxDismissed_ = false;
+    std::map<WindowId, PageWindow> windows_;
+    WindowId capture_ = 0;
+    bool messageBoxDismissed_ = false;
 };
 
 } // namespace
 
 std::unique_ptr<Backend> createWebBackend() {
-  return std::make_unique<WebBackend>();
+    return std::make_unique<WebBackend>();
 }
 
-void web::programEnded(int exitCode) { page_program_ended(exitCode); }
+void web::programEnded(int exitCode) {
+    page_program_ended(exitCode);
+}
 
 } // namespace platform
