@@ -1,7 +1,7 @@
 #include "app/demo_scene.h"
 
 #include "app/app_state.h"
-#include "app/main_window.h"
+#include "app/resource.h"
 #include "scene/demo_view.h"
 #include "scene/polyhedron.h"
 #include "scene/scene_values.h"
@@ -10,8 +10,9 @@ bool setupScene() {
     appState.device = std::make_unique<RenderDevice>();
     RenderDevice& device = *appState.device;
     if (!device.bind(appState.window)) {
-        MessageBoxA(nullptr, "Error occured while intiating the device", "Application Message",
-                    MB_OK);
+        // Spelled as the program has always spelled it: tests and tools
+        // look for this exact text.
+        MessageBoxA(nullptr, "Error occured while intiating the device", kMessageCaption, MB_OK);
         return false;
     }
 
@@ -22,7 +23,6 @@ bool setupScene() {
     appState.ambientLight = std::make_unique<Light>();
     appState.material = std::make_unique<Material>();
     demo::setUpView(device, *appState.ambientLight, *appState.directionalLight, *appState.material);
-    selectRenderMode(device, RenderMode::Flat);
 
     appState.polyhedron = buildPolyhedron();
 

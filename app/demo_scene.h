@@ -1,6 +1,7 @@
 // The program's scene: the device bound to the main window, the demo's
-// camera, lights and material (scene/demo_view.h), the Flat fill style with
-// its menu check mark, and the polyhedron, all owned by appState.
+// camera, lights and material (scene/demo_view.h) and the polyhedron, all
+// owned by appState. The fill style is the device's until start-up selects
+// the first one with its menu check mark (app/main_window.h).
 #pragma once
 
 // Builds the scene for appState.window. False when the device cannot be

@@ -1,8 +1,8 @@
 // octaspin: the program in a real window on the local display.
 
-#include "app/command_line.h"
-#include "app/program_arguments.h"
+#include "app/argv_options.h"
 #include "app/resources.h"
+#include "app/winmain_command_line.h"
 #include "platform/core/backend.h"
 #include "platform/core/resource_module.h"
 #include "platform/core/win32.h"

@@ -5,8 +5,8 @@
 #include "app/demo_scene.h"
 #include "app/menu_commands.h"
 #include "app/model_scene.h"
-#include "app/program_arguments.h"
 #include "app/resource.h"
+#include "app/winmain_command_line.h"
 #include "geometry/draw_mesh.h"
 #include "scene/demo_view.h"
 
@@ -17,7 +17,6 @@
 namespace {
 
 constexpr char kOutOfMemoryText[] = "Not enough memory to run the program";
-constexpr char kMessageCaption[] = "Application Message";
 
 bool registerMainWindowClass(HINSTANCE instance) {
     WNDCLASSA windowClass{};
@@ -92,6 +91,8 @@ bool startProgram(HINSTANCE instance, int showCommand) {
     if (!setupScene()) {
         return false;
     }
+    // The program starts in Flat fill, its menu item checked.
+    selectRenderMode(*appState.device, RenderMode::Flat);
     // Model files dropped on the window open (WM_DROPFILES).
     DragAcceptFiles(appState.window, TRUE);
     return true;
@@ -206,24 +207,4 @@ void shutdown() {
     appState.polyhedron.reset();
     appState.model = model::LoadedModel{};
     appState.modelPath.clear();
-}
-
-void selectRenderMode(RenderDevice& device, std::uint32_t mode) {
-    HMENU renderMenu = GetSubMenu(GetMenu(appState.window), 1);
-    // Unchecking first leaves exactly one mark, also when mode is unchanged.
-    CheckMenuItem(renderMenu, renderModeMenuPosition(device.renderMode),
-                  MF_BYPOSITION | MF_UNCHECKED);
-    CheckMenuItem(renderMenu, renderModeMenuPosition(mode), MF_BYPOSITION | MF_CHECKED);
-    device.renderMode = mode;
-}
-
-UINT renderModeMenuPosition(std::uint32_t mode) {
-    switch (mode) {
-    case RenderMode::Flat:
-        return 1;
-    case RenderMode::Gouraud:
-        return 2;
-    default:
-        return 0;
-    }
 }

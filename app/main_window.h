@@ -1,22 +1,18 @@
 // The entry point's helpers: start-up, one pass of the frame loop, the main
-// window procedure, the per-frame model update and render, shut-down, and
-// the Render menu's check mark. (WinMain itself is declared by
-// platform/core/win32.h.)
+// window procedure, the per-frame model update and render, and shut-down.
+// (WinMain itself is declared by platform/core/win32.h; the window's class
+// and title are in app/resource.h.)
 #pragma once
 
-#include "device/render_device.h"
 #include "platform/core/win32.h"
 
-#include <cstdint>
-
-// Window class and window of the program.
-inline constexpr char kWindowClassName[] = "Windows Re-use class";
-inline constexpr char kWindowTitle[] = "Windows Application";
+// The main window's outer size at start-up, pixels.
 inline constexpr int kWindowWidth = 640;
 inline constexpr int kWindowHeight = 480;
 
 // Start-up: registers the window class, creates and shows the main window
-// (appState.window), sets up the scene and has the window take dropped
+// (appState.window), sets up the scene, selects the first fill style (Flat,
+// with its check mark in the Render menu) and has the window take dropped
 // files (WM_DROPFILES). False when any step fails (the scene's failure has
 // told the user); shutdown() then releases what was built. Allocation
 // failures surface as std::bad_alloc.
@@ -44,11 +40,3 @@ void renderFrame();
 // then the lights, the material and the mesh, and an open model. Safe on a
 // partial scene.
 void shutdown();
-
-// Moves the Render menu's check mark to `mode` and sets the device's
-// render mode.
-void selectRenderMode(RenderDevice& device, std::uint32_t mode);
-
-// Position of a fill style in the Render pop-up: Flat 1, Gouraud 2, any
-// other value 0 (Wireframe's position).
-UINT renderModeMenuPosition(std::uint32_t mode);

@@ -1,7 +1,6 @@
 #include "app/menu_commands.h"
 
 #include "app/app_state.h"
-#include "app/main_window.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
 
@@ -33,6 +32,19 @@ void showComponent(HWND dialog, int controlId, float component) {
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(component * 255.0));
     SetWindowTextA(GetDlgItem(dialog, controlId), text);
+}
+
+// Position of a fill style in the Render pop-up: Flat 1, Gouraud 2, any
+// other value 0 (Wireframe's position).
+UINT renderModeMenuPosition(std::uint32_t mode) {
+    switch (mode) {
+    case RenderMode::Flat:
+        return 1;
+    case RenderMode::Gouraud:
+        return 2;
+    default:
+        return 0;
+    }
 }
 
 } // namespace
@@ -79,6 +91,15 @@ void handleMenuCommand(UINT commandId) {
     default:
         break;
     }
+}
+
+void selectRenderMode(RenderDevice& device, std::uint32_t mode) {
+    HMENU renderMenu = GetSubMenu(GetMenu(appState.window), 1);
+    // Unchecking first leaves exactly one mark, also when mode is unchanged.
+    CheckMenuItem(renderMenu, renderModeMenuPosition(device.renderMode),
+                  MF_BYPOSITION | MF_UNCHECKED);
+    CheckMenuItem(renderMenu, renderModeMenuPosition(mode), MF_BYPOSITION | MF_CHECKED);
+    device.renderMode = mode;
 }
 
 Color3 runColorDialog(Color3 color) {

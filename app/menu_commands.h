@@ -1,11 +1,18 @@
-// The menu's commands and the two modal dialogs they open.
+// The menu's commands, the Render menu's check mark, and the two modal
+// dialogs the commands open.
 #pragma once
 
 #include "device/render_device.h"
 #include "platform/core/win32.h"
 
+#include <cstdint>
+
 // WM_COMMAND from the menu: the command id (low word of wParam).
 void handleMenuCommand(UINT commandId);
+
+// Moves the Render menu's check mark to `mode` and sets the device's
+// render mode.
+void selectRenderMode(RenderDevice& device, std::uint32_t mode);
 
 // Runs the colour dialog on a copy of `color` and returns the copy as the
 // dialog left it (the dialog has no cancel path).

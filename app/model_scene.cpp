@@ -1,14 +1,13 @@
 #include "app/model_scene.h"
 
 #include "app/app_state.h"
-#include "app/main_window.h"
+#include "app/resource.h"
 #include "scene/scene_values.h"
 
 #include <vector>
 
 namespace {
 
-constexpr char kMessageCaption[] = "Application Message";
 // The dialog's filters: the three formats, then anything (a model with
 // another extension is recognised by its content).
 constexpr char kFilters[] = "3D models (*.obj;*.ply;*.stl)\0*.obj;*.ply;*.stl\0"

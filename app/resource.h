@@ -1,6 +1,18 @@
 // Resource names and ids: the menu, its commands, the dialog templates and
-// their controls, and the icon.
+// their controls, and the icon; and the names the program shows: the main
+// window's class and title and the message boxes' caption.
+//
+// Every name and text here is kept as the program has always spelled it:
+// other tools, scripts and tests find the window, its menu, its dialogs and
+// its message boxes by these exact texts.
 #pragma once
+
+// The main window's class and title.
+inline constexpr char kWindowClassName[] = "Windows Re-use class";
+inline constexpr char kWindowTitle[] = "Windows Application";
+
+// The caption of every message box the program shows.
+inline constexpr char kMessageCaption[] = "Application Message";
 
 // The main window's menu and icon are named by strings.
 inline constexpr char ORVANDEMENU[] = "ORVANDEMENU";

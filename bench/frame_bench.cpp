@@ -8,6 +8,7 @@
 // docs/perf.png from them.
 #include "app/app_state.h"
 #include "app/main_window.h"
+#include "app/menu_commands.h"
 #include "app/resources.h"
 #include "platform/core/resource_module.h"
 #include "platform/core/win32.h"

@@ -1,9 +1,9 @@
 #include "tools/runner.h"
 
 #include "app/app_state.h"
-#include "app/program_arguments.h"
 #include "app/resource.h"
 #include "app/resources.h"
+#include "app/winmain_command_line.h"
 #include "device/worker_pool.h"
 #include "model/load_model.h"
 #include "platform/core/resource_module.h"

@@ -3,7 +3,7 @@
 // File > Reset; a file that cannot be opened told in a message box with what
 // was shown kept. And the command line that carries a model's name to WinMain.
 #include "app/model_scene.h"
-#include "app/program_arguments.h"
+#include "app/winmain_command_line.h"
 #include "app/resource.h"
 #include "app_harness.h"
 #include "platform/core/win32_files.h"

@@ -3,7 +3,7 @@
 
 #include "app_harness.h"
 
-#include "app/command_line.h"
+#include "app/argv_options.h"
 #include "app/resource.h"
 #include "app/resource_script.h"
 

@@ -1,6 +1,8 @@
-// The desktop program's command line: --help and --version answer with a
-// text and end it; the first argument that is not an option (or the first
-// after "--") names a model file; anything else is ignored.
+// The desktop program's arguments as main() gets them (argv, one string
+// each): --help and --version answer with a text and end it; the first
+// argument that is not an option (or the first after "--") names a model
+// file; anything else is ignored. The model's name then reaches WinMain on
+// its one-string command line (app/winmain_command_line.h).
 #pragma once
 
 #include <optional>

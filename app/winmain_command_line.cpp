@@ -1,4 +1,4 @@
-#include "app/program_arguments.h"
+#include "app/winmain_command_line.h"
 
 namespace {
 

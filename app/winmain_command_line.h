@@ -1,5 +1,5 @@
-// The command line as WinMain gets it: the arguments after the program's
-// name in one string, split by the platform's rules (blanks separate
+// WinMain's command line: the arguments after the program's name in one
+// string, split by the platform's rules (blanks separate
 // arguments; double quotes group them; a backslash escapes a quote, and 2n
 // backslashes before a quote stand for n). The desktop program and the
 // headless runner build such a line from their own arguments, so WinMain

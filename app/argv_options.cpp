@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "app/argv_options.h"
 #include "app/version.h"
 
 namespace {
