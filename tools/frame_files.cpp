@@ -1,5 +1,7 @@
 #include "tools/frame_files.h"
 
+#include "tools/png_writer.h"
+
 #include <algorithm>
 
 namespace headless {
@@ -28,6 +30,16 @@ std::string frameFileName(const std::string& pattern, int frame) {
         name.replace(at, 2, std::to_string(frame));
     }
     return name;
+}
+
+void NumberedFrames::save(const platform::ImageView& frame) {
+    if (!namesEveryFrame(name_) || !error_.empty()) {
+        return;
+    }
+    std::string error;
+    if (!writePng(frameFileName(name_, ++saved_), frame, error)) {
+        error_ = error.empty() ? "cannot write" : error;
+    }
 }
 
 } // namespace headless

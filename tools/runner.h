@@ -1,33 +1,15 @@
 // The headless runner: the real program (WinMain and everything under it)
-// on the in-memory backend, driven by a pass count and an input script.
-//
-//   octaspin-headless [--frames N] [--client WxH] [--threads N]
-//                     [--script FILE] [--mesh FILE] [--png FILE] [--quiet]
+// on the in-memory backend, driven by a pass count and an input script
+// (its command line: tools/runner_options.h).
 #pragma once
+
+#include "tools/runner_options.h"
 
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace headless {
-
-struct RunnerOptions {
-    int frames = 300;    // passes of the frame loop before the close box is pressed
-    int clientWidth = 0; // 0: the client area a 640 x 480 window gets
-    int clientHeight = 0;
-    int threads = 0; // drawing threads; 0: the device's default (OCTASPIN_THREADS, else the cores)
-    std::string scriptPath;
-    std::string meshPath; // a model file shown instead of the polyhedron
-    std::string pngPath;
-    bool quiet = false;
-};
-
-// Parses the arguments after the program name. False, with the reason in
-// `error`, on an unknown option, a missing or malformed value.
-bool parseArguments(const std::vector<std::string>& arguments, RunnerOptions& options,
-                    std::string& error);
-
-extern const char kUsage[];
 
 // Runs the program once. Returns its exit code; 2 for bad arguments, a
 // script that is malformed, over a limit or unreadable, or a model that

@@ -1,5 +1,6 @@
 #include "tools/script.h"
 
+#include "model/model_reader.h"
 #include "platform/core/win32.h"
 
 #include <algorithm>
@@ -120,7 +121,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
             return name + ": expected " + usage;
         }
         if (arguments > count) {
-            return name + ": unexpected " + quoteWord(w[2 + count]) + " after " + usage;
+            return name + ": unexpected " + model::quoted(w[2 + count]) + " after " + usage;
         }
         return {};
     };
@@ -140,7 +141,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
         }
         long long code = 0;
         if (!isInteger(w[2], code) || code < 1 || code > 254) {
-            return "key: " + quoteWord(w[2]) +
+            return "key: " + model::quoted(w[2]) +
                    " is neither LEFT, RIGHT, UP, DOWN, A, Z, X, C nor a virtual-key number 1..254";
         }
         event.a = static_cast<int>(code);
@@ -213,7 +214,7 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
         return expectArguments(0, "close");
     }
 
-    return "unknown event " + quoteWord(name);
+    return "unknown event " + model::quoted(name);
 }
 
 } // namespace
@@ -252,7 +253,7 @@ ParsedScript parseScript(std::istream& in, const std::string& fileName) {
         long long frame = 0;
         const Integer number = parseInteger(w[0], frame);
         if (number == Integer::Malformed) {
-            return fail("expected a frame number, found " + quoteWord(w[0]));
+            return fail("expected a frame number, found " + model::quoted(w[0]));
         }
         if (number == Integer::OutOfRange || frame < 0 || frame > kMaxFrame) {
             return fail("frame " + wordExcerpt(w[0]) + " is out of range 0.." +
@@ -288,30 +289,8 @@ ParsedScript loadScript(const std::string& path) {
 }
 
 std::string wordExcerpt(const std::string& word) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string shown;
-    const std::size_t count = std::min(word.size(), kQuotedWordBytes);
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto c = static_cast<unsigned char>(word[i]);
-        if (c >= 0x20 && c < 0x7f) {
-            shown.push_back(static_cast<char>(c));
-        } else {
-            shown += "\\x";
-            shown.push_back(kHex[c >> 4]);
-            shown.push_back(kHex[c & 15]);
-        }
-    }
-    if (count < word.size()) {
-        shown += "...";
-    }
-    return shown;
-}
-
-std::string quoteWord(const std::string& word) {
-    std::string quoted(1, '\'');
-    quoted += wordExcerpt(word);
-    quoted.push_back('\'');
-    return quoted;
+    const std::string quoted = model::quoted(word);
+    return quoted.substr(1, quoted.size() - 2);
 }
 
 } // namespace headless

@@ -56,8 +56,6 @@ struct ParsedScript {
     bool ok() const { return error.empty(); }
 };
 
-inline constexpr std::size_t kQuotedWordBytes = 32;
-
 // Parses a script; `fileName` is used only in the error text. Stops at the
 // first malformed line, at the first limit passed, and at a read error.
 ParsedScript parseScript(std::istream& in, const std::string& fileName);
@@ -67,10 +65,9 @@ ParsedScript parseScript(std::istream& in, const std::string& fileName);
 // reads fail) "FILE: cannot read".
 ParsedScript loadScript(const std::string& path);
 
-// A word as error messages show it: cut to its first kQuotedWordBytes
-// bytes (then "..." follows), bytes outside printable ASCII written as
-// \xNN. quoteWord puts it in single quotes.
+// A word as error messages show it unquoted: model::quoted's excerpt (the
+// first 32 bytes, then "...", bytes outside printable ASCII as \xNN)
+// without its single quotes. Messages quote a word with model::quoted.
 std::string wordExcerpt(const std::string& word);
-std::string quoteWord(const std::string& word);
 
 } // namespace headless
