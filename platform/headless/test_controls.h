@@ -15,11 +15,11 @@ namespace platform {
 // the monotonic clock).
 void setClockForTesting(std::function<DWORD()> clock);
 
-// Forgets every window, class, queued message, module and GDI object, the
-// capture, a pending quit and the test clock, so one test cannot leak state
-// into the next. Handles from before stay invalid. Does not touch the
-// backend, the failure injector, nor the loaded font, which is not state a
-// test can see.
+// Returns the layer's state to what it is at process start: every window,
+// class, queued message, module and GDI object, the capture, a pending quit
+// and the test clock are forgotten, so one test cannot leak state into the
+// next. Handles from before stay invalid. Does not touch the backend, the
+// failure injector, nor the loaded font, which is not state a test can see.
 void resetForTesting();
 
 } // namespace platform
