@@ -13,6 +13,11 @@ FrameRateState frameRate;
 
 namespace {
 
+// The caption and the failure texts of the device's message boxes ("Call
+// to create bitmap failed", "Call to allocate depth buffer failed") are kept
+// as the program has always written them: other tools and tests look for
+// these exact texts. The shell's own message boxes share the caption
+// (app/resource.h).
 constexpr const char* kMessageCaption = "Application Message";
 
 // Client sizes are rounded down to a multiple of 4 so that a row of 3-byte

@@ -154,7 +154,10 @@ namespace PrimitiveMode {
 enum : std::uint32_t { FaceList = 8, LineStrip = 2 };
 }
 
-// The device's light slots.
+// The device's light slots. Point and Spot are kept as the device has
+// always had them: a light installed there is stored and carried into
+// model space (pointPosInObject, spotPosInObject, spotDirInObject), but no
+// stage shades with it yet; the slots and their numbers stay.
 namespace LightKind {
 enum : std::uint32_t { Ambient = 1, Directional = 2, Point = 4, Spot = 8 };
 }

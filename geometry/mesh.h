@@ -20,7 +20,9 @@ struct Vertex {
 };
 
 // The vertex builder: copies position and normal, stores aux1 and aux2
-// unchanged, intensity 0.
+// unchanged, intensity 0. aux1 and aux2 are kept as the vertex has always
+// had them, not left over: the builder's callers pass them and a mesh
+// carries them, though no stage reads them.
 Vertex makeVertex(const Vec3& position, const Vec3& normal, float aux1, float aux2);
 
 struct Face {
