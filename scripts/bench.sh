@@ -12,16 +12,16 @@
 # Usage: scripts/bench.sh [--min-time SECONDS]   (per run; default 0.5)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 min_time=0.5
 if [ "${1:-}" = "--min-time" ] && [ -n "${2:-}" ]; then
     min_time=$2
 fi
 
-scripts/install-deps.sh gnuplot-nox
-cmake --preset release -DOCTASPIN_BENCH=ON >/dev/null
-cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)" --target octaspin_bench \
-    octaspin_mesh_bench
+scripts/install-deps.sh test gnuplot-nox
+configure release -DOCTASPIN_BENCH=ON
+build release octaspin_bench octaspin_mesh_bench
 
 raw=build/release/bench-frame.json
 echo "=== running (load before: $(cut -d' ' -f1-3 /proc/loadavg))"
@@ -33,49 +33,7 @@ build/release/bench/octaspin_bench \
 
 mkdir -p docs
 data=build/release/bench-frame.dat
-python3 - "$raw" docs/perf.json "$data" <<'PY'
-import json, os, platform, sys, time
-
-raw, out, dat = sys.argv[1:4]
-run = json.load(open(raw))
-rows = {}
-for b in run["benchmarks"]:
-    if b.get("aggregate_name") != "median":
-        continue
-    size, kind = b["label"].split(" ")
-    width, height = (int(v) for v in size.split("x"))
-    rows.setdefault((width * height, size), {})[kind] = {
-        "us": round(b["real_time"], 2),           # wall time per frame (microseconds)
-        "cpu_us": round(b["cpu_time"], 2),        # processor time per frame
-        "fps": round(1e6 / b["real_time"], 1),
-    }
-
-model = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), platform.processor())
-result = {
-    "what": "whole frame of the program (pump, spin, clear, draw, overlay, present) on the headless backend, median of 3 runs; memset: one memset of both full buffers",
-    "date": time.strftime("%Y-%m-%d %H:%M"),
-    "cpu": model,
-    "load_average": os.getloadavg()[0],
-    "sizes": [dict(size=size, pixels=px, **modes) for (px, size), modes in sorted(rows.items())],
-}
-with open(out, "w") as f:
-    json.dump(result, f, indent=2)
-    f.write("\n")
-
-kinds = ["flat", "gouraud", "wireframe", "memset"]
-with open(dat, "w") as f:
-    f.write("# pixels " + " ".join(k + "_us" for k in kinds) + "\n")
-    for (px, size), modes in sorted(rows.items()):
-        f.write(f"{px} " + " ".join(str(modes[k]["us"]) for k in kinds) + f"  # {size}\n")
-
-print("| client | flat fps | Gouraud fps | wireframe fps | flat frame (µs) | memset of both buffers (µs) | Gouraud / flat |")
-print("|---|---:|---:|---:|---:|---:|---:|")
-for (px, size), m in sorted(rows.items()):
-    print(f"| {size.replace('x', ' × ')} | {m['flat']['fps']:,.0f} | {m['gouraud']['fps']:,.0f} | "
-          f"{m['wireframe']['fps']:,.0f} | {m['flat']['us']:.0f} | {m['memset']['us']:.0f} | "
-          f"{m['gouraud']['us'] / m['flat']['us']:.2f} |")
-print(f"\nload average during the run: {result['load_average']:.2f}; CPU: {model}")
-PY
+python3 scripts/frame_bench_report.py "$raw" docs/perf.json "$data"
 
 gnuplot <<GP
 set terminal pngcairo size 800,500 font ",10"

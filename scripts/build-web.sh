@@ -6,27 +6,14 @@
 # else: copy it to any web server. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
-packages=(build-essential cmake pkg-config libfreetype-dev libfontconfig-dev fonts-dejavu-core
-          googletest emscripten chromium)
-# Node.js runs emscripten's tools and the tests; a Node.js that is already
-# installed (from Debian or elsewhere) is used as it is.
-if ! command -v node >/dev/null 2>&1; then
-    packages+=(nodejs)
-fi
-scripts/install-deps.sh "${packages[@]}"
+scripts/install-deps.sh web
 # emscripten's own JavaScript tools find their modules (acorn) here.
 export NODE_PATH=/usr/share/nodejs
 
-jobs=$(nproc 2>/dev/null || echo 2)
-werror=OFF
-if [ -n "${CI:-}" ]; then
-    werror=ON
-fi
-
 echo "=== web: configure and build"
-cmake --preset web -DOCTASPIN_WERROR="$werror" >/dev/null
-cmake --build --preset web -j "$jobs" --target octaspin_web
+configure_and_build web octaspin_web
 rm -rf build/web
 mkdir -p build/web
 cp build/wasm/platform/web/index.html build/wasm/platform/web/octaspin.js \

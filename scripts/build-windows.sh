@@ -6,6 +6,7 @@
 # failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 run_tests=0
 if [ "${1:-}" = "--test" ]; then
@@ -15,23 +16,16 @@ elif [ "$#" -gt 0 ]; then
     exit 2
 fi
 
-packages=(build-essential cmake g++-mingw-w64-x86-64-posix googletest)
+packages=()
 if [ "$run_tests" -eq 1 ]; then
     # Wine runs the tests, its fonts give the dialogs their text, and the
     # end-to-end test drives the program on a virtual display.
     packages+=(wine wine64 fonts-wine python3 xvfb xauth xdotool imagemagick x11-utils)
 fi
-scripts/install-deps.sh "${packages[@]}"
-
-jobs=$(nproc 2>/dev/null || echo 2)
-werror=OFF
-if [ -n "${CI:-}" ]; then
-    werror=ON
-fi
+scripts/install-deps.sh windows "${packages[@]}"
 
 echo "=== windows: configure and build"
-cmake --preset windows -DOCTASPIN_WERROR="$werror" >/dev/null
-cmake --build --preset windows -j "$jobs"
+configure_and_build windows
 echo "Built $(pwd)/build/windows/app/octaspin.exe"
 
 if [ "$run_tests" -eq 1 ]; then

@@ -13,6 +13,7 @@
 # per target and exits 1 when anything was found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 seconds=${1:-60}
 if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
@@ -20,9 +21,8 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
     exit 2
 fi
 
-scripts/install-deps.sh
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc 2>/dev/null || echo 2)"
+scripts/install-deps.sh test
+configure_and_build fuzz
 
 total_executions=0
 total_findings=0

@@ -6,10 +6,10 @@
 # animation). Installs what is missing, builds the runner (Release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
-scripts/install-deps.sh gifsicle
-cmake --preset release >/dev/null
-cmake --build --preset release --target octaspin-headless -j "$(nproc 2>/dev/null || echo 2)"
+scripts/install-deps.sh test gifsicle
+configure_and_build release octaspin-headless
 
 frames=160
 work=$(mktemp -d)

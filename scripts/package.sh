@@ -6,11 +6,11 @@
 # the package holds (not the tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
-scripts/install-deps.sh
-cmake --preset release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build --preset release -j "$(nproc 2>/dev/null || echo 2)" \
-    --target octaspin octaspin-headless octaspin_install_data
+scripts/install-deps.sh test
+configure release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+build release octaspin octaspin-headless octaspin_install_data
 rm -f build/release/package/octaspin_*.deb
 (cd build/release && cpack -G DEB >/dev/null)
 ls build/release/package/octaspin_*.deb

@@ -7,11 +7,10 @@
 #   scripts/soak.sh [EVENTS [SEED]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 events=${1:-1000000}
 seed=${2:-$(date +%s)}
-scripts/install-deps.sh
-cmake --preset asan >/dev/null
-cmake --build --preset asan -j "$(nproc 2>/dev/null || echo 2)" --target octaspin_soak
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    nice build/asan/tests/soak/octaspin_soak --events "$events" --seed "$seed"
+scripts/install-deps.sh test
+configure_and_build asan octaspin_soak
+sanitized nice build/asan/tests/soak/octaspin_soak --events "$events" --seed "$seed"

@@ -10,6 +10,7 @@
 # built. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 labels=()
 if [ "${1:-}" = "--quick" ]; then
@@ -21,21 +22,20 @@ fi
 
 scripts/build-web.sh
 export NODE_PATH=/usr/share/nodejs
-jobs=$(nproc 2>/dev/null || echo 2)
 
 runner=
 if [ -x build/release/tools/octaspin-headless ]; then
     runner=$(pwd)/build/release/tools/octaspin-headless
 fi
-cmake --preset web -DOCTASPIN_REFERENCE_RUNNER="$runner" >/dev/null
+configure web -DOCTASPIN_REFERENCE_RUNNER="$runner"
 echo "=== web: build the tests"
-cmake --build --preset web -j "$jobs"
+build web
 
 if [ "${#labels[@]}" -eq 0 ]; then
     # puppeteer-core and what it needs, exactly as locked; no browser
     # download (the test is pointed at /usr/bin/chromium).
     if ! command -v npm >/dev/null 2>&1; then
-        scripts/install-deps.sh npm
+        scripts/install-deps.sh web npm
     fi
     modules=build/wasm/web-e2e
     mkdir -p "$modules"

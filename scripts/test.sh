@@ -10,6 +10,7 @@
 # block fails). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 
 quick=0
 case "${1:-}" in
@@ -20,12 +21,6 @@ case "${1:-}" in
     exit 2
     ;;
 esac
-
-jobs=$(nproc 2>/dev/null || echo 2)
-werror=OFF
-if [ -n "${CI:-}" ]; then
-    werror=ON
-fi
 
 # block NAME COMMAND...: runs one block and keeps its time.
 now_ms() { date +%s%3N; }
@@ -60,14 +55,9 @@ report() {
 }
 trap report EXIT
 
-build() {
-    cmake --preset "$1" -DOCTASPIN_WERROR="$werror" >/dev/null
-    cmake --build --preset "$1" -j "$jobs"
-}
-
 # The quick loop: what to run on every change.
 release_quick() {
-    build release
+    configure_and_build release
     ctest --preset dev -j "$jobs"
 }
 
@@ -75,7 +65,7 @@ release_quick() {
 # and the runs of the whole program that find more under the sanitizers
 # (the X11 end-to-end runs and the soak: the ASan block runs them).
 release() {
-    build release
+    configure_and_build release
     ctest --preset release -j "$jobs" -E '^(packaging|e2e|soak)\.'
 }
 
@@ -87,9 +77,8 @@ package() {
 
 # Every test under AddressSanitizer + UndefinedBehaviorSanitizer.
 asan() {
-    build asan
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        ctest --preset asan -j "$jobs"
+    configure_and_build asan
+    sanitized ctest --preset asan -j "$jobs"
 }
 
 # The fuzz targets, built with clang-14 (so the program's libraries are also
@@ -97,7 +86,7 @@ asan() {
 # executions from its seed corpus. The builds above replayed the corpus;
 # scripts/fuzz.sh and scripts/soak.sh run the long versions.
 fuzz() {
-    build fuzz
+    configure_and_build fuzz
     UBSAN_OPTIONS=print_stacktrace=1 ctest --preset fuzz -j "$jobs"
 }
 
@@ -113,7 +102,8 @@ windows() {
     scripts/build-windows.sh --test
 }
 
-block install scripts/install-deps.sh
+# What the Linux blocks need; the web and Windows blocks install theirs.
+block install scripts/install-deps.sh test
 if [ "$quick" -eq 1 ]; then
     block release release_quick
     echo "=== the unit tests passed"

@@ -1133,7 +1133,7 @@ def main():
         tools += ("openbox", "wmctrl")
     missing = [t for t in tools if not shutil.which(t)]
     if missing:
-        print("SKIP: missing %s (scripts/install-deps.sh installs them)" % ", ".join(missing))
+        print("SKIP: missing %s (scripts/install-deps.sh test installs them)" % ", ".join(missing))
         return SKIP
     os.makedirs(args.artifacts, exist_ok=True)
     for old in os.listdir(args.artifacts):
