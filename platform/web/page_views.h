@@ -1,6 +1,6 @@
 // The menu bar and the dialogs as the page builds them: JSON texts that
-// page.js turns into HTML. Texts keep the resources' '&' mnemonic marks;
-// bytes are Latin-1 characters.
+// the page (platform/web/page/) turns into HTML. Texts keep the resources'
+// '&' mnemonic marks; bytes are Latin-1 characters.
 #pragma once
 
 #include "platform/core/backend.h"

@@ -1,6 +1,6 @@
 // The web backend. Native events reach the program only from inside its own
-// calls: the page queues them (page.js) and the backend takes them off the
-// queue in pollEvents and in its modal loops, reporting each through
+// calls: the page queues them (platform/web/page/) and the backend takes them
+// off the queue in pollEvents and in its modal loops, reporting each through
 // platform::input. The program's one thread is the page's: every pass of
 // the frame loop suspends it (PeekMessageA -> pollEvents -> page_yield,
 // under asyncify) for one message-channel round trip, so the page stays
@@ -94,7 +94,8 @@ namespace platform {
 
 namespace {
 
-// Event kinds and their numbers, as page.js queues them.
+// Event kinds and their numbers, as the page queues them
+// (platform/web/page/input_queue.js).
 enum EventKind {
     kNoEvent = 0,
     kKey = 1,          // window, alt held, repeat; text: KeyboardEvent.code
