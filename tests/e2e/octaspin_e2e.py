@@ -473,6 +473,9 @@ class Session:
         self.geometry = geometry
         if rect != expected:
             raise Failure("window is at %s, not at %s" % (rect, expected))
+        # The window has its name from the moment it is made, before it is
+        # shown; the focus can go only to a window on the screen.
+        self.wait_for("the main window to be shown", lambda: not self.window_gone(self.window))
         self.xdotool("windowfocus", "--sync", self.window)
 
     def locate_client(self, shot):
