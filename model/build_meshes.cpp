@@ -1,10 +1,10 @@
 #include "model/build_meshes.h"
 
 #include "geometry/mesh_split.h"
+#include "math/bit_cast.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace model {
@@ -27,9 +27,7 @@ std::uint32_t bitsOf(float value) {
     if (value == 0.0f) {
         return 0;
     }
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+    return bitCast<std::uint32_t>(value);
 }
 
 bool samePosition(const Vec3& a, const Vec3& b) {
@@ -60,6 +58,7 @@ Vec3 unit(double x, double y, double z) {
 struct Sources {
     std::vector<std::uint32_t> position;
     std::vector<std::uint32_t> normal;
+    std::vector<std::uint32_t> material; // under materials only
 };
 
 class Builder {
@@ -96,20 +95,26 @@ class Builder {
         }
         free(positions);
         free(normals);
+        std::vector<Vec3> colors;
+        if (!colorsFor(colors)) {
+            return false;
+        }
 
         // What splitIntoMeshes takes: its bookkeeping (6 bytes a vertex)
         // and the meshes. One mesh when the vertices fit in one; otherwise
         // a vertex may come again in later meshes, at most once per corner.
         const std::uint64_t meshVertices = count <= kMaxMeshVertices ? count : 3 * triangles;
-        const std::uint64_t splitBytes = 6 * std::uint64_t{count} + meshVertices * sizeof(Vertex) +
+        const std::uint64_t vertexBytes = sizeof(Vertex) + (colors.empty() ? 0 : sizeof(Vec3));
+        const std::uint64_t splitBytes = 6 * std::uint64_t{count} + meshVertices * vertexBytes +
                                          triangles * (2 * sizeof(Face) + sizeof(Vec3));
         if (!charge(splitBytes)) {
             return false;
         }
-        out.meshes = splitIntoMeshes(vertices, raw_.corners);
+        out.meshes = splitIntoMeshes(vertices, raw_.corners, kMaxMeshVertices, colors);
         out.vertexCount = count;
         out.triangleCount = triangles;
         out.fileNormals = raw_.normalBinding != NormalBinding::None;
+        out.fileColors = !colors.empty();
         return true;
     }
 
@@ -151,11 +156,15 @@ class Builder {
     // Numbers the vertices in the order the corners first name them and
     // turns raw_.corners into vertex numbers.
     bool identifyVertices() {
-        const bool byPair = raw_.normalBinding == NormalBinding::PerCorner;
+        const bool byMaterial = raw_.colorBinding == ColorBinding::PerMaterial;
+        const bool byPair = raw_.normalBinding == NormalBinding::PerCorner || byMaterial;
         const bool byPosition = raw_.weldByPosition && !byPair;
         if (!byPair && !byPosition) {
             return identifyByIndex();
         }
+        const bool perCorner = raw_.normalBinding == NormalBinding::PerCorner;
+        std::size_t run = 0;           // the material run of the current triangle
+        std::uint32_t material = kNone; // under materials: that run's material
         // Open addressing over vertex numbers + 1 (0: empty), at most half
         // full.
         std::size_t size = 16;
@@ -168,15 +177,25 @@ class Builder {
         std::vector<std::uint32_t> slots(size, 0);
         const std::size_t mask = size - 1;
         for (std::size_t k = 0; k < raw_.corners.size(); ++k) {
+            if (byMaterial) {
+                const std::vector<MaterialRun>& runs = raw_.materialRuns;
+                while (run < runs.size() && runs[run].firstTriangle <= k / 3) {
+                    material = runs[run].material;
+                    ++run;
+                }
+            }
             const std::uint32_t position = raw_.corners[k];
-            const std::uint32_t normal = byPair ? raw_.cornerNormals[k] : kNone;
+            const std::uint32_t normal = perCorner ? raw_.cornerNormals[k] : kNone;
             const Vec3& p = raw_.positions[position];
             std::size_t slot =
-                (byPair ? mix(std::uint64_t{position} << 32 | normal) : positionHash(p)) & mask;
+                (byPair ? mix((std::uint64_t{position} << 32 | normal) ^ mix(material))
+                        : positionHash(p)) &
+                mask;
             for (;; slot = (slot + 1) & mask) {
                 const std::uint32_t held = slots[slot];
                 if (held == 0) {
-                    if (!addVertex(position, normal)) {
+                    if (!addVertex(position, normal) ||
+                        (byMaterial && !addMaterial(material))) {
                         return false;
                     }
                     slots[slot] = static_cast<std::uint32_t>(sources_.position.size());
@@ -185,7 +204,8 @@ class Builder {
                 }
                 const std::uint32_t v = held - 1;
                 const bool same =
-                    byPair ? sources_.position[v] == position && sources_.normal[v] == normal
+                    byPair ? sources_.position[v] == position && sources_.normal[v] == normal &&
+                                 (!byMaterial || sources_.material[v] == material)
                            : samePosition(raw_.positions[sources_.position[v]], p);
                 if (same) {
                     raw_.corners[k] = v;
@@ -217,6 +237,42 @@ class Builder {
             corner = v;
         }
         free(vertexOf);
+        return true;
+    }
+
+    bool addMaterial(std::uint32_t material) {
+        if (!makeRoom(sources_.material, 1, budget_)) {
+            reason_ = tooLargeReason(budget_);
+            return false;
+        }
+        sources_.material.push_back(material);
+        return true;
+    }
+
+    // Item 8: the colour of each vertex, or none.
+    bool colorsFor(std::vector<Vec3>& colors) {
+        const std::size_t count = sources_.position.size();
+        const bool perPosition = raw_.colorBinding == ColorBinding::PerPosition;
+        const bool perMaterial = raw_.colorBinding == ColorBinding::PerMaterial;
+        if (!perPosition && !perMaterial) {
+            return true;
+        }
+        if (!charge(std::uint64_t{count} * sizeof(Vec3))) {
+            return false;
+        }
+        colors.reserve(count);
+        for (std::size_t v = 0; v < count; ++v) {
+            if (perPosition) {
+                colors.push_back(raw_.colors[sources_.position[v]]);
+            } else {
+                const std::uint32_t material = sources_.material[v];
+                colors.push_back(material < raw_.materialColors.size()
+                                     ? raw_.materialColors[material]
+                                     : kDefaultMaterialColor);
+            }
+        }
+        free(raw_.colors);
+        free(sources_.material);
         return true;
     }
 
@@ -330,7 +386,8 @@ class Builder {
 
 } // namespace
 
-bool buildMeshes(RawModel& raw, MemoryBudget& budget, LoadedModel& out, std::string& reason) {
+bool buildMeshes(RawModel& raw, MemoryBudget& budget, WorkerPool* /*pool*/, LoadedModel& out,
+                 std::string& reason) {
     return Builder(raw, budget, reason).build(out);
 }
 

@@ -1,5 +1,7 @@
 #include "model/decimal.h"
 
+#include "model/bytes.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -18,20 +20,8 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool startsWithWord(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (lower(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
+    return startsWithIgnoringCase(text, word);
 }
 
 // The spellings of infinities and NaNs that writers produce.

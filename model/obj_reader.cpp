@@ -1,8 +1,10 @@
-// Wavefront OBJ: the statements v (x y z, anything after them ignored: a w or
-// a colour), vn (x y z) and f (corners v, v/vt, v//vn or v/vt/vn; indices
-// from 1, or back from -1 as the vertices defined so far). Every other
-// statement (vt, o, g, s, usemtl, mtllib, l, p and any unknown one) is
-// passed over. A positive index may name a vertex defined later in the
+// Wavefront OBJ: the statements v (x y z, then r g b when the next three
+// words are numbers; anything else after x y z is ignored: a w), vn
+// (x y z), f (corners v, v/vt, v//vn or v/vt/vn; indices from 1, or back
+// from -1 as the vertices defined so far), usemtl NAME (the material of the
+// faces that follow) and mtllib (the materials files, read by the loader).
+// Every other statement (vt, o, g, s, l, p and any unknown one) is passed
+// over. A positive index may name a vertex defined later in the
 // file; it is checked once the whole file is read. Texture indices must be
 // whole numbers other than 0; what they name is not read.
 #include "model/decimal.h"
@@ -10,6 +12,7 @@
 #include "model/text_scanner.h"
 
 #include <string>
+#include <unordered_map>
 
 namespace model {
 
@@ -34,7 +37,11 @@ class ObjReader {
             const std::string_view keyword = scan_.word();
             bool ok = true;
             if (keyword == "v") {
-                ok = readVector(model_.positions, "a vertex");
+                ok = readVector(model_.positions, "a vertex") && readVertexColor();
+            } else if (keyword == "usemtl") {
+                ok = useMaterial(scan_.word());
+            } else if (keyword == "mtllib") {
+                ok = addLibraries();
             } else if (keyword == "vn") {
                 ok = readVector(model_.normals, "a normal");
             } else if (keyword == "f") {
@@ -58,6 +65,11 @@ class ObjReader {
                                    : NormalBinding::None;
         if (model_.normalBinding == NormalBinding::None) {
             model_.cornerNormals.clear();
+        }
+        if (everyVertexHasColor_ && !model_.positions.empty()) {
+            model_.colorBinding = ColorBinding::PerPosition;
+        } else if (!model_.materialRuns.empty()) {
+            model_.colorBinding = ColorBinding::PerMaterial; // if the loader finds a Kd
         }
         return true;
     }
@@ -96,6 +108,71 @@ class ObjReader {
             return tooLarge();
         }
         into.push_back(Vec3{xyz[0], xyz[1], xyz[2]});
+        return true;
+    }
+
+    // Words four to six of a v statement: the vertex's colour when all
+    // three are numbers (one that is not finite gives 0).
+    bool readVertexColor() {
+        float rgb[3] = {};
+        bool isColor = true;
+        for (float& value : rgb) {
+            const std::string_view word = isColor ? scan_.word() : std::string_view();
+            const NumberStatus status = parseFloat(word, value);
+            isColor = isColor && status != NumberStatus::Malformed;
+            value = status == NumberStatus::Ok ? colorValue(value) : 0.0f;
+        }
+        everyVertexHasColor_ = everyVertexHasColor_ && isColor;
+        if (!everyVertexHasColor_) {
+            if (model_.colors.capacity() != 0) {
+                budget_.release(model_.colors.capacity() * sizeof(Vec3));
+                model_.colors = {};
+            }
+            return true;
+        }
+        if (!makeRoom(model_.colors, 1, budget_)) {
+            return tooLarge();
+        }
+        model_.colors.push_back(Vec3{rgb[0], rgb[1], rgb[2]});
+        return true;
+    }
+
+    // usemtl NAME: the faces from here on take the material NAME.
+    bool useMaterial(std::string_view name) {
+        const std::string key(name);
+        auto found = materialOf_.find(key);
+        if (found == materialOf_.end()) {
+            // The name twice (list and index) and the index's node.
+            if (!makeRoom(model_.materialNames, 1, budget_) ||
+                !budget_.charge(2 * name.size() + 64)) {
+                return tooLarge();
+            }
+            const auto material = static_cast<std::uint32_t>(model_.materialNames.size());
+            model_.materialNames.push_back(key);
+            found = materialOf_.emplace(key, material).first;
+        }
+        const std::uint32_t material = found->second;
+        const std::uint64_t triangle = model_.triangleCount();
+        if (!model_.materialRuns.empty() &&
+            model_.materialRuns.back().firstTriangle == triangle) {
+            model_.materialRuns.back().material = material;
+            return true;
+        }
+        if (!makeRoom(model_.materialRuns, 1, budget_)) {
+            return tooLarge();
+        }
+        model_.materialRuns.push_back(MaterialRun{triangle, material});
+        return true;
+    }
+
+    bool addLibraries() {
+        for (std::string_view word = scan_.word(); !word.empty(); word = scan_.word()) {
+            if (!makeRoom(model_.materialLibraries, 1, budget_) ||
+                !budget_.charge(word.size())) {
+                return tooLarge();
+            }
+            model_.materialLibraries.emplace_back(word);
+        }
         return true;
     }
 
@@ -221,6 +298,8 @@ class ObjReader {
     std::vector<std::uint32_t> corners_; // of the face being read
     std::vector<std::uint32_t> normals_;
     bool everyCornerHasNormal_ = true;
+    bool everyVertexHasColor_ = true;
+    std::unordered_map<std::string, std::uint32_t> materialOf_; // by name
     Ahead positionsAhead_;
     Ahead normalsAhead_;
 };

@@ -1,7 +1,9 @@
 // PLY, ASCII and binary (little- and big-endian). The header declares
 // elements in file order, each with a count and its properties; of them:
 //  - vertex: x, y and z (any numeric type) and, when all three are there,
-//    nx, ny and nz; every other property is passed over by its type;
+//    nx, ny and nz, and red, green and blue (else diffuse_red,
+//    diffuse_green and diffuse_blue); every other property is passed over
+//    by its type;
 //  - face: the list vertex_indices (or vertex_index) of any integer count
 //    and index types; indices count from 0;
 //  - every other element is passed over whole.
@@ -11,12 +13,15 @@
 // bytes after the header: each value of an ASCII item takes at least two
 // bytes (a digit and a separator), each value of a binary one its type's
 // size (a list at least its count).
+#include "model/bytes.h"
+#include "model/chunked_reader.h"
 #include "model/decimal.h"
 #include "model/model_reader.h"
 #include "model/text_scanner.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -69,7 +74,7 @@ bool isInteger(Type type) {
 }
 
 // What the reader does with a property's values.
-enum class Role { Skip, X, Y, Z, NX, NY, NZ, Indices };
+enum class Role { Skip, X, Y, Z, NX, NY, NZ, Red, Green, Blue, Indices };
 
 struct Property {
     std::string name;
@@ -87,18 +92,6 @@ struct Element {
 };
 
 enum class Encoding { Ascii, LittleEndian, BigEndian };
-
-// Unsigned values of the file's byte order, whatever the machine's.
-std::uint16_t read16(const std::uint8_t* p, bool big) {
-    return static_cast<std::uint16_t>(big ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
-}
-
-std::uint32_t read32(const std::uint8_t* p, bool big) {
-    return big ? std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 |
-                     p[3]
-               : std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 |
-                     p[0];
-}
 
 std::uint64_t saturatingMultiply(std::uint64_t a, std::uint64_t b) {
     if (a != 0 && b > UINT64_MAX / a) {
@@ -118,7 +111,7 @@ class PlyReader {
         : bytes_(bytes), model_(model), budget_(budget), failure_(failure) {}
 
     bool read() {
-        if (!readHeader() || !checkElements() || !checkSize() || !allocate()) {
+        if (!prepare()) {
             return false;
         }
         for (const Element& element : elements_) {
@@ -131,9 +124,173 @@ class PlyReader {
                 return false;
             }
         }
+        finish();
+        return true;
+    }
+
+    // The header, checked, and the vertices allocated.
+    bool prepare() { return readHeader() && checkElements() && checkSize() && allocate(); }
+
+    void finish() {
         model_.normalBinding = hasNormals_ && !model_.corners.empty() ? NormalBinding::PerPosition
                                                                       : NormalBinding::None;
+        model_.colorBinding = hasColors_ ? ColorBinding::PerPosition : ColorBinding::None;
+    }
+
+    // --- the fast binary path ------------------------------------------------
+    // The same values as readBinary, item by item, for binary files whose
+    // vertex element has no lists and float x, y, z (and nx, ny, nz), and
+    // whose face element is the index list alone. False where it gives up
+    // (another layout, or anything readBinary would refuse); `next` is the
+    // next item of element `element` to read, up to `items` more of them.
+
+    bool binary() const { return encoding_ != Encoding::Ascii; }
+    const std::vector<Element>& elements() const { return elements_; }
+    std::size_t offset() const { return offset_; }
+
+    static bool fixedItem(const Element& element, std::uint64_t& itemSize) {
+        itemSize = 0;
+        for (const Property& property : element.properties) {
+            if (property.list) {
+                return false;
+            }
+            itemSize += sizeOf(property.type);
+        }
         return true;
+    }
+
+    bool fastElement(const Element& element, std::uint64_t& next, std::uint64_t items) {
+        std::uint64_t itemSize = 0;
+        const bool fixed = fixedItem(element, itemSize);
+        if (element.properties.empty() || (fixed && element.name != "vertex")) {
+            if (saturatingMultiply(element.count, itemSize) > bytes_.size() - offset_) {
+                return false;
+            }
+            offset_ += element.count * itemSize;
+            next = element.count;
+            return true;
+        }
+        if (element.name == "vertex" && fixed) {
+            return fastVertices(element, itemSize, next, items);
+        }
+        if (element.name == "face" && element.properties.size() == 1) {
+            return fastFaces(element.properties[0], next, items);
+        }
+        return false;
+    }
+
+    bool fastVertices(const Element& element, std::uint64_t itemSize, std::uint64_t& next,
+                      std::uint64_t items) {
+        struct Field {
+            std::size_t at;
+            Role role;
+            Type type;
+        };
+        Field fields[9];
+        std::size_t fieldCount = 0;
+        std::size_t at = 0;
+        for (const Property& property : element.properties) {
+            if (property.role != Role::Skip) {
+                const bool color = property.role >= Role::Red && property.role <= Role::Blue;
+                if (!color && property.type != Type::Float32) {
+                    return false;
+                }
+                fields[fieldCount++] = Field{at, property.role, property.type};
+            }
+            at += sizeOf(property.type);
+        }
+        const std::uint64_t end = std::min(element.count, next + items);
+        if (saturatingMultiply(end - next, itemSize) > bytes_.size() - offset_) {
+            return false;
+        }
+        const bool big = encoding_ == Encoding::BigEndian;
+        for (; next < end; ++next, offset_ += itemSize) {
+            const std::uint8_t* item = bytes_.data() + offset_;
+            for (std::size_t f = 0; f < fieldCount; ++f) {
+                const Field& field = fields[f];
+                const std::uint8_t* p = item + field.at;
+                if (field.role >= Role::Red && field.role <= Role::Blue) {
+                    storeColor(field.role, next, field.type, valueOf(p, field.type, big));
+                    continue;
+                }
+                const float value = loadFloat(p, big);
+                if (field.role <= Role::Z && !std::isfinite(value)) {
+                    return false;
+                }
+                Vec3& v = field.role <= Role::Z ? model_.positions[next] : model_.normals[next];
+                const int axis = field.role <= Role::Z ? static_cast<int>(field.role) - 1
+                                                       : static_cast<int>(field.role) - 4;
+                (axis == 0 ? v.x : axis == 1 ? v.y : v.z) = value;
+            }
+        }
+        return true;
+    }
+
+    bool fastFaces(const Property& property, std::uint64_t& next, std::uint64_t items) {
+        if (property.role != Role::Indices) {
+            return false;
+        }
+        const bool big = encoding_ == Encoding::BigEndian;
+        const std::size_t countSize = sizeOf(property.countType);
+        const std::size_t indexSize = sizeOf(property.type);
+        const Element& faces = *std::find_if(elements_.begin(), elements_.end(),
+                                             [](const Element& e) { return e.name == "face"; });
+        const std::uint64_t end = std::min(faces.count, next + items);
+        std::uint32_t corners[3];
+        for (; next < end; ++next) {
+            if (countSize > bytes_.size() - offset_) {
+                return false;
+            }
+            const double count = valueOf(bytes_.data() + offset_, property.countType, big);
+            if (!(count >= 3.0) ||
+                count * static_cast<double>(indexSize) >
+                    static_cast<double>(bytes_.size() - offset_ - countSize)) {
+                return false;
+            }
+            offset_ += countSize;
+            const auto n = static_cast<std::uint64_t>(count);
+            if (!makeRoom(model_.corners, 3 * (n - 2), budget_)) {
+                return false;
+            }
+            for (std::uint64_t k = 0; k < n; ++k, offset_ += indexSize) {
+                const double value = valueOf(bytes_.data() + offset_, property.type, big);
+                if (!(value >= 0.0) || value >= static_cast<double>(vertexCount_)) {
+                    return false;
+                }
+                const auto index = static_cast<std::uint32_t>(value);
+                if (k < 2) {
+                    corners[k] = index;
+                    continue;
+                }
+                corners[2] = index;
+                model_.corners.insert(model_.corners.end(), {corners[0], corners[1], corners[2]});
+                corners[1] = index;
+            }
+        }
+        return true;
+    }
+
+    // A value of `type` at `p`, widened as take() widens it.
+    static double valueOf(const std::uint8_t* p, Type type, bool big) {
+        switch (type) {
+        case Type::Int8:
+            return static_cast<std::int8_t>(p[0]);
+        case Type::UInt8:
+            return p[0];
+        case Type::Int16:
+            return static_cast<std::int16_t>(load16(p, big));
+        case Type::UInt16:
+            return load16(p, big);
+        case Type::Int32:
+            return static_cast<std::int32_t>(load32(p, big));
+        case Type::UInt32:
+            return load32(p, big);
+        case Type::Float32:
+            return loadFloat(p, big);
+        case Type::Float64:
+            return loadDouble(p, big);
+        }
+        return 0.0;
     }
 
   private:
@@ -315,6 +472,29 @@ class PlyReader {
                 }
             }
         }
+        hasColors_ = assignColorRoles(element, "") || assignColorRoles(element, "diffuse_");
+        return true;
+    }
+
+    // red, green and blue with the prefix, all three or none.
+    static bool assignColorRoles(Element& element, const std::string& prefix) {
+        const std::string names[3] = {prefix + "red", prefix + "green", prefix + "blue"};
+        constexpr Role kRoles[3] = {Role::Red, Role::Green, Role::Blue};
+        Property* found[3] = {};
+        for (Property& property : element.properties) {
+            for (std::size_t c = 0; c < 3; ++c) {
+                if (property.name == names[c] && !property.list && property.role == Role::Skip &&
+                    found[c] == nullptr) {
+                    found[c] = &property;
+                }
+            }
+        }
+        if (found[0] == nullptr || found[1] == nullptr || found[2] == nullptr) {
+            return false;
+        }
+        for (std::size_t c = 0; c < 3; ++c) {
+            found[c]->role = kRoles[c];
+        }
         return true;
     }
 
@@ -358,7 +538,7 @@ class PlyReader {
     }
 
     bool allocate() {
-        const std::uint64_t perVertex = sizeof(Vec3) * (hasNormals_ ? 2 : 1);
+        const std::uint64_t perVertex = sizeof(Vec3) * (1 + (hasNormals_ ? 1 : 0) + (hasColors_ ? 1 : 0));
         if (!budget_.charge(saturatingMultiply(vertexCount_, perVertex))) {
             return failLine(lineOf("vertex"), tooLargeReason(budget_));
         }
@@ -366,12 +546,22 @@ class PlyReader {
         if (hasNormals_) {
             model_.normals.resize(vertexCount_);
         }
+        if (hasColors_) {
+            model_.colors.resize(vertexCount_);
+        }
         ascii_ = TextScanner(bytes_, bodyStart_, bodyLine_, false);
         offset_ = bodyStart_;
         return true;
     }
 
     // --- values --------------------------------------------------------------
+
+    // Stores a colour value of `type` (item 8's scales).
+    void storeColor(Role role, std::uint64_t item, Type type, double value) {
+        const double scale = type == Type::UInt16 ? 65535.0 : isInteger(type) ? 255.0 : 1.0;
+        Vec3& c = model_.colors[item];
+        (role == Role::Red ? c.x : role == Role::Green ? c.y : c.z) = colorValue(value / scale);
+    }
 
     // Stores a vertex value; positions must be finite.
     bool store(Role role, std::uint64_t item, float value) {
@@ -457,6 +647,10 @@ class PlyReader {
                     if (property.role == Role::Indices && !finishFace()) {
                         return false;
                     }
+                } else if (isVertex && property.role >= Role::Red && property.role <= Role::Blue) {
+                    float value = 0.0f;
+                    const bool number = parseFloat(word, value) == NumberStatus::Ok;
+                    storeColor(property.role, item, property.type, number ? value : 0.0);
                 } else if (isVertex && property.role != Role::Skip) {
                     float value = 0.0f;
                     const NumberStatus status = parseFloat(word, value);
@@ -497,31 +691,23 @@ class PlyReader {
             value = p[0];
             break;
         case Type::Int16:
-            value = static_cast<std::int16_t>(read16(p, big));
+            value = static_cast<std::int16_t>(load16(p, big));
             break;
         case Type::UInt16:
-            value = read16(p, big);
+            value = load16(p, big);
             break;
         case Type::Int32:
-            value = static_cast<std::int32_t>(read32(p, big));
+            value = static_cast<std::int32_t>(load32(p, big));
             break;
         case Type::UInt32:
-            value = read32(p, big);
+            value = load32(p, big);
             break;
-        case Type::Float32: {
-            const std::uint32_t bits = read32(p, big);
-            float v;
-            std::memcpy(&v, &bits, sizeof v);
-            value = v;
+        case Type::Float32:
+            value = loadFloat(p, big);
             break;
-        }
-        case Type::Float64: {
-            const std::uint64_t bits =
-                big ? std::uint64_t{read32(p, true)} << 32 | read32(p + 4, true)
-                    : std::uint64_t{read32(p + 4, false)} << 32 | read32(p, false);
-            std::memcpy(&value, &bits, sizeof value);
+        case Type::Float64:
+            value = loadDouble(p, big);
             break;
-        }
         }
         return true;
     }
@@ -548,6 +734,10 @@ class PlyReader {
                 if (!property.list) {
                     if (!take(property.type, element, value)) {
                         return false;
+                    }
+                    if (property.role >= Role::Red && property.role <= Role::Blue) {
+                        storeColor(property.role, item, property.type, value);
+                        continue;
                     }
                     // Doubles and 32-bit integers round to the nearest float.
                     if (property.role != Role::Skip &&
@@ -597,13 +787,59 @@ class PlyReader {
     std::uint64_t bodyLine_ = 1;
     std::uint64_t vertexCount_ = 0;
     bool hasNormals_ = false;
+    bool hasColors_ = false;
     TextScanner ascii_{{}, 0, 1, false};
     std::size_t offset_ = 0;  // binary: the next byte to read
     std::size_t valueAt_ = 0; // binary: where the value read last began
     std::vector<std::uint32_t> corners_;
 };
 
+// The fast binary path in chunks: the header as the general reader reads
+// it, then each element in runs of items.
+class PlyChunks final : public ChunkedReader {
+  public:
+    Status step(std::span<const std::uint8_t> bytes, WorkerPool*, MemoryBudget& budget) override {
+        if (!reader_) {
+            reader_ = std::make_unique<PlyReader>(bytes, model_, budget, failure_);
+            if (!reader_->prepare() || !reader_->binary()) {
+                return Status::General;
+            }
+        }
+        // A step reads what is left of the current element, at most about
+        // kChunkBytes of it (16 bytes an item, a small vertex or face).
+        const std::vector<Element>& elements = reader_->elements();
+        for (; element_ < elements.size(); ++element_, next_ = 0) {
+            if (!reader_->fastElement(elements[element_], next_, kChunkBytes / 16)) {
+                return Status::General;
+            }
+            if (next_ < elements[element_].count) {
+                return Status::More;
+            }
+        }
+        reader_->finish();
+        parsedAll_ = true;
+        return Status::Done;
+    }
+
+    std::uint64_t parsed() const override {
+        return parsedAll_ ? UINT64_MAX : reader_ ? reader_->offset() : 0;
+    }
+    RawModel take() override { return std::move(model_); }
+
+  private:
+    RawModel model_;
+    ReadFailure failure_;
+    std::unique_ptr<PlyReader> reader_;
+    std::size_t element_ = 0;
+    std::uint64_t next_ = 0;
+    bool parsedAll_ = false;
+};
+
 } // namespace
+
+std::unique_ptr<ChunkedReader> chunkedPlyReader() {
+    return std::make_unique<PlyChunks>();
+}
 
 bool readPly(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,
              ReadFailure& failure) {

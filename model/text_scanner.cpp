@@ -109,6 +109,18 @@ void TextScanner::nextLine() {
     }
 }
 
+std::string_view firstWord(std::span<const std::uint8_t> bytes, bool objRules) {
+    TextScanner scan(bytes, afterByteOrderMark(bytes), 1, objRules);
+    while (!scan.atEnd()) {
+        const std::string_view word = scan.word();
+        if (!word.empty()) {
+            return word;
+        }
+        scan.nextLine();
+    }
+    return {};
+}
+
 std::size_t afterByteOrderMark(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
 }

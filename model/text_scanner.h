@@ -50,6 +50,10 @@ class TextScanner {
     bool objRules_;
 };
 
+// The first word of the file, past a byte-order mark and blank lines (and,
+// with `objRules`, comments); empty when there is none.
+std::string_view firstWord(std::span<const std::uint8_t> bytes, bool objRules);
+
 // The offset just past a UTF-8 byte-order mark at the start, or 0.
 std::size_t afterByteOrderMark(std::span<const std::uint8_t> bytes);
 

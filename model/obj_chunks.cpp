@@ -1,0 +1,455 @@
+// The fast OBJ reader: the file is cut into pieces at line ends, each piece
+// is parsed on its own (on the worker pool, several at once), and the
+// pieces are merged in file order, so the model is the general reader's
+// (obj_reader.cpp) to the bit. A piece cannot know how many vertices come
+// before it, so a relative index (-1 for the last vertex) is kept relative
+// to the piece and resolved at the merge.
+//
+// It gives up (the general reader then reads the file) on everything
+// outside the plain forms: a backslash anywhere (a continued line), a
+// number or corner the general reader would refuse or reads in a way of
+// its own (a '+' sign, an index of more than ten digits), an index out of
+// range, a face of fewer than three corners.
+#include "device/worker_pool.h"
+#include "model/chunked_reader.h"
+#include "model/decimal.h"
+#include "model/text_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace model {
+
+namespace {
+
+// Bytes of one piece, about (a piece ends at a line end).
+constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+
+// A corner's index as a piece keeps it: a file index (from 1) as
+// value - 1, >= 0; a relative one as the piece-local index it reaches
+// (local count + value, maybe negative) minus kRelative.
+constexpr std::int64_t kRelative = std::int64_t{1} << 40;
+
+bool isBlank(std::uint8_t c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+struct UsedMaterial {
+    std::uint64_t triangle; // piece-local triangle where it starts
+    std::string name;
+};
+
+// What one piece holds.
+struct Piece {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    bool failed = false; // the general reader must read the file
+    std::vector<Vec3> positions;
+    std::vector<Vec3> normals;
+    std::vector<Vec3> colors;
+    bool everyVertexHasColor = true;
+    std::vector<std::int64_t> corners; // three per triangle
+    std::vector<std::int64_t> cornerNormals;
+    bool everyCornerHasNormal = true;
+    std::int64_t largestPosition = -1; // the largest file index - 1 named
+    std::int64_t largestNormal = -1;
+    std::vector<UsedMaterial> materials;
+    std::vector<std::string> libraries;
+};
+
+// A whole number of at most ten digits, with an optional '-'; false for
+// anything else (the general reader decides about it).
+bool plainIndex(std::string_view text, std::int64_t& value) {
+    bool negative = false;
+    std::size_t i = 0;
+    if (!text.empty() && text[0] == '-') {
+        negative = true;
+        i = 1;
+    }
+    if (i == text.size() || text.size() - i > 10) {
+        return false;
+    }
+    std::int64_t v = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        v = v * 10 + (c - '0');
+    }
+    if (v == 0 || v > INT64_C(0xffffffff)) {
+        return false;
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
+class PieceParser {
+  public:
+    PieceParser(std::span<const std::uint8_t> bytes, Piece& piece)
+        : text_(reinterpret_cast<const char*>(bytes.data())), pos_(piece.begin),
+          end_(piece.end), piece_(piece) {}
+
+    bool parse() {
+        if (std::memchr(text_ + pos_, '\\', end_ - pos_) != nullptr) {
+            return false;
+        }
+        while (pos_ < end_) {
+            const std::string_view keyword = word();
+            bool ok = true;
+            if (keyword.size() == 1 && keyword[0] == 'v') {
+                ok = vertex();
+            } else if (keyword == "vn") {
+                ok = vector(piece_.normals);
+            } else if (keyword.size() == 1 && keyword[0] == 'f') {
+                ok = face();
+            } else if (keyword == "usemtl") {
+                piece_.materials.push_back(
+                    UsedMaterial{piece_.corners.size() / 3, std::string(word())});
+            } else if (keyword == "mtllib") {
+                for (std::string_view w = word(); !w.empty(); w = word()) {
+                    piece_.libraries.emplace_back(w);
+                }
+            }
+            if (!ok) {
+                return false;
+            }
+            nextLine();
+        }
+        return true;
+    }
+
+  private:
+    // The next word of the line; empty at its end or at a comment.
+    std::string_view word() {
+        while (pos_ < end_ && isBlank(static_cast<std::uint8_t>(text_[pos_]))) {
+            ++pos_;
+        }
+        if (pos_ >= end_ || text_[pos_] == '\n' || text_[pos_] == '#') {
+            return {};
+        }
+        const std::size_t start = pos_;
+        while (pos_ < end_ && text_[pos_] != '\n' &&
+               !isBlank(static_cast<std::uint8_t>(text_[pos_]))) {
+            ++pos_;
+        }
+        return std::string_view(text_ + start, pos_ - start);
+    }
+
+    void nextLine() {
+        const void* newline = std::memchr(text_ + pos_, '\n', end_ - pos_);
+        pos_ = newline == nullptr ? end_ : static_cast<const char*>(newline) - text_ + 1;
+    }
+
+    bool numbers(float* into, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (parseFloat(word(), into[i]) != NumberStatus::Ok) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool vector(std::vector<Vec3>& into) {
+        float xyz[3];
+        if (!numbers(xyz, 3)) {
+            return false;
+        }
+        into.push_back(Vec3{xyz[0], xyz[1], xyz[2]});
+        return true;
+    }
+
+    // As ObjReader::readVertexColor.
+    bool vertex() {
+        if (!vector(piece_.positions)) {
+            return false;
+        }
+        float rgb[3] = {};
+        bool isColor = true;
+        for (float& value : rgb) {
+            const std::string_view w = isColor ? word() : std::string_view();
+            const NumberStatus status = parseFloat(w, value);
+            isColor = isColor && status != NumberStatus::Malformed;
+            value = status == NumberStatus::Ok ? colorValue(value) : 0.0f;
+        }
+        piece_.everyVertexHasColor = piece_.everyVertexHasColor && isColor;
+        if (piece_.everyVertexHasColor) {
+            piece_.colors.push_back(Vec3{rgb[0], rgb[1], rgb[2]});
+        } else {
+            piece_.colors = {};
+        }
+        return true;
+    }
+
+    static std::int64_t code(std::int64_t value, std::size_t defined) {
+        return value > 0 ? value - 1 : static_cast<std::int64_t>(defined) + value - kRelative;
+    }
+
+    bool corner(std::string_view w, std::int64_t& position, std::int64_t& normal,
+                bool& hasNormal) {
+        const std::size_t slash1 = w.find('/');
+        std::int64_t value = 0;
+        if (!plainIndex(w.substr(0, slash1), value)) {
+            return false;
+        }
+        position = code(value, piece_.positions.size());
+        if (value > 0) {
+            piece_.largestPosition = std::max(piece_.largestPosition, position);
+        }
+        hasNormal = false;
+        if (slash1 == std::string_view::npos) {
+            return true;
+        }
+        const std::size_t slash2 = w.find('/', slash1 + 1);
+        const std::string_view texture = w.substr(slash1 + 1, slash2 - slash1 - 1);
+        if (slash2 == std::string_view::npos) {
+            return plainIndex(texture, value); // v/vt
+        }
+        if ((!texture.empty() && !plainIndex(texture, value)) ||
+            w.find('/', slash2 + 1) != std::string_view::npos ||
+            !plainIndex(w.substr(slash2 + 1), value)) {
+            return false;
+        }
+        normal = code(value, piece_.normals.size());
+        if (value > 0) {
+            piece_.largestNormal = std::max(piece_.largestNormal, normal);
+        }
+        hasNormal = true;
+        return true;
+    }
+
+    bool face() {
+        std::int64_t first[2] = {};
+        std::int64_t previous[2] = {};
+        std::size_t count = 0;
+        for (std::string_view w = word(); !w.empty(); w = word(), ++count) {
+            std::int64_t position = 0;
+            std::int64_t normal = 0;
+            bool hasNormal = false;
+            if (!corner(w, position, normal, hasNormal)) {
+                return false;
+            }
+            piece_.everyCornerHasNormal = piece_.everyCornerHasNormal && hasNormal;
+            if (count == 0) {
+                first[0] = position;
+                first[1] = normal;
+            } else if (count >= 2) {
+                piece_.corners.insert(piece_.corners.end(), {first[0], previous[0], position});
+                if (piece_.everyCornerHasNormal) {
+                    piece_.cornerNormals.insert(piece_.cornerNormals.end(),
+                                                {first[1], previous[1], normal});
+                }
+            }
+            previous[0] = position;
+            previous[1] = normal;
+        }
+        if (!piece_.everyCornerHasNormal) {
+            piece_.cornerNormals = {};
+        }
+        return count >= 3;
+    }
+
+    const char* text_;
+    std::size_t pos_;
+    std::size_t end_;
+    Piece& piece_;
+};
+
+class ObjChunks final : public ChunkedReader {
+  public:
+    Status step(std::span<const std::uint8_t> bytes, WorkerPool* pool,
+                MemoryBudget& budget) override {
+        if (parsed_ == 0) {
+            parsed_ = afterByteOrderMark(bytes);
+        }
+        // Pieces for every thread, two each, about kChunkBytes in all.
+        const std::size_t threads = pool != nullptr ? static_cast<std::size_t>(pool->size()) : 1;
+        const std::size_t count = std::max<std::size_t>(2 * threads, kChunkBytes / kPieceBytes);
+        pieces_.assign(count, Piece{});
+        std::size_t used = 0;
+        for (std::size_t at = parsed_; used < count && at < bytes.size(); ++used) {
+            std::size_t end = std::min(bytes.size(), at + kPieceBytes);
+            if (end < bytes.size()) {
+                const void* newline = std::memchr(bytes.data() + end, '\n', bytes.size() - end);
+                end = newline == nullptr
+                          ? bytes.size()
+                          : static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) -
+                                                     bytes.data()) +
+                                1;
+            }
+            pieces_[used].begin = at;
+            pieces_[used].end = end;
+            at = end;
+        }
+        pieces_.resize(used);
+        auto job = [&](std::int32_t task, std::int32_t) {
+            Piece& piece = pieces_[static_cast<std::size_t>(task)];
+            try {
+                piece.failed = !PieceParser(bytes, piece).parse();
+            } catch (...) {
+                piece.failed = true;
+            }
+        };
+        if (pool != nullptr && used > 1) {
+            pool->run(static_cast<std::int32_t>(used), job);
+        } else {
+            for (std::size_t p = 0; p < used; ++p) {
+                job(static_cast<std::int32_t>(p), 0);
+            }
+        }
+        for (Piece& piece : pieces_) {
+            if (piece.failed || !merge(piece, budget)) {
+                return Status::General;
+            }
+            parsed_ = piece.end;
+            piece = Piece{};
+        }
+        if (parsed_ < bytes.size()) {
+            return Status::More;
+        }
+        return finish() ? Status::Done : Status::General;
+    }
+
+    std::uint64_t parsed() const override { return parsed_; }
+    RawModel take() override { return std::move(model_); }
+
+  private:
+    template <typename T> static bool append(std::vector<T>& to, const std::vector<T>& from,
+                                             MemoryBudget& budget) {
+        if (!makeRoom(to, from.size(), budget)) {
+            return false;
+        }
+        to.insert(to.end(), from.begin(), from.end());
+        return true;
+    }
+
+    // Piece indices as the model's: false when one is out of range.
+    static bool resolve(const std::vector<std::int64_t>& codes, std::size_t before,
+                        std::vector<std::uint32_t>& into, MemoryBudget& budget) {
+        if (!makeRoom(into, codes.size(), budget)) {
+            return false;
+        }
+        for (const std::int64_t code : codes) {
+            const std::int64_t index =
+                code >= 0 ? code : code + kRelative + static_cast<std::int64_t>(before);
+            if (index < 0) {
+                return false;
+            }
+            into.push_back(static_cast<std::uint32_t>(index));
+        }
+        return true;
+    }
+
+    bool merge(const Piece& piece, MemoryBudget& budget) {
+        const std::size_t positionsBefore = model_.positions.size();
+        const std::size_t normalsBefore = model_.normals.size();
+        const std::uint64_t trianglesBefore = model_.triangleCount();
+        everyVertexHasColor_ = everyVertexHasColor_ && piece.everyVertexHasColor;
+        if (everyVertexHasColor_) {
+            if (!append(model_.colors, piece.colors, budget)) {
+                return false;
+            }
+        } else if (model_.colors.capacity() != 0) {
+            budget.release(model_.colors.capacity() * sizeof(Vec3));
+            model_.colors = {};
+        }
+        if (positionsBefore + piece.positions.size() >= UINT32_MAX ||
+            normalsBefore + piece.normals.size() >= UINT32_MAX ||
+            !append(model_.positions, piece.positions, budget) ||
+            !append(model_.normals, piece.normals, budget) ||
+            !resolve(piece.corners, positionsBefore, model_.corners, budget)) {
+            return false;
+        }
+        everyCornerHasNormal_ = everyCornerHasNormal_ && piece.everyCornerHasNormal;
+        if (everyCornerHasNormal_) {
+            if (!resolve(piece.cornerNormals, normalsBefore, model_.cornerNormals, budget)) {
+                return false;
+            }
+        } else if (model_.cornerNormals.capacity() != 0) {
+            budget.release(model_.cornerNormals.capacity() * sizeof(std::uint32_t));
+            model_.cornerNormals = {};
+        }
+        largestPosition_ = std::max(largestPosition_, piece.largestPosition);
+        largestNormal_ = std::max(largestNormal_, piece.largestNormal);
+        for (const UsedMaterial& used : piece.materials) {
+            if (!useMaterial(trianglesBefore + used.triangle, used.name, budget)) {
+                return false;
+            }
+        }
+        for (const std::string& library : piece.libraries) {
+            if (!makeRoom(model_.materialLibraries, 1, budget) || !budget.charge(library.size())) {
+                return false;
+            }
+            model_.materialLibraries.push_back(library);
+        }
+        return true;
+    }
+
+    // As ObjReader::useMaterial.
+    bool useMaterial(std::uint64_t triangle, const std::string& name, MemoryBudget& budget) {
+        auto found = materialOf_.find(name);
+        if (found == materialOf_.end()) {
+            if (!makeRoom(model_.materialNames, 1, budget) ||
+                !budget.charge(2 * name.size() + 64)) {
+                return false;
+            }
+            const auto material = static_cast<std::uint32_t>(model_.materialNames.size());
+            model_.materialNames.push_back(name);
+            found = materialOf_.emplace(name, material).first;
+        }
+        const std::uint32_t material = found->second;
+        if (!model_.materialRuns.empty() && model_.materialRuns.back().firstTriangle == triangle) {
+            model_.materialRuns.back().material = material;
+            return true;
+        }
+        if (!makeRoom(model_.materialRuns, 1, budget)) {
+            return false;
+        }
+        model_.materialRuns.push_back(MaterialRun{triangle, material});
+        return true;
+    }
+
+    // As the end of ObjReader::read.
+    bool finish() {
+        if (largestPosition_ >= static_cast<std::int64_t>(model_.positions.size()) ||
+            largestNormal_ >= static_cast<std::int64_t>(model_.normals.size())) {
+            return false;
+        }
+        for (const std::uint32_t index : model_.corners) {
+            if (index >= model_.positions.size()) {
+                return false;
+            }
+        }
+        model_.normalBinding = everyCornerHasNormal_ && !model_.corners.empty()
+                                   ? NormalBinding::PerCorner
+                                   : NormalBinding::None;
+        if (model_.normalBinding == NormalBinding::None) {
+            model_.cornerNormals.clear();
+        }
+        if (everyVertexHasColor_ && !model_.positions.empty()) {
+            model_.colorBinding = ColorBinding::PerPosition;
+        } else if (!model_.materialRuns.empty()) {
+            model_.colorBinding = ColorBinding::PerMaterial;
+        }
+        return true;
+    }
+
+    RawModel model_;
+    std::vector<Piece> pieces_;
+    std::uint64_t parsed_ = 0;
+    bool everyVertexHasColor_ = true;
+    bool everyCornerHasNormal_ = true;
+    std::int64_t largestPosition_ = -1;
+    std::int64_t largestNormal_ = -1;
+    std::unordered_map<std::string, std::uint32_t> materialOf_;
+};
+
+} // namespace
+
+std::unique_ptr<ChunkedReader> chunkedObjReader() {
+    return std::make_unique<ObjChunks>();
+}
+
+} // namespace model
