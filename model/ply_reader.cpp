@@ -236,6 +236,9 @@ class PlyReader {
         const Element& faces = *std::find_if(elements_.begin(), elements_.end(),
                                              [](const Element& e) { return e.name == "face"; });
         const std::uint64_t end = std::min(faces.count, next + items);
+        if (countSize == 1 && indexSize == 4 && !smallFaces(property, next, end)) {
+            return false;
+        }
         std::uint32_t corners[3];
         for (; next < end; ++next) {
             if (countSize > bytes_.size() - offset_) {
@@ -266,6 +269,50 @@ class PlyReader {
                 model_.corners.insert(model_.corners.end(), {corners[0], corners[1], corners[2]});
                 corners[1] = index;
             }
+        }
+        return true;
+    }
+
+    // Faces of 32-bit indices after a one-byte count, the common layout,
+    // up to `end` or the first face of fewer than three corners (left for
+    // the general loop, which gives up on it).
+    bool smallFaces(const Property& property, std::uint64_t& next, std::uint64_t end) {
+        const bool big = encoding_ == Encoding::BigEndian;
+        const std::uint32_t signBit = property.type == Type::Int32 ? 0x80000000u : 0;
+        std::vector<std::uint32_t>& corners = model_.corners;
+        // Room for faces like the first; others grow the list as needed.
+        const std::uint64_t firstCount = offset_ < bytes_.size() ? bytes_[offset_] : 3;
+        if (next < end && firstCount >= 3 &&
+            !makeRoom(corners, 3 * (firstCount - 2) * (end - next), budget_)) {
+            return false;
+        }
+        for (; next < end && offset_ < bytes_.size(); ++next) {
+            const std::uint32_t count = bytes_[offset_];
+            if (count < 3 || bytes_.size() - offset_ - 1 < 4 * std::size_t{count}) {
+                return true;
+            }
+            if (corners.capacity() - corners.size() < 3 * (count - 2) &&
+                !makeRoom(corners, 3 * (count - 2), budget_)) {
+                return false;
+            }
+            const std::uint8_t* p = bytes_.data() + offset_ + 1;
+            const std::uint32_t first = load32(p, big);
+            std::uint32_t previous = load32(p + 4, big);
+            std::uint32_t all = first | previous;
+            bool inRange = first < vertexCount_ && previous < vertexCount_;
+            for (std::uint32_t k = 2; k < count; ++k) {
+                const std::uint32_t index = load32(p + 4 * k, big);
+                all |= index;
+                inRange = inRange && index < vertexCount_;
+                corners.push_back(first);
+                corners.push_back(previous);
+                corners.push_back(index);
+                previous = index;
+            }
+            if ((all & signBit) != 0 || !inRange) {
+                return false;
+            }
+            offset_ += 1 + 4 * std::size_t{count};
         }
         return true;
     }
