@@ -44,12 +44,14 @@ class ChunkedReader {
     virtual RawModel take() = 0;
 };
 
-// The fast reader of each format (none gives null).
-std::unique_ptr<ChunkedReader> chunkedObjReader();
-std::unique_ptr<ChunkedReader> chunkedPlyReader();
-std::unique_ptr<ChunkedReader> chunkedStlReader();
-
-// Bytes of work a chunk takes, about.
+// Bytes of work a chunk takes, about, unless the caller says otherwise.
 inline constexpr std::size_t kChunkBytes = std::size_t{4} << 20;
+
+// The fast reader of each format, taking about `chunkBytes` of the file a
+// step (at least one line, item or triangle). The OBJ reader parses a step
+// as pieces of a quarter of that on the pool's threads.
+std::unique_ptr<ChunkedReader> chunkedObjReader(std::size_t chunkBytes = kChunkBytes);
+std::unique_ptr<ChunkedReader> chunkedPlyReader(std::size_t chunkBytes = kChunkBytes);
+std::unique_ptr<ChunkedReader> chunkedStlReader(std::size_t chunkBytes = kChunkBytes);
 
 } // namespace model

@@ -135,7 +135,8 @@ struct ModelLoad::State {
     }
 
     void readPiece() {
-        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kReadPiece, size - read));
+        const std::size_t piece = options.chunkBytes != 0 ? options.chunkBytes : kReadPiece;
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(piece, size - read));
         std::size_t got = 0;
         if (!file.read(owned.get() + read, want, got)) {
             return fail("cannot read the file");
@@ -159,15 +160,16 @@ struct ModelLoad::State {
     void beginParse() {
         read = size;
         chargedBeforeParse = budget.used();
+        const std::size_t chunk = options.chunkBytes != 0 ? options.chunkBytes : kChunkBytes;
         switch (format) {
         case Format::Obj:
-            fast = chunkedObjReader();
+            fast = chunkedObjReader(chunk);
             break;
         case Format::Ply:
-            fast = chunkedPlyReader();
+            fast = chunkedPlyReader(chunk);
             break;
         case Format::Stl:
-            fast = chunkedStlReader();
+            fast = chunkedStlReader(chunk);
             break;
         }
         phase = fast ? Phase::Parse : Phase::General;

@@ -106,6 +106,7 @@
 #include "model/model_reader.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -163,9 +164,13 @@ struct LoadOptions {
     // Checked at chunk boundaries; when it reads true the load ends
     // cancelled and frees everything it held.
     const std::atomic<bool>* cancel = nullptr;
-    // Threads for parsing text in parallel, the normals and the cut; none:
+    // Threads for parsing text in parallel and cutting the meshes; none:
     // everything on the loading thread. The result is the same either way.
     WorkerPool* pool = nullptr;
+    // Bytes of the file a step reads or parses, about; 0: 8 MiB read and
+    // 4 MiB parsed a step. Smaller steps return sooner (and report progress
+    // more often); the result is the same.
+    std::size_t chunkBytes = 0;
     // The materials files of an OBJ. Not set: loadModelFile reads them
     // beside the path (siblingsOnDisk); a load from bytes has none to read
     // (each named file is "not found").

@@ -24,9 +24,6 @@ namespace model {
 
 namespace {
 
-// Bytes of one piece, about (a piece ends at a line end).
-constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
-
 // A corner's index as a piece keeps it: a file index (from 1) as
 // value - 1, >= 0; a relative one as the piece-local index it reaches
 // (local count + value, maybe negative) minus kRelative.
@@ -259,18 +256,21 @@ class PieceParser {
 
 class ObjChunks final : public ChunkedReader {
   public:
+    explicit ObjChunks(std::size_t chunkBytes)
+        : pieceBytes_(std::max<std::size_t>(chunkBytes / 4, 1)) {}
+
     Status step(std::span<const std::uint8_t> bytes, WorkerPool* pool,
                 MemoryBudget& budget) override {
         if (parsed_ == 0) {
             parsed_ = afterByteOrderMark(bytes);
         }
-        // Pieces for every thread, two each, about kChunkBytes in all.
+        // Four pieces a step, and two for every thread where there are more.
         const std::size_t threads = pool != nullptr ? static_cast<std::size_t>(pool->size()) : 1;
-        const std::size_t count = std::max<std::size_t>(2 * threads, kChunkBytes / kPieceBytes);
+        const std::size_t count = std::max<std::size_t>(2 * threads, 4);
         pieces_.assign(count, Piece{});
         std::size_t used = 0;
         for (std::size_t at = parsed_; used < count && at < bytes.size(); ++used) {
-            std::size_t end = std::min(bytes.size(), at + kPieceBytes);
+            std::size_t end = std::min(bytes.size(), at + pieceBytes_);
             if (end < bytes.size()) {
                 const void* newline = std::memchr(bytes.data() + end, '\n', bytes.size() - end);
                 end = newline == nullptr
@@ -436,6 +436,7 @@ class ObjChunks final : public ChunkedReader {
         return true;
     }
 
+    std::size_t pieceBytes_;
     RawModel model_;
     std::vector<Piece> pieces_;
     std::uint64_t parsed_ = 0;
@@ -448,8 +449,8 @@ class ObjChunks final : public ChunkedReader {
 
 } // namespace
 
-std::unique_ptr<ChunkedReader> chunkedObjReader() {
-    return std::make_unique<ObjChunks>();
+std::unique_ptr<ChunkedReader> chunkedObjReader(std::size_t chunkBytes) {
+    return std::make_unique<ObjChunks>(chunkBytes);
 }
 
 } // namespace model

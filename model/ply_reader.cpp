@@ -845,6 +845,8 @@ class PlyReader {
 // it, then each element in runs of items.
 class PlyChunks final : public ChunkedReader {
   public:
+    explicit PlyChunks(std::size_t chunkBytes) : chunkBytes_(std::max<std::size_t>(chunkBytes, 1)) {}
+
     Status step(std::span<const std::uint8_t> bytes, WorkerPool*, MemoryBudget& budget) override {
         if (!reader_) {
             reader_ = std::make_unique<PlyReader>(bytes, model_, budget, failure_);
@@ -853,10 +855,10 @@ class PlyChunks final : public ChunkedReader {
             }
         }
         // A step reads what is left of the current element, at most about
-        // kChunkBytes of it (16 bytes an item, a small vertex or face).
+        // chunkBytes_ of it (16 bytes an item, a small vertex or face).
         const std::vector<Element>& elements = reader_->elements();
         for (; element_ < elements.size(); ++element_, next_ = 0) {
-            if (!reader_->fastElement(elements[element_], next_, kChunkBytes / 16)) {
+            if (!reader_->fastElement(elements[element_], next_, (chunkBytes_ + 15) / 16)) {
                 return Status::General;
             }
             if (next_ < elements[element_].count) {
@@ -874,6 +876,7 @@ class PlyChunks final : public ChunkedReader {
     RawModel take() override { return std::move(model_); }
 
   private:
+    std::size_t chunkBytes_;
     RawModel model_;
     ReadFailure failure_;
     std::unique_ptr<PlyReader> reader_;
@@ -884,8 +887,8 @@ class PlyChunks final : public ChunkedReader {
 
 } // namespace
 
-std::unique_ptr<ChunkedReader> chunkedPlyReader() {
-    return std::make_unique<PlyChunks>();
+std::unique_ptr<ChunkedReader> chunkedPlyReader(std::size_t chunkBytes) {
+    return std::make_unique<PlyChunks>(chunkBytes);
 }
 
 bool readPly(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,

@@ -186,6 +186,9 @@ namespace {
 // model is then the general reader's after the loader's weld (item 3).
 class BinaryStlChunks final : public ChunkedReader {
   public:
+    explicit BinaryStlChunks(std::size_t chunkBytes)
+        : trianglesPerStep_(std::max<std::size_t>(chunkBytes / kTriangleBytes, 1)) {}
+
     Status step(std::span<const std::uint8_t> bytes, WorkerPool*, MemoryBudget& budget) override {
         if (parsed_ == 0) {
             if (!hasBinaryStlSize(bytes, bytes.size())) {
@@ -205,7 +208,7 @@ class BinaryStlChunks final : public ChunkedReader {
             model_.corners.reserve(std::size_t{3} * count_);
         }
         const std::uint64_t end =
-            std::min<std::uint64_t>(count_, next_ + kChunkBytes / kTriangleBytes);
+            std::min<std::uint64_t>(count_, next_ + trianglesPerStep_);
         for (; next_ < end; ++next_) {
             const std::uint8_t* corner = bytes.data() + kFirstTriangle + next_ * kTriangleBytes + 12;
             for (int v = 0; v < 3; ++v, corner += 12) {
@@ -306,6 +309,7 @@ class BinaryStlChunks final : public ChunkedReader {
         }
     }
 
+    std::size_t trianglesPerStep_;
     RawModel model_;
     std::vector<Slot> slots_;
     std::uint32_t count_ = 0;
@@ -327,8 +331,8 @@ bool isStl(std::span<const std::uint8_t> bytes) {
            equalsIgnoringCase(firstWord(bytes, false), "solid");
 }
 
-std::unique_ptr<ChunkedReader> chunkedStlReader() {
-    return std::make_unique<BinaryStlChunks>();
+std::unique_ptr<ChunkedReader> chunkedStlReader(std::size_t chunkBytes) {
+    return std::make_unique<BinaryStlChunks>(chunkBytes);
 }
 
 bool readStl(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,

@@ -1,0 +1,294 @@
+// The fast readers against the general ones: on generated files of every
+// layout they take (cut into many small chunks, parsed on a pool) and on
+// the model corpus, a fast reader either gives the general reader's model
+// to the bit or gives the file up; it never gives a model for a file the
+// general reader refuses.
+#include "device/worker_pool.h"
+#include "model/chunked_reader.h"
+#include "tests/model/model_bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace {
+
+using modeltest::Bytes;
+using modeltest::Writer;
+
+bool sameBits(const std::vector<Vec3>& a, const std::vector<Vec3>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Vec3)) == 0);
+}
+
+void expectSameRaw(const model::RawModel& fast, const model::RawModel& general) {
+    // The STL fast reader welds as it reads; the general one leaves that to
+    // the loader: compare the welded corners' positions instead.
+    if (general.weldByPosition && !fast.weldByPosition) {
+        ASSERT_EQ(fast.corners.size(), general.corners.size());
+        for (std::size_t k = 0; k < fast.corners.size(); ++k) {
+            const Vec3& f = fast.positions[fast.corners[k]];
+            const Vec3& g = general.positions[general.corners[k]];
+            ASSERT_TRUE(f.x == g.x && f.y == g.y && f.z == g.z) << "corner " << k;
+        }
+        return;
+    }
+    EXPECT_TRUE(sameBits(fast.positions, general.positions));
+    EXPECT_TRUE(sameBits(fast.normals, general.normals));
+    EXPECT_TRUE(sameBits(fast.colors, general.colors));
+    EXPECT_EQ(fast.corners, general.corners);
+    EXPECT_EQ(fast.normalBinding, general.normalBinding);
+    if (general.normalBinding == model::NormalBinding::PerCorner) {
+        EXPECT_EQ(fast.cornerNormals, general.cornerNormals);
+    }
+    EXPECT_EQ(fast.colorBinding, general.colorBinding);
+    ASSERT_EQ(fast.materialRuns.size(), general.materialRuns.size());
+    for (std::size_t r = 0; r < fast.materialRuns.size(); ++r) {
+        EXPECT_EQ(fast.materialRuns[r].firstTriangle, general.materialRuns[r].firstTriangle);
+        EXPECT_EQ(fast.materialRuns[r].material, general.materialRuns[r].material);
+    }
+    EXPECT_EQ(fast.materialNames, general.materialNames);
+    EXPECT_EQ(fast.materialLibraries, general.materialLibraries);
+}
+
+// Runs both readers; returns whether the fast one took the file.
+bool compare(model::Format format, const Bytes& bytes, std::size_t chunkBytes, WorkerPool* pool) {
+    static constexpr model::ModelReader kGeneral[] = {model::readObj, model::readPly,
+                                                      model::readStl};
+    model::RawModel general;
+    model::MemoryBudget generalBudget(model::kModelMemoryLimit);
+    model::ReadFailure failure;
+    const bool generalOk =
+        kGeneral[static_cast<int>(format)](bytes, general, generalBudget, failure);
+
+    std::unique_ptr<model::ChunkedReader> fast =
+        format == model::Format::Obj   ? model::chunkedObjReader(chunkBytes)
+        : format == model::Format::Ply ? model::chunkedPlyReader(chunkBytes)
+                                       : model::chunkedStlReader(chunkBytes);
+    model::MemoryBudget budget(model::kModelMemoryLimit);
+    model::ChunkedReader::Status status = model::ChunkedReader::Status::More;
+    std::uint64_t parsed = 0;
+    while (status == model::ChunkedReader::Status::More) {
+        status = fast->step(bytes, pool, budget);
+        EXPECT_GE(fast->parsed(), parsed);
+        parsed = fast->parsed();
+    }
+    if (status == model::ChunkedReader::Status::General) {
+        return false;
+    }
+    EXPECT_TRUE(generalOk) << "the fast reader took a file the general one refuses: "
+                           << failure.reason;
+    if (generalOk) {
+        expectSameRaw(fast->take(), general);
+    }
+    return true;
+}
+
+std::string number(std::mt19937& random) {
+    static const char* kSpellings[] = {"%.6f", "%g", "%.3e", "%.9g"};
+    std::uniform_real_distribution<double> value(-5.0, 5.0);
+    char text[48];
+    std::snprintf(text, sizeof text, kSpellings[random() % 4], value(random));
+    return text;
+}
+
+// An OBJ of random statements: vertices (some coloured), normals, faces of
+// every corner form with absolute and relative indices, materials,
+// comments, blank and CRLF lines.
+Bytes randomObj(std::mt19937& random, bool colored, bool withNormals) {
+    std::string obj = "# generated\nmtllib a.mtl b.mtl\n";
+    int vertices = 0;
+    int normals = 0;
+    for (int line = 0; line < 600; ++line) {
+        const unsigned kind = random() % 10;
+        if (kind < 4 || vertices < 3) {
+            obj += "v " + number(random) + " " + number(random) + "\t" + number(random);
+            if (colored) {
+                obj += " 0." + std::to_string(random() % 1000) + " 1 " + number(random);
+            } else if (random() % 4 == 0) {
+                obj += " 1.0"; // a w
+            }
+            obj += random() % 5 == 0 ? "\r\n" : "\n";
+            ++vertices;
+        } else if (kind == 4) {
+            obj += "vn " + number(random) + " " + number(random) + " " + number(random) + "\n";
+            ++normals;
+        } else if (kind == 5) {
+            obj += "usemtl ";
+            obj += random() % 2 ? "red" : "m";
+            obj += std::to_string(random() % 4) + "\n";
+        } else if (kind == 6) {
+            obj += random() % 2 ? "\n" : "g part # a group\n";
+        } else {
+            const int corners = 3 + static_cast<int>(random() % 3);
+            obj += "f";
+            for (int c = 0; c < corners; ++c) {
+                const int v = 1 + static_cast<int>(random() % vertices);
+                const std::string index = random() % 3 == 0 ? std::to_string(v - vertices - 1)
+                                                            : std::to_string(v);
+                obj += " " + index;
+                if (withNormals && normals > 0) {
+                    obj += random() % 2 ? "/1/" : "//";
+                    obj += std::to_string(1 + static_cast<int>(random() % normals));
+                } else if (random() % 3 == 0) {
+                    obj += '/';
+                    obj += std::to_string(1 + random() % 9);
+                }
+            }
+            obj += "\n";
+        }
+    }
+    return modeltest::text(obj);
+}
+
+// A binary PLY of one of the fast layouts: float x y z, maybe normals and
+// uchar or float colours, maybe a property to pass over, triangles and
+// quads of int or uint indices after a uchar count, either byte order.
+Bytes randomPly(std::mt19937& random, bool bigEndian) {
+    const bool normals = random() % 2;
+    const int colors = static_cast<int>(random() % 3); // none, uchar, float
+    const bool extra = random() % 2;
+    const bool uintIndices = random() % 2;
+    const int vertexCount = 50 + static_cast<int>(random() % 50);
+    const int faceCount = 80 + static_cast<int>(random() % 40);
+    Writer w(bigEndian);
+    w.raw(std::string("ply\nformat ") + (bigEndian ? "binary_big_endian" : "binary_little_endian") +
+          " 1.0\nelement vertex " + std::to_string(vertexCount) +
+          "\nproperty float x\nproperty float y\nproperty float z\n");
+    if (extra) {
+        w.raw("property ushort quality\n");
+    }
+    if (normals) {
+        w.raw("property float nx\nproperty float ny\nproperty float nz\n");
+    }
+    const char* colorType = colors == 1 ? "uchar" : "float";
+    if (colors != 0) {
+        w.raw(std::string("property ") + colorType + " red\nproperty " + colorType +
+              " green\nproperty " + colorType + " blue\nproperty " + colorType + " alpha\n");
+    }
+    w.raw("element face " + std::to_string(faceCount) + "\nproperty list uchar " +
+          (uintIndices ? "uint" : "int") + " vertex_indices\nend_header\n");
+    std::uniform_real_distribution<float> value(-3.0f, 3.0f);
+    for (int v = 0; v < vertexCount; ++v) {
+        w.put(value(random)).put(value(random)).put(v % 7 == 0 ? -0.0f : value(random));
+        if (extra) {
+            w.put(static_cast<std::uint16_t>(random()));
+        }
+        if (normals) {
+            w.put(value(random)).put(value(random)).put(value(random));
+        }
+        for (int c = 0; c < 4 && colors != 0; ++c) {
+            if (colors == 1) {
+                w.put(static_cast<std::uint8_t>(random()));
+            } else {
+                w.put(value(random)); // out of range on both sides
+            }
+        }
+    }
+    for (int f = 0; f < faceCount; ++f) {
+        const std::uint8_t corners = random() % 4 == 0 ? 4 : 3;
+        w.put(corners);
+        for (int c = 0; c < corners; ++c) {
+            w.put(static_cast<std::int32_t>(random() % vertexCount));
+        }
+    }
+    return w.bytes;
+}
+
+// A binary STL whose triangles share corners (and -0 with +0).
+Bytes randomStl(std::mt19937& random) {
+    std::vector<std::array<float, 3>> points;
+    for (int p = 0; p < 40; ++p) {
+        points.push_back({static_cast<float>(random() % 5), p % 3 == 0 ? -0.0f : 0.0f,
+                          static_cast<float>(random() % 7) * 0.25f});
+    }
+    std::vector<std::array<float, 9>> triangles;
+    for (int t = 0; t < 150; ++t) {
+        std::array<float, 9> triangle{};
+        for (int c = 0; c < 9; ++c) {
+            triangle[c] = points[random() % points.size()][c % 3];
+        }
+        triangles.push_back(triangle);
+    }
+    return modeltest::binaryStl("solid generated", triangles);
+}
+
+TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
+    WorkerPool pool(2);
+    std::mt19937 random(20261209);
+    struct Case {
+        const char* what;
+        model::Format format;
+        Bytes bytes;
+        bool taken; // the fast reader must take it
+    };
+    std::vector<Case> cases;
+    for (int i = 0; i < 6; ++i) {
+        cases.push_back({"OBJ", model::Format::Obj, randomObj(random, i % 2 == 0, i >= 3), true});
+        cases.push_back({"PLY", model::Format::Ply, randomPly(random, i % 2 == 1), true});
+        cases.push_back({"STL", model::Format::Stl, randomStl(random), true});
+    }
+    // Files the fast readers give up, or the general reader refuses.
+    const std::vector<std::pair<model::Format, std::string>> others = {
+        {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 \\\n 0\nf 1 2 3\n"}, // continued line
+        {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf +1 2 3\n"},
+        {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 4\n"},
+        {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -4 2 3\n"},
+        {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2\n"},
+        {model::Format::Obj, "v 0 0 nan\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"},
+        {model::Format::Ply, "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                             "property float y\nproperty float z\nelement face 1\n"
+                             "property list uchar int vertex_indices\nend_header\n"
+                             "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"},
+        {model::Format::Stl, "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n"
+                             "vertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid x\n"},
+    };
+    for (const auto& [format, text] : others) {
+        cases.push_back({"given up", format, modeltest::text(text), false});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::size_t chunk : {std::size_t{7}, std::size_t{300}, model::kChunkBytes}) {
+            for (WorkerPool* p : {static_cast<WorkerPool*>(nullptr), &pool}) {
+                EXPECT_EQ(compare(c.format, c.bytes, chunk, p), c.taken) << "chunk " << chunk;
+            }
+        }
+    }
+    // A fast PLY cut anywhere is given up, never read past its end.
+    const Bytes ply = randomPly(random, false);
+    for (std::size_t size = ply.size() - 200; size < ply.size(); size += 7) {
+        compare(model::Format::Ply, Bytes(ply.begin(), ply.begin() + size), 64, nullptr);
+    }
+}
+
+TEST(ModelFastReaders, GiveTheGeneralReadersModelOnTheCorpus) {
+    const std::filesystem::path corpus = OCTASPIN_MODEL_CORPUS;
+    if (corpus.empty() || !std::filesystem::is_directory(corpus)) {
+        GTEST_SKIP() << "the model test corpus is not installed (scripts/install-deps.sh)";
+    }
+    WorkerPool pool(2);
+    int taken = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+        std::string extension = entry.path().extension().string();
+        for (char& c : extension) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        const model::Format format = extension == ".obj"   ? model::Format::Obj
+                                     : extension == ".ply" ? model::Format::Ply
+                                                           : model::Format::Stl;
+        if (!entry.is_regular_file() ||
+            (extension != ".obj" && extension != ".ply" && extension != ".stl")) {
+            continue;
+        }
+        SCOPED_TRACE(entry.path().string());
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        taken += compare(format, bytes, 4096, &pool) ? 1 : 0;
+    }
+    EXPECT_GT(taken, 20);
+}
+
+} // namespace
