@@ -4,13 +4,9 @@
 #include "model/input_file.h"
 #include "model/text_scanner.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <unordered_map>
-
-#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
-#include <climits>
-#include <cstdlib>
-#endif
 
 namespace model {
 
@@ -114,10 +110,8 @@ void resolveMaterials(RawModel& raw, const SiblingReader& readSibling, MemoryBud
         for (const bool f : found) {
             anyFound = anyFound || f;
         }
-        if (anyFound) {
-            // Charged like the lists it replaces.
+        if (anyFound && budget.charge(colors.size() * sizeof(Vec3))) {
             raw.materialColors = std::move(colors);
-            budget.charge(raw.materialColors.size() * sizeof(Vec3));
         } else {
             raw.colorBinding = ColorBinding::None;
         }
@@ -150,7 +144,10 @@ SiblingReader siblingsOnDisk(const std::string& modelPath) {
         // to must lie inside what the folder resolves to.
         char* resolvedFile = realpath(path.c_str(), nullptr);
         char* resolvedFolder = realpath(folder.empty() ? "." : folder.c_str(), nullptr);
-        const std::string inside = resolvedFolder != nullptr ? std::string(resolvedFolder) + "/" : "";
+        std::string inside = resolvedFolder != nullptr ? resolvedFolder : "";
+        if (inside.empty() || inside.back() != '/') {
+            inside += '/';
+        }
         const bool within = resolvedFile != nullptr && resolvedFolder != nullptr &&
                             std::string(resolvedFile).rfind(inside, 0) == 0;
         std::free(resolvedFile);

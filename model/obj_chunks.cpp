@@ -13,12 +13,12 @@
 #include "device/worker_pool.h"
 #include "model/chunked_reader.h"
 #include "model/decimal.h"
+#include "model/obj_statements.h"
 #include "model/text_scanner.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 namespace model {
 
@@ -158,22 +158,19 @@ class PieceParser {
         return true;
     }
 
-    // As ObjReader::readVertexColor.
+    // x y z, then maybe a colour.
     bool vertex() {
         if (!vector(piece_.positions)) {
             return false;
         }
-        float rgb[3] = {};
-        bool isColor = true;
-        for (float& value : rgb) {
-            const std::string_view w = isColor ? word() : std::string_view();
-            const NumberStatus status = parseFloat(w, value);
-            isColor = isColor && status != NumberStatus::Malformed;
-            value = status == NumberStatus::Ok ? colorValue(value) : 0.0f;
-        }
-        piece_.everyVertexHasColor = piece_.everyVertexHasColor && isColor;
+        const std::string_view red = word();
+        const std::string_view green = word();
+        const std::string_view blue = word();
+        Vec3 color;
+        piece_.everyVertexHasColor =
+            piece_.everyVertexHasColor && vertexColor(red, green, blue, color);
         if (piece_.everyVertexHasColor) {
-            piece_.colors.push_back(Vec3{rgb[0], rgb[1], rgb[2]});
+            piece_.colors.push_back(color);
         } else {
             piece_.colors = {};
         }
@@ -374,40 +371,15 @@ class ObjChunks final : public ChunkedReader {
         largestPosition_ = std::max(largestPosition_, piece.largestPosition);
         largestNormal_ = std::max(largestNormal_, piece.largestNormal);
         for (const UsedMaterial& used : piece.materials) {
-            if (!useMaterial(trianglesBefore + used.triangle, used.name, budget)) {
+            if (!materials_.use(model_, trianglesBefore + used.triangle, used.name, budget)) {
                 return false;
             }
         }
         for (const std::string& library : piece.libraries) {
-            if (!makeRoom(model_.materialLibraries, 1, budget) || !budget.charge(library.size())) {
+            if (!addLibrary(model_, library, budget)) {
                 return false;
             }
-            model_.materialLibraries.push_back(library);
         }
-        return true;
-    }
-
-    // As ObjReader::useMaterial.
-    bool useMaterial(std::uint64_t triangle, const std::string& name, MemoryBudget& budget) {
-        auto found = materialOf_.find(name);
-        if (found == materialOf_.end()) {
-            if (!makeRoom(model_.materialNames, 1, budget) ||
-                !budget.charge(2 * name.size() + 64)) {
-                return false;
-            }
-            const auto material = static_cast<std::uint32_t>(model_.materialNames.size());
-            model_.materialNames.push_back(name);
-            found = materialOf_.emplace(name, material).first;
-        }
-        const std::uint32_t material = found->second;
-        if (!model_.materialRuns.empty() && model_.materialRuns.back().firstTriangle == triangle) {
-            model_.materialRuns.back().material = material;
-            return true;
-        }
-        if (!makeRoom(model_.materialRuns, 1, budget)) {
-            return false;
-        }
-        model_.materialRuns.push_back(MaterialRun{triangle, material});
         return true;
     }
 
@@ -422,17 +394,7 @@ class ObjChunks final : public ChunkedReader {
                 return false;
             }
         }
-        model_.normalBinding = everyCornerHasNormal_ && !model_.corners.empty()
-                                   ? NormalBinding::PerCorner
-                                   : NormalBinding::None;
-        if (model_.normalBinding == NormalBinding::None) {
-            model_.cornerNormals.clear();
-        }
-        if (everyVertexHasColor_ && !model_.positions.empty()) {
-            model_.colorBinding = ColorBinding::PerPosition;
-        } else if (!model_.materialRuns.empty()) {
-            model_.colorBinding = ColorBinding::PerMaterial;
-        }
+        bindObjModel(model_, everyCornerHasNormal_, everyVertexHasColor_);
         return true;
     }
 
@@ -444,7 +406,7 @@ class ObjChunks final : public ChunkedReader {
     bool everyCornerHasNormal_ = true;
     std::int64_t largestPosition_ = -1;
     std::int64_t largestNormal_ = -1;
-    std::unordered_map<std::string, std::uint32_t> materialOf_;
+    MaterialNames materials_;
 };
 
 } // namespace

@@ -9,10 +9,10 @@
 // whole numbers other than 0; what they name is not read.
 #include "model/decimal.h"
 #include "model/model_reader.h"
+#include "model/obj_statements.h"
 #include "model/text_scanner.h"
 
 #include <string>
-#include <unordered_map>
 
 namespace model {
 
@@ -60,17 +60,7 @@ class ObjReader {
             return fail(normalsAhead_.line,
                         outOfRange(normalsAhead_.index, model_.normals.size(), "normals"));
         }
-        model_.normalBinding = everyCornerHasNormal_ && !model_.corners.empty()
-                                   ? NormalBinding::PerCorner
-                                   : NormalBinding::None;
-        if (model_.normalBinding == NormalBinding::None) {
-            model_.cornerNormals.clear();
-        }
-        if (everyVertexHasColor_ && !model_.positions.empty()) {
-            model_.colorBinding = ColorBinding::PerPosition;
-        } else if (!model_.materialRuns.empty()) {
-            model_.colorBinding = ColorBinding::PerMaterial; // if the loader finds a Kd
-        }
+        bindObjModel(model_, everyCornerHasNormal_, everyVertexHasColor_);
         return true;
     }
 
@@ -112,17 +102,13 @@ class ObjReader {
     }
 
     // Words four to six of a v statement: the vertex's colour when all
-    // three are numbers (one that is not finite gives 0).
+    // three are numbers.
     bool readVertexColor() {
-        float rgb[3] = {};
-        bool isColor = true;
-        for (float& value : rgb) {
-            const std::string_view word = isColor ? scan_.word() : std::string_view();
-            const NumberStatus status = parseFloat(word, value);
-            isColor = isColor && status != NumberStatus::Malformed;
-            value = status == NumberStatus::Ok ? colorValue(value) : 0.0f;
-        }
-        everyVertexHasColor_ = everyVertexHasColor_ && isColor;
+        const std::string_view red = scan_.word();
+        const std::string_view green = scan_.word();
+        const std::string_view blue = scan_.word();
+        Vec3 color;
+        everyVertexHasColor_ = everyVertexHasColor_ && vertexColor(red, green, blue, color);
         if (!everyVertexHasColor_) {
             if (model_.colors.capacity() != 0) {
                 budget_.release(model_.colors.capacity() * sizeof(Vec3));
@@ -133,45 +119,19 @@ class ObjReader {
         if (!makeRoom(model_.colors, 1, budget_)) {
             return tooLarge();
         }
-        model_.colors.push_back(Vec3{rgb[0], rgb[1], rgb[2]});
+        model_.colors.push_back(color);
         return true;
     }
 
-    // usemtl NAME: the faces from here on take the material NAME.
     bool useMaterial(std::string_view name) {
-        const std::string key(name);
-        auto found = materialOf_.find(key);
-        if (found == materialOf_.end()) {
-            // The name twice (list and index) and the index's node.
-            if (!makeRoom(model_.materialNames, 1, budget_) ||
-                !budget_.charge(2 * name.size() + 64)) {
-                return tooLarge();
-            }
-            const auto material = static_cast<std::uint32_t>(model_.materialNames.size());
-            model_.materialNames.push_back(key);
-            found = materialOf_.emplace(key, material).first;
-        }
-        const std::uint32_t material = found->second;
-        const std::uint64_t triangle = model_.triangleCount();
-        if (!model_.materialRuns.empty() &&
-            model_.materialRuns.back().firstTriangle == triangle) {
-            model_.materialRuns.back().material = material;
-            return true;
-        }
-        if (!makeRoom(model_.materialRuns, 1, budget_)) {
-            return tooLarge();
-        }
-        model_.materialRuns.push_back(MaterialRun{triangle, material});
-        return true;
+        return materials_.use(model_, model_.triangleCount(), name, budget_) || tooLarge();
     }
 
     bool addLibraries() {
         for (std::string_view word = scan_.word(); !word.empty(); word = scan_.word()) {
-            if (!makeRoom(model_.materialLibraries, 1, budget_) ||
-                !budget_.charge(word.size())) {
+            if (!addLibrary(model_, word, budget_)) {
                 return tooLarge();
             }
-            model_.materialLibraries.emplace_back(word);
         }
         return true;
     }
@@ -299,7 +259,7 @@ class ObjReader {
     std::vector<std::uint32_t> normals_;
     bool everyCornerHasNormal_ = true;
     bool everyVertexHasColor_ = true;
-    std::unordered_map<std::string, std::uint32_t> materialOf_; // by name
+    MaterialNames materials_;
     Ahead positionsAhead_;
     Ahead normalsAhead_;
 };
