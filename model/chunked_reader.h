@@ -10,13 +10,12 @@
 // failure message, and every model, is the general reader's.
 #pragma once
 
+#include "device/worker_pool.h"
 #include "model/model_reader.h"
 
 #include <cstdint>
 #include <memory>
 #include <span>
-
-class WorkerPool;
 
 namespace model {
 
@@ -44,6 +43,10 @@ class ChunkedReader {
     virtual RawModel take() = 0;
 };
 
+// Runs job(i) for i in [0, count): on the pool where there is one (the job
+// must not throw), else here in order.
+template <typename Job> void runPieces(WorkerPool* pool, std::size_t count, Job& job);
+
 // Bytes of work a chunk takes, about, unless the caller says otherwise.
 inline constexpr std::size_t kChunkBytes = std::size_t{4} << 20;
 
@@ -53,5 +56,16 @@ inline constexpr std::size_t kChunkBytes = std::size_t{4} << 20;
 std::unique_ptr<ChunkedReader> chunkedObjReader(std::size_t chunkBytes = kChunkBytes);
 std::unique_ptr<ChunkedReader> chunkedPlyReader(std::size_t chunkBytes = kChunkBytes);
 std::unique_ptr<ChunkedReader> chunkedStlReader(std::size_t chunkBytes = kChunkBytes);
+
+template <typename Job> void runPieces(WorkerPool* pool, std::size_t count, Job& job) {
+    auto task = [&job](std::int32_t index, std::int32_t) { job(static_cast<std::size_t>(index)); };
+    if (pool != nullptr && count > 1) {
+        pool->run(static_cast<std::int32_t>(count), task);
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        job(i);
+    }
+}
 
 } // namespace model

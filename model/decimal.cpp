@@ -110,9 +110,48 @@ bool scanDecimal(std::string_view token, long long& leadingPower, bool& zero) {
     return true;
 }
 
+// Decimals written plainly, [-]digits[.digits] whose digits make a whole
+// number m <= 2^24 with at most ten after the point: m and 10^k are then
+// exact floats, and one IEEE division m / 10^k rounds to the float nearest
+// the decimal, as the full conversion does. False for every other token.
+bool plainFloat(std::string_view token, float& value) {
+    static constexpr float kPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f,  1e5f,
+                                        1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    constexpr std::uint32_t kLargest = std::uint32_t{1} << 24;
+    std::size_t i = token.size() > 0 && token[0] == '-' ? 1 : 0;
+    std::uint32_t m = 0;
+    std::size_t digits = 0;
+    std::size_t after = 0; // digits after the point
+    bool point = false;
+    for (; i < token.size(); ++i) {
+        const char c = token[i];
+        if (c >= '0' && c <= '9') {
+            m = m * 10 + static_cast<std::uint32_t>(c - '0');
+            if (m > kLargest) {
+                return false;
+            }
+            ++digits;
+            after += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || after > 10) {
+        return false;
+    }
+    const float magnitude = static_cast<float>(m) / kPowers[after];
+    value = token[0] == '-' ? -magnitude : magnitude;
+    return true;
+}
+
 } // namespace
 
 NumberStatus parseFloat(std::string_view token, float& value) {
+    if (plainFloat(token, value)) {
+        return NumberStatus::Ok;
+    }
     long long leadingPower = 0;
     bool zero = false;
     if (!scanDecimal(token, leadingPower, zero)) {

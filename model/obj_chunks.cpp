@@ -10,7 +10,6 @@
 // number or corner the general reader would refuse or reads in a way of
 // its own (a '+' sign, an index of more than ten digits), an index out of
 // range, a face of fewer than three corners.
-#include "device/worker_pool.h"
 #include "model/chunked_reader.h"
 #include "model/decimal.h"
 #include "model/obj_statements.h"
@@ -28,10 +27,6 @@ namespace {
 // value - 1, >= 0; a relative one as the piece-local index it reaches
 // (local count + value, maybe negative) minus kRelative.
 constexpr std::int64_t kRelative = std::int64_t{1} << 40;
-
-bool isBlank(std::uint8_t c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
 
 struct UsedMaterial {
     std::uint64_t triangle; // piece-local triangle where it starts
@@ -121,18 +116,21 @@ class PieceParser {
   private:
     // The next word of the line; empty at its end or at a comment.
     std::string_view word() {
-        while (pos_ < end_ && isBlank(static_cast<std::uint8_t>(text_[pos_]))) {
-            ++pos_;
+        const char* p = text_ + pos_;
+        const char* const end = text_ + end_;
+        while (p < end && kindOf(*p) == ByteKind::Blank) {
+            ++p;
         }
-        if (pos_ >= end_ || text_[pos_] == '\n' || text_[pos_] == '#') {
+        if (p >= end || kindOf(*p) == ByteKind::LineEnd || *p == '#') {
+            pos_ = static_cast<std::size_t>(p - text_);
             return {};
         }
-        const std::size_t start = pos_;
-        while (pos_ < end_ && text_[pos_] != '\n' &&
-               !isBlank(static_cast<std::uint8_t>(text_[pos_]))) {
-            ++pos_;
+        const char* const start = p;
+        while (p < end && kindOf(*p) == ByteKind::Word) {
+            ++p;
         }
-        return std::string_view(text_ + start, pos_ - start);
+        pos_ = static_cast<std::size_t>(p - text_);
+        return std::string_view(start, static_cast<std::size_t>(p - start));
     }
 
     void nextLine() {
@@ -230,10 +228,13 @@ class PieceParser {
                 first[0] = position;
                 first[1] = normal;
             } else if (count >= 2) {
-                piece_.corners.insert(piece_.corners.end(), {first[0], previous[0], position});
+                piece_.corners.push_back(first[0]);
+                piece_.corners.push_back(previous[0]);
+                piece_.corners.push_back(position);
                 if (piece_.everyCornerHasNormal) {
-                    piece_.cornerNormals.insert(piece_.cornerNormals.end(),
-                                                {first[1], previous[1], normal});
+                    piece_.cornerNormals.push_back(first[1]);
+                    piece_.cornerNormals.push_back(previous[1]);
+                    piece_.cornerNormals.push_back(normal);
                 }
             }
             previous[0] = position;
@@ -264,38 +265,21 @@ class ObjChunks final : public ChunkedReader {
         // Four pieces a step, and two for every thread where there are more.
         const std::size_t threads = pool != nullptr ? static_cast<std::size_t>(pool->size()) : 1;
         const std::size_t count = std::max<std::size_t>(2 * threads, 4);
-        pieces_.assign(count, Piece{});
-        std::size_t used = 0;
-        for (std::size_t at = parsed_; used < count && at < bytes.size(); ++used) {
-            std::size_t end = std::min(bytes.size(), at + pieceBytes_);
-            if (end < bytes.size()) {
-                const void* newline = std::memchr(bytes.data() + end, '\n', bytes.size() - end);
-                end = newline == nullptr
-                          ? bytes.size()
-                          : static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) -
-                                                     bytes.data()) +
-                                1;
-            }
-            pieces_[used].begin = at;
-            pieces_[used].end = end;
-            at = end;
+        const std::vector<LinePiece> cut = cutAtLines(bytes, parsed_, count, pieceBytes_);
+        pieces_.assign(cut.size(), Piece{});
+        for (std::size_t p = 0; p < cut.size(); ++p) {
+            pieces_[p].begin = cut[p].begin;
+            pieces_[p].end = cut[p].end;
         }
-        pieces_.resize(used);
-        auto job = [&](std::int32_t task, std::int32_t) {
-            Piece& piece = pieces_[static_cast<std::size_t>(task)];
+        auto job = [&](std::size_t index) {
+            Piece& piece = pieces_[index];
             try {
                 piece.failed = !PieceParser(bytes, piece).parse();
             } catch (...) {
                 piece.failed = true;
             }
         };
-        if (pool != nullptr && used > 1) {
-            pool->run(static_cast<std::int32_t>(used), job);
-        } else {
-            for (std::size_t p = 0; p < used; ++p) {
-                job(static_cast<std::int32_t>(p), 0);
-            }
-        }
+        runPieces(pool, pieces_.size(), job);
         for (Piece& piece : pieces_) {
             if (piece.failed || !merge(piece, budget)) {
                 return Status::General;

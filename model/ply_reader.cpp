@@ -137,6 +137,100 @@ class PlyReader {
         model_.colorBinding = hasColors_ ? ColorBinding::PerPosition : ColorBinding::None;
     }
 
+    // --- ASCII, fast ---------------------------------------------------------
+    // For files of a vertex element without lists and then a face element
+    // of the index list alone, each item on a line of its own (the common
+    // layout): the lines after the header are the items in order, so a
+    // piece of lines can be read knowing only its first line's number.
+
+    bool asciiLayout() const {
+        std::uint64_t ignored = 0;
+        return encoding_ == Encoding::Ascii && elements_.size() == 2 &&
+               elements_[0].name == "vertex" && fixedItem(elements_[0], ignored) &&
+               elements_[1].name == "face" && elements_[1].properties.size() == 1 &&
+               elements_[1].properties[0].role == Role::Indices;
+    }
+
+    std::size_t bodyStart() const { return bodyStart_; }
+    std::uint64_t itemCount() const { return elements_[0].count + elements_[1].count; }
+
+    // Lines [begin, end) of the body, the first being item `item`: stores
+    // the vertices and appends the faces' triangles to `corners`. False to
+    // give up: a line that is not one item as readAscii would read it.
+    bool asciiLines(std::size_t begin, std::size_t end, std::uint64_t item,
+                    std::vector<std::uint32_t>& corners, std::vector<std::uint32_t>& face) {
+        const char* p = reinterpret_cast<const char*>(bytes_.data()) + begin;
+        const char* const stop = reinterpret_cast<const char*>(bytes_.data()) + end;
+        const Element& vertices = elements_[0];
+        for (; p < stop && item < itemCount(); ++item) {
+            if (item < vertices.count) {
+                for (const Property& property : vertices.properties) {
+                    const std::string_view word = nextWordOfLine(p, stop);
+                    if (word.empty() || !asciiValue(property, item, word)) {
+                        return false;
+                    }
+                }
+            } else {
+                std::int64_t count = 0;
+                if (parseInteger(nextWordOfLine(p, stop), count) != NumberStatus::Ok ||
+                    count < 3 || static_cast<std::uint64_t>(count) > bytes_.size()) {
+                    return false;
+                }
+                face.clear();
+                for (std::int64_t k = 0; k < count; ++k) {
+                    std::int64_t index = 0;
+                    if (parseInteger(nextWordOfLine(p, stop), index) != NumberStatus::Ok ||
+                        index < 0 || static_cast<std::uint64_t>(index) >= vertexCount_) {
+                        return false;
+                    }
+                    face.push_back(static_cast<std::uint32_t>(index));
+                }
+                for (std::size_t k = 1; k + 1 < face.size(); ++k) {
+                    corners.push_back(face[0]);
+                    corners.push_back(face[k]);
+                    corners.push_back(face[k + 1]);
+                }
+            }
+            // Nothing more on the line.
+            if (!nextWordOfLine(p, stop).empty()) {
+                return false;
+            }
+            p += p < stop ? 1 : 0;
+        }
+        // Every line of the piece is an item (what follows the last item is
+        // not read, as readAscii does not).
+        return p >= stop || item >= itemCount();
+    }
+
+    // One vertex value as readAscii takes it.
+    bool asciiValue(const Property& property, std::uint64_t item, std::string_view word) {
+        if (property.role == Role::Skip) {
+            return true;
+        }
+        float value = 0.0f;
+        const NumberStatus status = parseFloat(word, value);
+        if (property.role >= Role::Red && property.role <= Role::Blue) {
+            storeColor(property.role, item, property.type, status == NumberStatus::Ok ? value : 0.0);
+            return true;
+        }
+        if (property.role <= Role::Z) {
+            if (status != NumberStatus::Ok) {
+                return false;
+            }
+            (property.role == Role::X ? model_.positions[item].x
+             : property.role == Role::Y ? model_.positions[item].y
+                                        : model_.positions[item].z) = value;
+            return true;
+        }
+        if (status == NumberStatus::Malformed) {
+            return false;
+        }
+        Vec3& n = model_.normals[item];
+        (property.role == Role::NX ? n.x : property.role == Role::NY ? n.y : n.z) =
+            status == NumberStatus::Ok ? value : NAN;
+        return true;
+    }
+
     // --- the fast binary path ------------------------------------------------
     // The same values as readBinary, item by item, for binary files whose
     // vertex element has no lists and float x, y, z (and nx, ny, nz), and
@@ -847,12 +941,17 @@ class PlyChunks final : public ChunkedReader {
   public:
     explicit PlyChunks(std::size_t chunkBytes) : chunkBytes_(std::max<std::size_t>(chunkBytes, 1)) {}
 
-    Status step(std::span<const std::uint8_t> bytes, WorkerPool*, MemoryBudget& budget) override {
+    Status step(std::span<const std::uint8_t> bytes, WorkerPool* pool,
+                MemoryBudget& budget) override {
         if (!reader_) {
             reader_ = std::make_unique<PlyReader>(bytes, model_, budget, failure_);
-            if (!reader_->prepare() || !reader_->binary()) {
+            if (!reader_->prepare() || !(reader_->binary() || reader_->asciiLayout())) {
                 return Status::General;
             }
+            asciiAt_ = reader_->bodyStart();
+        }
+        if (!reader_->binary()) {
+            return asciiStep(bytes, pool, budget);
         }
         // A step reads what is left of the current element, at most about
         // chunkBytes_ of it (16 bytes an item, a small vertex or face).
@@ -871,11 +970,74 @@ class PlyChunks final : public ChunkedReader {
     }
 
     std::uint64_t parsed() const override {
-        return parsedAll_ ? UINT64_MAX : reader_ ? reader_->offset() : 0;
+        return parsedAll_                        ? UINT64_MAX
+               : reader_ && !reader_->binary() ? asciiAt_
+               : reader_                        ? reader_->offset()
+                                                : 0;
     }
     RawModel take() override { return std::move(model_); }
 
   private:
+    // Pieces of lines, two for every thread: their lines counted, then
+    // read at once, each knowing its first item; the faces merged in order.
+    Status asciiStep(std::span<const std::uint8_t> bytes, WorkerPool* pool, MemoryBudget& budget) {
+        const std::size_t threads = pool != nullptr ? static_cast<std::size_t>(pool->size()) : 1;
+        const std::size_t count = std::max<std::size_t>(2 * threads, 4);
+        const std::vector<LinePiece> pieces =
+            cutAtLines(bytes, asciiAt_, count, std::max<std::size_t>(chunkBytes_ / count, 1));
+        struct Read {
+            std::uint64_t lines = 0;
+            bool ok = false;
+            std::vector<std::uint32_t> corners;
+        };
+        std::vector<Read> reads(pieces.size());
+        auto countLines = [&](std::size_t i) {
+            reads[i].lines = static_cast<std::uint64_t>(
+                std::count(bytes.begin() + static_cast<std::ptrdiff_t>(pieces[i].begin),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(pieces[i].end), '\n'));
+        };
+        runPieces(pool, pieces.size(), countLines);
+        std::vector<std::uint64_t> firstItem(pieces.size());
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            firstItem[i] = item_;
+            item_ += reads[i].lines;
+        }
+        auto readLines = [&](std::size_t i) {
+            try {
+                std::vector<std::uint32_t> face;
+                reads[i].ok = firstItem[i] >= reader_->itemCount() ||
+                              reader_->asciiLines(pieces[i].begin, pieces[i].end, firstItem[i],
+                                                  reads[i].corners, face);
+            } catch (...) {
+                reads[i].ok = false;
+            }
+        };
+        runPieces(pool, pieces.size(), readLines);
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (!reads[i].ok || !makeRoom(model_.corners, reads[i].corners.size(), budget)) {
+                return Status::General;
+            }
+            model_.corners.insert(model_.corners.end(), reads[i].corners.begin(),
+                                  reads[i].corners.end());
+            asciiAt_ = pieces[i].end;
+        }
+        // A last line without its line end is an item too.
+        const bool ended = asciiAt_ >= bytes.size();
+        if (!ended && item_ < reader_->itemCount()) {
+            return Status::More;
+        }
+        const std::uint64_t items = item_ + (ended && bytes.back() != '\n' ? 1 : 0);
+        if (items < reader_->itemCount()) {
+            return Status::General; // the file ends inside the items
+        }
+        reader_->finish();
+        parsedAll_ = true;
+        return Status::Done;
+    }
+
+    std::size_t asciiAt_ = 0; // ASCII: the next byte to read
+    std::uint64_t item_ = 0;  // ASCII: the item of the line at asciiAt_
+
     std::size_t chunkBytes_;
     RawModel model_;
     ReadFailure failure_;

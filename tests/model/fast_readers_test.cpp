@@ -216,6 +216,55 @@ Bytes randomStl(std::mt19937& random) {
     return modeltest::binaryStl("solid generated", triangles);
 }
 
+const std::string kAsciiHeader =
+    "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+    "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
+
+// Appends the parts to `s` (no temporaries: GCC 12 warns falsely about
+// chains of string additions).
+template <typename... Parts> void append(std::string& s, const Parts&... parts) {
+    (s.append(parts), ...);
+}
+
+// An ASCII PLY of the common layout, an item a line: coordinates in every
+// spelling, maybe normals (some not finite), colours, a property to pass
+// over; blanks and CRLF line ends; maybe text after the last item.
+Bytes randomAsciiPly(std::mt19937& random) {
+    const bool normals = random() % 2;
+    const bool colors = random() % 2;
+    const int vertexCount = 30 + static_cast<int>(random() % 30);
+    const int faceCount = 40 + static_cast<int>(random() % 20);
+    std::string ply;
+    append(ply, "ply\nformat ascii 1.0\ncomment generated\nelement vertex ",
+           std::to_string(vertexCount),
+           "\nproperty float x\nproperty double y\nproperty float z\nproperty int flags\n");
+    append(ply, normals ? "property float nx\nproperty float ny\nproperty float nz\n" : "");
+    append(ply, colors ? "property uchar red\nproperty uchar green\nproperty uchar blue\n" : "");
+    append(ply, "element face ", std::to_string(faceCount),
+           "\nproperty list uchar uint vertex_indices\nend_header\n");
+    for (int v = 0; v < vertexCount; ++v) {
+        append(ply, number(random), " ", number(random), "\t", number(random), " x7");
+        if (normals) {
+            append(ply, " ", v % 9 == 0 ? std::string("nan") : number(random), " ",
+                   number(random), " ", number(random));
+        }
+        if (colors) {
+            append(ply, " ", std::to_string(random() % 256), " 0 255");
+        }
+        append(ply, random() % 4 == 0 ? "  \r\n" : "\n");
+    }
+    for (int f = 0; f < faceCount; ++f) {
+        const int corners = random() % 3 == 0 ? 4 : 3;
+        append(ply, std::to_string(corners));
+        for (int c = 0; c < corners; ++c) {
+            append(ply, " ", std::to_string(random() % vertexCount));
+        }
+        append(ply, f + 1 < faceCount || random() % 2 ? "\n" : ""); // maybe no last line end
+    }
+    append(ply, random() % 3 == 0 ? "trailing words\n" : "");
+    return modeltest::text(ply);
+}
+
 TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
     WorkerPool pool(2);
     std::mt19937 random(20261209);
@@ -230,6 +279,7 @@ TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
         cases.push_back({"OBJ", model::Format::Obj, randomObj(random, i % 2 == 0, i >= 3), true});
         cases.push_back({"PLY", model::Format::Ply, randomPly(random, i % 2 == 1), true});
         cases.push_back({"STL", model::Format::Stl, randomStl(random), true});
+        cases.push_back({"ASCII PLY", model::Format::Ply, randomAsciiPly(random), true});
     }
     // Files the fast readers give up, or the general reader refuses.
     const std::vector<std::pair<model::Format, std::string>> others = {
@@ -239,10 +289,10 @@ TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
         {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -4 2 3\n"},
         {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2\n"},
         {model::Format::Obj, "v 0 0 nan\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"},
-        {model::Format::Ply, "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
-                             "property float y\nproperty float z\nelement face 1\n"
-                             "property list uchar int vertex_indices\nend_header\n"
-                             "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"},
+        {model::Format::Ply, kAsciiHeader + "0 0 0 1 0\n0 0 0 1 0\n3 0 1 2\n"}, // 2 a line
+        {model::Format::Ply, kAsciiHeader + "0 0 0\n\n1 0 0\n0 1 0\n3 0 1 2\n"},  // blank
+        {model::Format::Ply, kAsciiHeader + "0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n"},
+        {model::Format::Ply, kAsciiHeader + "0 0 0\n1 0 0\n0 1 0\n"},
         {model::Format::Stl, "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n"
                              "vertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid x\n"},
     };
@@ -290,5 +340,33 @@ TEST(ModelFastReaders, GiveTheGeneralReadersModelOnTheCorpus) {
     }
     EXPECT_GT(taken, 20);
 }
+
+#if !defined(_WIN32)
+// Plain decimals (no exponent) take a short way to their float: it must
+// give the C library's correctly rounded value, at the edges of the short
+// way (2^24, ten digits after the point) and past them.
+TEST(ModelFastReaders, PlainDecimalsGiveTheNearestFloat) {
+    std::mt19937_64 random(24);
+    std::vector<std::string> tokens = {"16777216", "16777217", "1677721.6", "-0", "0.",
+                                       ".5",       "-.0000000001", "0.00000000001",
+                                       "9999999.999", "1.6777216"};
+    for (int i = 0; i < 300000; ++i) {
+        std::string token = random() % 2 ? "-" : "";
+        const int digits = 1 + static_cast<int>(random() % 12);
+        const int point = static_cast<int>(random() % (digits + 2));
+        for (int d = 0; d < digits; ++d) {
+            token += d == point ? "." : "";
+            token += static_cast<char>('0' + random() % 10);
+        }
+        tokens.push_back(token);
+    }
+    for (const std::string& token : tokens) {
+        float value = 0.0f;
+        ASSERT_EQ(model::parseFloat(token, value), model::NumberStatus::Ok) << token;
+        const float expected = std::strtof(token.c_str(), nullptr);
+        ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << token;
+    }
+}
+#endif
 
 } // namespace
