@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace model {
@@ -191,9 +192,6 @@ class BinaryStlChunks final : public ChunkedReader {
 
     Status step(std::span<const std::uint8_t> bytes, WorkerPool*, MemoryBudget& budget) override {
         if (parsed_ == 0) {
-            if (!hasBinaryStlSize(bytes, bytes.size())) {
-                return Status::General; // ASCII
-            }
             count_ = load32(&bytes[kHeaderBytes], false);
             parsed_ = kFirstTriangle;
             model_.weldByPosition = false;
@@ -318,6 +316,219 @@ class BinaryStlChunks final : public ChunkedReader {
     std::uint64_t parsed_ = 0;
 };
 
+// ASCII files in pieces on the worker pool. A piece begins at a line whose
+// first word is "facet", where the sequential reader is between facets, and
+// must end there too (or at the end of the file); then the pieces' corners,
+// joined in order, are the general reader's. Anything else is given up.
+class AsciiStlChunks final : public ChunkedReader {
+  public:
+    explicit AsciiStlChunks(std::size_t chunkBytes)
+        : chunkBytes_(std::max<std::size_t>(chunkBytes, 1)) {}
+
+    Status step(std::span<const std::uint8_t> bytes, WorkerPool* pool,
+                MemoryBudget& budget) override {
+        if (parsed_ == 0) {
+            parsed_ = afterByteOrderMark(bytes);
+            model_.weldByPosition = true;
+            const auto early = bytes.first(std::min<std::size_t>(bytes.size(), 512));
+            if (bytes.size() >= kFirstTriangle &&
+                std::find(early.begin(), early.end(), std::uint8_t{0}) != early.end()) {
+                return Status::General;
+            }
+        }
+        const std::size_t threads = pool != nullptr ? static_cast<std::size_t>(pool->size()) : 1;
+        const std::size_t count = std::max<std::size_t>(2 * threads, 4);
+        std::vector<LinePiece> pieces =
+            cutAtLines(bytes, parsed_, count, std::max<std::size_t>(chunkBytes_ / count, 1));
+        moveToFacets(bytes, pieces);
+        struct Read {
+            bool ok = false;
+            std::vector<Vec3> positions;
+            std::vector<std::uint32_t> corners; // piece-local positions
+        };
+        std::vector<Read> reads(pieces.size());
+        auto job = [&](std::size_t i) {
+            try {
+                reads[i].ok = readPiece(bytes, pieces[i], reads[i].positions, reads[i].corners);
+            } catch (...) {
+                reads[i].ok = false;
+            }
+        };
+        runPieces(pool, pieces.size(), job);
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const Read& read = reads[i];
+            const std::size_t before = model_.positions.size();
+            if (!read.ok || before + read.positions.size() >= UINT32_MAX ||
+                !makeRoom(model_.positions, read.positions.size(), budget) ||
+                !makeRoom(model_.corners, read.corners.size(), budget)) {
+                return Status::General;
+            }
+            model_.positions.insert(model_.positions.end(), read.positions.begin(),
+                                    read.positions.end());
+            for (const std::uint32_t corner : read.corners) {
+                model_.corners.push_back(static_cast<std::uint32_t>(before + corner));
+            }
+            parsed_ = pieces[i].end;
+        }
+        if (parsed_ < bytes.size()) {
+            return Status::More;
+        }
+        return ended_ ? Status::Done : Status::General;
+    }
+
+    std::uint64_t parsed() const override { return parsed_; }
+    RawModel take() override { return std::move(model_); }
+
+  private:
+    static std::string_view anyWord(const char*& p, const char* end) {
+        while (p < end && kindOf(*p) != ByteKind::Word) {
+            ++p;
+        }
+        const char* const start = p;
+        while (p < end && kindOf(*p) == ByteKind::Word) {
+            ++p;
+        }
+        return std::string_view(start, static_cast<std::size_t>(p - start));
+    }
+
+    static void skipLine(const char*& p, const char* end) {
+        const void* newline = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        p = newline == nullptr ? end : static_cast<const char*>(newline) + 1;
+    }
+
+    static bool startsWithFacet(const std::uint8_t* line, const std::uint8_t* end) {
+        const char* p = reinterpret_cast<const char*>(line);
+        return equalsIgnoringCase(nextWordOfLine(p, reinterpret_cast<const char*>(end)), "facet");
+    }
+
+    // Moves each piece's end (so the next one's start) on to the next line
+    // that begins with "facet" (the lines passed go to the piece before).
+    static void moveToFacets(std::span<const std::uint8_t> bytes, std::vector<LinePiece>& pieces) {
+        const std::uint8_t* const end = bytes.data() + bytes.size();
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            std::size_t cut = std::max(pieces[i].begin, pieces[i].end);
+            while (cut < bytes.size() && !startsWithFacet(bytes.data() + cut, end)) {
+                const void* newline = std::memchr(bytes.data() + cut, '\n', bytes.size() - cut);
+                cut = newline == nullptr ? bytes.size()
+                                         : static_cast<std::size_t>(
+                                               static_cast<const std::uint8_t*>(newline) -
+                                               bytes.data()) +
+                                               1;
+            }
+            pieces[i].end = cut;
+            if (i + 1 < pieces.size()) {
+                pieces[i + 1].begin = cut;
+                pieces[i + 1].end = std::max(pieces[i + 1].end, cut); // maybe swallowed: empty
+            }
+        }
+        std::erase_if(pieces, [](const LinePiece& piece) { return piece.begin >= piece.end; });
+    }
+
+    // As AsciiStlReader::read, from between facets (or the start of the
+    // file) to between facets (or the end of the file, after an endsolid).
+    bool readPiece(std::span<const std::uint8_t> bytes, const LinePiece& piece,
+                   std::vector<Vec3>& positions, std::vector<std::uint32_t>& corners) {
+        const char* const text = reinterpret_cast<const char*>(bytes.data());
+        const char* p = text + piece.begin;
+        const char* const end = text + piece.end;
+        const bool last = piece.end >= bytes.size();
+        if (piece.begin == afterByteOrderMark(bytes)) {
+            if (!equalsIgnoringCase(anyWord(p, end), "solid")) {
+                return false;
+            }
+            skipLine(p, end);
+        }
+        std::uint32_t face[3];
+        for (;;) {
+            const std::string_view word = anyWord(p, end);
+            if (word.empty()) {
+                return !last; // between facets at the cut
+            }
+            if (equalsIgnoringCase(word, "endsolid")) {
+                skipLine(p, end);
+                const std::string_view next = anyWord(p, end);
+                if (next.empty()) {
+                    ended_ = last;
+                    return last;
+                }
+                if (!equalsIgnoringCase(next, "solid")) {
+                    return false;
+                }
+                skipLine(p, end);
+                continue;
+            }
+            float ignored = 0.0f;
+            if (!equalsIgnoringCase(word, "facet") ||
+                !equalsIgnoringCase(anyWord(p, end), "normal")) {
+                return false;
+            }
+            for (int a = 0; a < 3; ++a) {
+                if (parseFloat(anyWord(p, end), ignored) == NumberStatus::Malformed) {
+                    return false;
+                }
+            }
+            if (!equalsIgnoringCase(anyWord(p, end), "outer") ||
+                !equalsIgnoringCase(anyWord(p, end), "loop")) {
+                return false;
+            }
+            std::size_t count = 0;
+            std::string_view next = anyWord(p, end);
+            for (; equalsIgnoringCase(next, "vertex"); next = anyWord(p, end), ++count) {
+                Vec3 v;
+                if (parseFloat(anyWord(p, end), v.x) != NumberStatus::Ok ||
+                    parseFloat(anyWord(p, end), v.y) != NumberStatus::Ok ||
+                    parseFloat(anyWord(p, end), v.z) != NumberStatus::Ok) {
+                    return false;
+                }
+                const auto index = static_cast<std::uint32_t>(positions.size());
+                positions.push_back(v);
+                if (count < 2) {
+                    face[count] = index;
+                    continue;
+                }
+                corners.push_back(face[0]);
+                corners.push_back(face[1]);
+                corners.push_back(index);
+                face[1] = index;
+            }
+            if (count < 3 || !equalsIgnoringCase(next, "endloop") ||
+                !equalsIgnoringCase(anyWord(p, end), "endfacet")) {
+                return false;
+            }
+        }
+    }
+
+    std::size_t chunkBytes_;
+    RawModel model_;
+    std::uint64_t parsed_ = 0;
+    bool ended_ = false; // the last piece ended after an endsolid
+};
+
+// Binary or ASCII, as readStl decides.
+class StlChunks final : public ChunkedReader {
+  public:
+    explicit StlChunks(std::size_t chunkBytes) : chunkBytes_(chunkBytes) {}
+
+    Status step(std::span<const std::uint8_t> bytes, WorkerPool* pool,
+                MemoryBudget& budget) override {
+        if (!reader_) {
+            if (hasBinaryStlSize(bytes, bytes.size())) {
+                reader_ = std::make_unique<BinaryStlChunks>(chunkBytes_);
+            } else {
+                reader_ = std::make_unique<AsciiStlChunks>(chunkBytes_);
+            }
+        }
+        return reader_->step(bytes, pool, budget);
+    }
+
+    std::uint64_t parsed() const override { return reader_ ? reader_->parsed() : 0; }
+    RawModel take() override { return reader_->take(); }
+
+  private:
+    std::size_t chunkBytes_;
+    std::unique_ptr<ChunkedReader> reader_;
+};
+
 } // namespace
 
 bool hasBinaryStlSize(std::span<const std::uint8_t> head, std::uint64_t fileSize) {
@@ -332,7 +543,7 @@ bool isStl(std::span<const std::uint8_t> bytes) {
 }
 
 std::unique_ptr<ChunkedReader> chunkedStlReader(std::size_t chunkBytes) {
-    return std::make_unique<BinaryStlChunks>(chunkBytes);
+    return std::make_unique<StlChunks>(chunkBytes);
 }
 
 bool readStl(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,

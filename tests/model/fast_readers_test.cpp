@@ -265,6 +265,28 @@ Bytes randomAsciiPly(std::mt19937& random) {
     return modeltest::text(ply);
 }
 
+// An ASCII STL: several solids, keywords in any case, polygons of three
+// and four vertices, normals as writers leave them, CRLF lines.
+Bytes randomAsciiStl(std::mt19937& random) {
+    std::string stl;
+    for (int solid = 0; solid < 2; ++solid) {
+        append(stl, solid % 2 ? "SOLID part two\r\n" : "solid part\n");
+        for (int f = 0; f < 60; ++f) {
+            append(stl, random() % 2 ? "facet normal " : "  FACET Normal ",
+                   random() % 5 == 0 ? std::string("nan") : number(random), " 0 ", number(random),
+                   "\n    outer loop\n");
+            const int vertices = random() % 4 == 0 ? 4 : 3;
+            for (int v = 0; v < vertices; ++v) {
+                append(stl, "      vertex ", std::to_string(random() % 4), " ", number(random),
+                       " ", v % 2 ? "-0" : "0.5", random() % 6 == 0 ? "\r\n" : "\n");
+            }
+            append(stl, "    endloop\n  endfacet\n");
+        }
+        append(stl, solid % 2 ? "endsolid part two\n" : "EndSolid\n");
+    }
+    return modeltest::text(stl);
+}
+
 TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
     WorkerPool pool(2);
     std::mt19937 random(20261209);
@@ -280,6 +302,7 @@ TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
         cases.push_back({"PLY", model::Format::Ply, randomPly(random, i % 2 == 1), true});
         cases.push_back({"STL", model::Format::Stl, randomStl(random), true});
         cases.push_back({"ASCII PLY", model::Format::Ply, randomAsciiPly(random), true});
+        cases.push_back({"ASCII STL", model::Format::Stl, randomAsciiStl(random), true});
     }
     // Files the fast readers give up, or the general reader refuses.
     const std::vector<std::pair<model::Format, std::string>> others = {
@@ -294,7 +317,11 @@ TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
         {model::Format::Ply, kAsciiHeader + "0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n"},
         {model::Format::Ply, kAsciiHeader + "0 0 0\n1 0 0\n0 1 0\n"},
         {model::Format::Stl, "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n"
-                             "vertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid x\n"},
+                             "vertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\n"}, // no endsolid
+        {model::Format::Stl, "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n"
+                             "vertex 1 0 0\nendloop\nendfacet\nendsolid x\n"},
+        {model::Format::Stl, "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n"
+                             "vertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid\nfacet\n"},
     };
     for (const auto& [format, text] : others) {
         cases.push_back({"given up", format, modeltest::text(text), false});
