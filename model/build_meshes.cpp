@@ -1,9 +1,11 @@
 #include "model/build_meshes.h"
 
+#include "device/worker_pool.h"
 #include "geometry/mesh_split.h"
 #include "math/bit_cast.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -61,10 +63,88 @@ struct Sources {
     std::vector<std::uint32_t> material; // under materials only
 };
 
+// The meshes splitIntoMeshes gives, each made on a task of its own: the
+// first face of each mesh and each face's local corners found as
+// splitIntoMeshes finds them, then each mesh's vertices (in the order its
+// faces first name them) and faces handed to splitIntoMeshes alone, which
+// gives that one mesh. False when memory runs out on a task.
+bool cutIntoMeshes(std::span<const Vertex> vertices, std::span<const std::uint32_t> corners,
+                   std::span<const Vec3> colors, WorkerPool& pool, std::vector<Mesh>& meshes) {
+    constexpr std::uint32_t kNoMesh = UINT32_MAX;
+    std::vector<std::uint32_t> ownerOf(vertices.size(), kNoMesh);
+    std::vector<std::uint16_t> slotOf(vertices.size());
+    std::vector<std::uint16_t> local(corners.size()); // each corner's local vertex
+    std::vector<std::uint32_t> sources;                // each mesh's vertices, mesh after mesh
+    struct Part {
+        std::size_t firstCorner;
+        std::size_t firstSource;
+    };
+    std::vector<Part> parts{{0, 0}};
+    std::uint32_t current = 0;
+    for (std::size_t k = 0; k < corners.size(); k += 3) {
+        std::size_t added = 0;
+        for (std::size_t c = 0; c < 3; ++c) {
+            const bool repeated = (c > 0 && corners[k + c] == corners[k]) ||
+                                  (c > 1 && corners[k + c] == corners[k + 1]);
+            added += ownerOf[corners[k + c]] != current && !repeated ? 1 : 0;
+        }
+        if (sources.size() - parts.back().firstSource + added > kMaxMeshVertices) {
+            parts.push_back(Part{k, sources.size()});
+            ++current;
+        }
+        for (std::size_t c = 0; c < 3; ++c) {
+            const std::uint32_t v = corners[k + c];
+            if (ownerOf[v] != current) {
+                ownerOf[v] = current;
+                slotOf[v] = static_cast<std::uint16_t>(sources.size() - parts.back().firstSource);
+                sources.push_back(v);
+            }
+            local[k + c] = slotOf[v];
+        }
+    }
+    parts.push_back(Part{corners.size(), sources.size()});
+    ownerOf = {};
+    slotOf = {};
+    std::vector<std::vector<Mesh>> made(parts.size() - 1);
+    std::atomic<bool> failed{false};
+    auto job = [&](std::int32_t task, std::int32_t) {
+        const auto m = static_cast<std::size_t>(task);
+        try {
+            const Part& part = parts[m];
+            const Part& next = parts[m + 1];
+            std::vector<Vertex> meshVertices;
+            std::vector<Vec3> meshColors;
+            meshVertices.reserve(next.firstSource - part.firstSource);
+            for (std::size_t i = part.firstSource; i < next.firstSource; ++i) {
+                meshVertices.push_back(vertices[sources[i]]);
+                if (!colors.empty()) {
+                    meshColors.push_back(colors[sources[i]]);
+                }
+            }
+            const std::vector<std::uint32_t> meshCorners(
+                local.begin() + static_cast<std::ptrdiff_t>(part.firstCorner),
+                local.begin() + static_cast<std::ptrdiff_t>(next.firstCorner));
+            made[m] = splitIntoMeshes(meshVertices, meshCorners, kMaxMeshVertices, meshColors);
+        } catch (...) {
+            failed = true;
+        }
+    };
+    pool.run(static_cast<std::int32_t>(made.size()), job);
+    if (failed) {
+        return false;
+    }
+    for (std::vector<Mesh>& part : made) {
+        for (Mesh& mesh : part) {
+            meshes.push_back(std::move(mesh));
+        }
+    }
+    return true;
+}
+
 class Builder {
   public:
-    Builder(RawModel& raw, MemoryBudget& budget, std::string& reason)
-        : raw_(raw), budget_(budget), reason_(reason) {}
+    Builder(RawModel& raw, MemoryBudget& budget, WorkerPool* pool, std::string& reason)
+        : raw_(raw), budget_(budget), pool_(pool), reason_(reason) {}
 
     bool build(LoadedModel& out) {
         const std::size_t triangles = raw_.triangleCount();
@@ -110,7 +190,14 @@ class Builder {
         if (!charge(splitBytes)) {
             return false;
         }
-        out.meshes = splitIntoMeshes(vertices, raw_.corners, kMaxMeshVertices, colors);
+        if (pool_ == nullptr || pool_->size() < 2 || count <= kMaxMeshVertices) {
+            out.meshes = splitIntoMeshes(vertices, raw_.corners, kMaxMeshVertices, colors);
+        } else if (!charge(2 * std::uint64_t{raw_.corners.size()} + 4 * meshVertices) ||
+                   !cutIntoMeshes(vertices, raw_.corners, colors, *pool_, out.meshes)) {
+            out.meshes.clear();
+            reason_ = tooLargeReason(budget_);
+            return false;
+        }
         out.vertexCount = count;
         out.triangleCount = triangles;
         out.fileNormals = raw_.normalBinding != NormalBinding::None;
@@ -380,15 +467,16 @@ class Builder {
 
     RawModel& raw_;
     MemoryBudget& budget_;
+    WorkerPool* pool_;
     std::string& reason_;
     Sources sources_;
 };
 
 } // namespace
 
-bool buildMeshes(RawModel& raw, MemoryBudget& budget, WorkerPool* /*pool*/, LoadedModel& out,
+bool buildMeshes(RawModel& raw, MemoryBudget& budget, WorkerPool* pool, LoadedModel& out,
                  std::string& reason) {
-    return Builder(raw, budget, reason).build(out);
+    return Builder(raw, budget, pool, reason).build(out);
 }
 
 } // namespace model

@@ -195,6 +195,19 @@ NumberStatus parseFloat(std::string_view token, float& value) {
 }
 
 NumberStatus parseInteger(std::string_view token, std::int64_t& value) {
+    // The common case first: [-]digits, at most 18 of them (no overflow).
+    const std::size_t sign = !token.empty() && token[0] == '-' ? 1 : 0;
+    if (token.size() > sign && token.size() - sign <= 18) {
+        std::int64_t v = 0;
+        std::size_t i = sign;
+        for (; i < token.size() && isDigit(token[i]); ++i) {
+            v = v * 10 + (token[i] - '0');
+        }
+        if (i == token.size()) {
+            value = sign != 0 ? -v : v;
+            return NumberStatus::Ok;
+        }
+    }
     if (!token.empty() && token[0] == '+') {
         token.remove_prefix(1);
         if (!token.empty() && token[0] == '-') {

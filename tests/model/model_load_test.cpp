@@ -21,12 +21,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // A grid of quads in each format, big enough for many small steps.
-std::string gridObj(int n) {
+std::string gridObj(int n, bool colored = false) {
     std::string obj;
     for (int y = 0; y <= n; ++y) {
         for (int x = 0; x <= n; ++x) {
             obj += "v " + std::to_string(x) + " " + std::to_string(y) + " " +
-                   std::to_string((x * y) % 3) + "\n";
+                   std::to_string((x * y) % 3) + (colored ? " 0.25 0.5 1\n" : "\n");
         }
     }
     for (int y = 0; y < n; ++y) {
@@ -152,6 +152,36 @@ TEST(ModelLoadSteps, ProgressRisesToTheSizeAndCancelEndsAtEveryStep) {
             }
         }
         fs::remove(path);
+    }
+}
+
+// With a pool, the text is parsed in pieces and the meshes are cut on
+// several threads: the meshes are the same, bit for bit, with or without
+// it (a model of two meshes and more, with vertex colours).
+TEST(ModelLoadSteps, APoolGivesTheSameMeshes) {
+    const modeltest::Bytes bytes = modeltest::text(gridObj(300, true));
+    WorkerPool pool(3);
+    model::LoadOptions options;
+    options.pool = &pool;
+    options.chunkBytes = 100000;
+    const model::LoadResult alone = model::loadModel(bytes, "grid.obj");
+    const model::LoadResult pooled = model::loadModel(bytes, "grid.obj", options);
+    ASSERT_TRUE(alone.ok() && pooled.ok()) << alone.error << pooled.error;
+    ASSERT_TRUE(alone.model.fileColors);
+    ASSERT_GT(alone.model.meshes.size(), 1u);
+    ASSERT_EQ(alone.model.meshes.size(), pooled.model.meshes.size());
+    for (std::size_t m = 0; m < alone.model.meshes.size(); ++m) {
+        const Mesh& a = alone.model.meshes[m];
+        const Mesh& b = pooled.model.meshes[m];
+        ASSERT_EQ(a.vertices.size(), b.vertices.size());
+        ASSERT_EQ(a.faces.size(), b.faces.size());
+        ASSERT_EQ(a.colors.size(), b.colors.size());
+        EXPECT_EQ(0, std::memcmp(a.vertices.data(), b.vertices.data(),
+                                 a.vertices.size() * sizeof(Vertex)));
+        EXPECT_EQ(0, std::memcmp(a.faces.data(), b.faces.data(), a.faces.size() * sizeof(Face)));
+        EXPECT_EQ(0, std::memcmp(a.faceNormals.data(), b.faceNormals.data(),
+                                 a.faceNormals.size() * sizeof(Vec3)));
+        EXPECT_EQ(0, std::memcmp(a.colors.data(), b.colors.data(), a.colors.size() * sizeof(Vec3)));
     }
 }
 
