@@ -74,7 +74,7 @@ bool cutIntoMeshes(std::span<const Vertex> vertices, std::span<const std::uint32
     std::vector<std::uint32_t> ownerOf(vertices.size(), kNoMesh);
     std::vector<std::uint16_t> slotOf(vertices.size());
     std::vector<std::uint16_t> local(corners.size()); // each corner's local vertex
-    std::vector<std::uint32_t> sources;                // each mesh's vertices, mesh after mesh
+    std::vector<std::uint32_t> sources;               // each mesh's vertices, mesh after mesh
     struct Part {
         std::size_t firstCorner;
         std::size_t firstSource;
@@ -250,7 +250,7 @@ class Builder {
             return identifyByIndex();
         }
         const bool perCorner = raw_.normalBinding == NormalBinding::PerCorner;
-        std::size_t run = 0;           // the material run of the current triangle
+        std::size_t run = 0;            // the material run of the current triangle
         std::uint32_t material = kNone; // under materials: that run's material
         // Open addressing over vertex numbers + 1 (0: empty), at most half
         // full.
@@ -281,8 +281,7 @@ class Builder {
             for (;; slot = (slot + 1) & mask) {
                 const std::uint32_t held = slots[slot];
                 if (held == 0) {
-                    if (!addVertex(position, normal) ||
-                        (byMaterial && !addMaterial(material))) {
+                    if (!addVertex(position, normal) || (byMaterial && !addMaterial(material))) {
                         return false;
                     }
                     slots[slot] = static_cast<std::uint32_t>(sources_.position.size());
@@ -290,10 +289,10 @@ class Builder {
                     break;
                 }
                 const std::uint32_t v = held - 1;
-                const bool same =
-                    byPair ? sources_.position[v] == position && sources_.normal[v] == normal &&
-                                 (!byMaterial || sources_.material[v] == material)
-                           : samePosition(raw_.positions[sources_.position[v]], p);
+                const bool same = byPair ? sources_.position[v] == position &&
+                                               sources_.normal[v] == normal &&
+                                               (!byMaterial || sources_.material[v] == material)
+                                         : samePosition(raw_.positions[sources_.position[v]], p);
                 if (same) {
                     raw_.corners[k] = v;
                     break;

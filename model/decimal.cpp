@@ -9,6 +9,7 @@
 
 #if defined(OCTASPIN_NO_FLOAT_FROM_CHARS)
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #endif
 
@@ -115,7 +116,7 @@ bool scanDecimal(std::string_view token, long long& leadingPower, bool& zero) {
 // exact floats, and one IEEE division m / 10^k rounds to the float nearest
 // the decimal, as the full conversion does. False for every other token.
 bool plainFloat(std::string_view token, float& value) {
-    static constexpr float kPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f,  1e5f,
+    static constexpr float kPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                         1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
     constexpr std::uint32_t kLargest = std::uint32_t{1} << 24;
     std::size_t i = token.size() > 0 && token[0] == '-' ? 1 : 0;
@@ -158,8 +159,19 @@ NumberStatus parseFloat(std::string_view token, float& value) {
         return namesNonFinite(token) ? NumberStatus::NotFinite : NumberStatus::Malformed;
     }
 #if defined(OCTASPIN_NO_FLOAT_FROM_CHARS)
-    const std::string text(token);
-    const float result = std::strtof(text.c_str(), nullptr);
+    // strtof wants a terminated string: a copy on the stack for the tokens
+    // that fit (all but absurd ones), so no token allocates.
+    char buffer[96];
+    std::string longToken;
+    const char* terminated = buffer;
+    if (token.size() < sizeof buffer) {
+        std::memcpy(buffer, token.data(), token.size());
+        buffer[token.size()] = '\0';
+    } else {
+        longToken.assign(token);
+        terminated = longToken.c_str();
+    }
+    const float result = std::strtof(terminated, nullptr);
     if (std::isinf(result)) {
         return NumberStatus::OutOfRange;
     }

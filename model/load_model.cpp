@@ -37,8 +37,7 @@ bool beginsWithPlyLine(std::span<const std::uint8_t> bytes) {
 bool isObjStatement(std::string_view word) {
     static constexpr std::string_view kStatements[] = {"v", "vn", "vt",     "vp",     "f", "o",
                                                        "g", "s",  "usemtl", "mtllib", "l", "p"};
-    return std::find(std::begin(kStatements), std::end(kStatements), word) !=
-           std::end(kStatements);
+    return std::find(std::begin(kStatements), std::end(kStatements), word) != std::end(kStatements);
 }
 
 std::string where(const ReadFailure& failure) {
@@ -209,10 +208,9 @@ struct ModelLoad::State {
         owned.reset();
         bytes = {};
         if (format == Format::Obj) {
-            const SiblingReader readSibling =
-                options.readSibling ? options.readSibling
-                : fromFile          ? siblingsOnDisk(name)
-                                    : SiblingReader();
+            const SiblingReader readSibling = options.readSibling ? options.readSibling
+                                              : fromFile          ? siblingsOnDisk(name)
+                                                                  : SiblingReader();
             resolveMaterials(raw, readSibling, budget, result.model.notes);
         }
         std::string reason;

@@ -91,13 +91,14 @@
 // cannot hold (checked before anything is allocated for it); a coordinate
 // that is not a finite number or out of a float's range; no faces; all
 // vertices at one point (no extent); more memory than the limit. The limit
-// (2 GiB unless the caller says otherwise) bounds the most that is held at
-// once: the file's bytes while they are read, what the reader builds from
-// them, and the meshes. The file's bytes are given back before the meshes
-// are built; a binary STL is welded as it is read (its unique positions
-// are kept, not one per corner), so files up to about the limit's size
-// load. A file that grows while it is read is read to the size it had when
-// it was opened. A load that is cancelled (LoadOptions::cancel) ends with
+// (2 GiB unless the caller says otherwise) bounds the most that is charged
+// at once: the file's bytes, what is read from them and the meshes built;
+// the file's bytes are given back before the meshes are built. A binary
+// STL is welded as it is read, so it holds its distinct positions only,
+// but it is charged a position a corner while it is read, as the general
+// reader takes, so a file is refused for its size alike on every path.
+// A file that grows while it is read is read to the size it had when it
+// was opened. A load that is cancelled (LoadOptions::cancel) ends with
 // LoadResult::cancelled and "NAME: the load was cancelled", holding
 // nothing.
 #pragma once
@@ -146,9 +147,8 @@ enum class SiblingStatus { Read, Missing, Unreadable };
 // Reads the file `relativePath` beside the model (already checked to be a
 // relative path without ".." components) into `bytes`, at most `maxBytes`
 // of them (a larger file is Unreadable).
-using SiblingReader = std::function<SiblingStatus(const std::string& relativePath,
-                                                  std::uint64_t maxBytes,
-                                                  std::vector<std::uint8_t>& bytes)>;
+using SiblingReader = std::function<SiblingStatus(
+    const std::string& relativePath, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes)>;
 
 // Reads siblings from the folder of the model at `modelPath` on disk: the
 // path is joined to the model's folder, must resolve to a regular file
@@ -178,13 +178,17 @@ struct LoadOptions {
 };
 
 // A load driven in steps, for a caller that must return to its own loop
-// between chunks (a single-threaded web page yields to the browser): each
-// step() reads, parses or builds one chunk of bounded work (a few MiB of
-// the file, or one stage of the build) and returns. The options' progress
-// and cancel work as in loadModelFile. A binary or text layout that the
-// chunked readers do not take (an unusual PLY layout, an OBJ line
-// continued with a backslash, any malformed file, whose message must say
-// where) is read by the general reader in one step after the file is in.
+// between chunks (a single-threaded web page yields to the browser, with
+// no instrumentation of the reader): each step() opens the file, reads a
+// piece of it (LoadOptions::chunkBytes), parses a chunk of it, or builds
+// the meshes, and returns. The fast readers (model/chunked_reader.h) take
+// the common layouts chunk by chunk: binary PLY and STL, OBJ, ASCII PLY of
+// an item a line and ASCII STL. Two steps are not bounded by the chunk
+// size: a file that the fast readers give up (another layout, a line
+// continued with a backslash, any file with a fault, whose message must
+// say where) is read by the general reader in one step, and the meshes
+// are built in one step. Progress and cancel work as in loadModelFile,
+// checked before each step.
 class ModelLoad {
   public:
     // From the file at `path`; messages name it as given.

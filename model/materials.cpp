@@ -46,8 +46,8 @@ void readMaterials(std::span<const std::uint8_t> bytes,
                 rgb[count++] = status == NumberStatus::Ok ? colorValue(value) : 0.0f;
             }
             if (count == 1 || count == 3) {
-                colors[current] = count == 1 ? Vec3{rgb[0], rgb[0], rgb[0]}
-                                             : Vec3{rgb[0], rgb[1], rgb[2]};
+                colors[current] =
+                    count == 1 ? Vec3{rgb[0], rgb[0], rgb[0]} : Vec3{rgb[0], rgb[1], rgb[2]};
                 definedHere[current] = true;
             }
         }

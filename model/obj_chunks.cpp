@@ -81,8 +81,8 @@ bool plainIndex(std::string_view text, std::int64_t& value) {
 class PieceParser {
   public:
     PieceParser(std::span<const std::uint8_t> bytes, Piece& piece)
-        : text_(reinterpret_cast<const char*>(bytes.data())), pos_(piece.begin),
-          end_(piece.end), piece_(piece) {}
+        : text_(reinterpret_cast<const char*>(bytes.data())), pos_(piece.begin), end_(piece.end),
+          piece_(piece) {}
 
     bool parse() {
         if (std::memchr(text_ + pos_, '\\', end_ - pos_) != nullptr) {
@@ -179,8 +179,7 @@ class PieceParser {
         return value > 0 ? value - 1 : static_cast<std::int64_t>(defined) + value - kRelative;
     }
 
-    bool corner(std::string_view w, std::int64_t& position, std::int64_t& normal,
-                bool& hasNormal) {
+    bool corner(std::string_view w, std::int64_t& position, std::int64_t& normal, bool& hasNormal) {
         const std::size_t slash1 = w.find('/');
         std::int64_t value = 0;
         if (!plainIndex(w.substr(0, slash1), value)) {
@@ -297,8 +296,8 @@ class ObjChunks final : public ChunkedReader {
     RawModel take() override { return std::move(model_); }
 
   private:
-    template <typename T> static bool append(std::vector<T>& to, const std::vector<T>& from,
-                                             MemoryBudget& budget) {
+    template <typename T>
+    static bool append(std::vector<T>& to, const std::vector<T>& from, MemoryBudget& budget) {
         if (!makeRoom(to, from.size(), budget)) {
             return false;
         }

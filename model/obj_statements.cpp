@@ -4,8 +4,7 @@
 
 namespace model {
 
-bool vertexColor(std::string_view red, std::string_view green, std::string_view blue,
-                 Vec3& color) {
+bool vertexColor(std::string_view red, std::string_view green, std::string_view blue, Vec3& color) {
     const std::string_view words[3] = {red, green, blue};
     float rgb[3] = {};
     for (int c = 0; c < 3; ++c) {

@@ -172,8 +172,8 @@ class PlyReader {
                 }
             } else {
                 std::int64_t count = 0;
-                if (parseInteger(nextWordOfLine(p, stop), count) != NumberStatus::Ok ||
-                    count < 3 || static_cast<std::uint64_t>(count) > bytes_.size()) {
+                if (parseInteger(nextWordOfLine(p, stop), count) != NumberStatus::Ok || count < 3 ||
+                    static_cast<std::uint64_t>(count) > bytes_.size()) {
                     return false;
                 }
                 face.clear();
@@ -210,14 +210,15 @@ class PlyReader {
         float value = 0.0f;
         const NumberStatus status = parseFloat(word, value);
         if (property.role >= Role::Red && property.role <= Role::Blue) {
-            storeColor(property.role, item, property.type, status == NumberStatus::Ok ? value : 0.0);
+            storeColor(property.role, item, property.type,
+                       status == NumberStatus::Ok ? value : 0.0);
             return true;
         }
         if (property.role <= Role::Z) {
             if (status != NumberStatus::Ok) {
                 return false;
             }
-            (property.role == Role::X ? model_.positions[item].x
+            (property.role == Role::X   ? model_.positions[item].x
              : property.role == Role::Y ? model_.positions[item].y
                                         : model_.positions[item].z) = value;
             return true;
@@ -226,8 +227,9 @@ class PlyReader {
             return false;
         }
         Vec3& n = model_.normals[item];
-        (property.role == Role::NX ? n.x : property.role == Role::NY ? n.y : n.z) =
-            status == NumberStatus::Ok ? value : NAN;
+        (property.role == Role::NX   ? n.x
+         : property.role == Role::NY ? n.y
+                                     : n.z) = status == NumberStatus::Ok ? value : NAN;
         return true;
     }
 
@@ -339,9 +341,8 @@ class PlyReader {
                 return false;
             }
             const double count = valueOf(bytes_.data() + offset_, property.countType, big);
-            if (!(count >= 3.0) ||
-                count * static_cast<double>(indexSize) >
-                    static_cast<double>(bytes_.size() - offset_ - countSize)) {
+            if (!(count >= 3.0) || count * static_cast<double>(indexSize) >
+                                       static_cast<double>(bytes_.size() - offset_ - countSize)) {
                 return false;
             }
             offset_ += countSize;
@@ -679,7 +680,8 @@ class PlyReader {
     }
 
     bool allocate() {
-        const std::uint64_t perVertex = sizeof(Vec3) * (1 + (hasNormals_ ? 1 : 0) + (hasColors_ ? 1 : 0));
+        const std::uint64_t perVertex =
+            sizeof(Vec3) * (1 + (hasNormals_ ? 1 : 0) + (hasColors_ ? 1 : 0));
         if (!budget_.charge(saturatingMultiply(vertexCount_, perVertex))) {
             return failLine(lineOf("vertex"), tooLargeReason(budget_));
         }
@@ -939,7 +941,8 @@ class PlyReader {
 // it, then each element in runs of items.
 class PlyChunks final : public ChunkedReader {
   public:
-    explicit PlyChunks(std::size_t chunkBytes) : chunkBytes_(std::max<std::size_t>(chunkBytes, 1)) {}
+    explicit PlyChunks(std::size_t chunkBytes)
+        : chunkBytes_(std::max<std::size_t>(chunkBytes, 1)) {}
 
     Status step(std::span<const std::uint8_t> bytes, WorkerPool* pool,
                 MemoryBudget& budget) override {
@@ -970,10 +973,10 @@ class PlyChunks final : public ChunkedReader {
     }
 
     std::uint64_t parsed() const override {
-        return parsedAll_                        ? UINT64_MAX
+        return parsedAll_                      ? UINT64_MAX
                : reader_ && !reader_->binary() ? asciiAt_
-               : reader_                        ? reader_->offset()
-                                                : 0;
+               : reader_                       ? reader_->offset()
+                                               : 0;
     }
     RawModel take() override { return std::move(model_); }
 

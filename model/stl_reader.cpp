@@ -205,10 +205,10 @@ class BinaryStlChunks final : public ChunkedReader {
             }
             model_.corners.reserve(std::size_t{3} * count_);
         }
-        const std::uint64_t end =
-            std::min<std::uint64_t>(count_, next_ + trianglesPerStep_);
+        const std::uint64_t end = std::min<std::uint64_t>(count_, next_ + trianglesPerStep_);
         for (; next_ < end; ++next_) {
-            const std::uint8_t* corner = bytes.data() + kFirstTriangle + next_ * kTriangleBytes + 12;
+            const std::uint8_t* corner =
+                bytes.data() + kFirstTriangle + next_ * kTriangleBytes + 12;
             for (int v = 0; v < 3; ++v, corner += 12) {
                 std::uint32_t bits[3];
                 for (int a = 0; a < 3; ++a) {
@@ -289,8 +289,9 @@ class BinaryStlChunks final : public ChunkedReader {
                 std::vector<Vec3>& positions = model_.positions;
                 if (positions.size() == positions.capacity()) {
                     // Within what is charged: never past a position a corner.
-                    positions.reserve(std::min<std::size_t>(
-                        std::max<std::size_t>(2 * positions.size(), 1024), std::size_t{3} * count_));
+                    positions.reserve(
+                        std::min<std::size_t>(std::max<std::size_t>(2 * positions.size(), 1024),
+                                              std::size_t{3} * count_));
                 }
                 model_.positions.push_back(Vec3{loadFloat(corner, false),
                                                 loadFloat(corner + 4, false),
@@ -409,11 +410,11 @@ class AsciiStlChunks final : public ChunkedReader {
             std::size_t cut = std::max(pieces[i].begin, pieces[i].end);
             while (cut < bytes.size() && !startsWithFacet(bytes.data() + cut, end)) {
                 const void* newline = std::memchr(bytes.data() + cut, '\n', bytes.size() - cut);
-                cut = newline == nullptr ? bytes.size()
-                                         : static_cast<std::size_t>(
-                                               static_cast<const std::uint8_t*>(newline) -
-                                               bytes.data()) +
-                                               1;
+                cut = newline == nullptr
+                          ? bytes.size()
+                          : static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) -
+                                                     bytes.data()) +
+                                1;
             }
             pieces[i].end = cut;
             if (i + 1 < pieces.size()) {
@@ -533,8 +534,8 @@ class StlChunks final : public ChunkedReader {
 
 bool hasBinaryStlSize(std::span<const std::uint8_t> head, std::uint64_t fileSize) {
     return head.size() >= kFirstTriangle &&
-           fileSize == kFirstTriangle + std::uint64_t{kTriangleBytes} *
-                                            load32(&head[kHeaderBytes], false);
+           fileSize ==
+               kFirstTriangle + std::uint64_t{kTriangleBytes} * load32(&head[kHeaderBytes], false);
 }
 
 bool isStl(std::span<const std::uint8_t> bytes) {

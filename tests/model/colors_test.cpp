@@ -67,33 +67,41 @@ std::vector<ColorCase> colorCases() {
     const Vec3 blue{0, 0, 0.5f};
     const Vec3 grey = model::kDefaultMaterialColor;
     return {
-        {"PLY ASCII uchar", "a.ply",
+        {"PLY ASCII uchar",
+         "a.ply",
          text(plyHeader("ascii", "uchar") + "0 0 0 255 0 0 7\n1 0 0 0 128 0 7\n0 1 0 0 0 51 7\n"
                                             "3 0 1 2\n"),
          {},
          {{1, 0, 0}, {0, f128, 0}, {0, 0, 0.2f}},
          {}},
-        {"PLY binary uchar, diffuse_ names", "a.ply",
-         binaryPly<std::uint8_t>("uchar", "diffuse_", {{255, 0, 0, 1}, {0, 128, 0, 1}, {0, 0, 51, 1}}),
+        {"PLY binary uchar, diffuse_ names",
+         "a.ply",
+         binaryPly<std::uint8_t>("uchar", "diffuse_",
+                                 {{255, 0, 0, 1}, {0, 128, 0, 1}, {0, 0, 51, 1}}),
          {},
          {{1, 0, 0}, {0, f128, 0}, {0, 0, 0.2f}},
          {}},
-        {"PLY binary ushort", "a.ply",
+        {"PLY binary ushort",
+         "a.ply",
          binaryPly<std::uint16_t>("ushort", "", {{65535, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}}),
          {},
          {{1, 0, 0}, {0, 0, 0}, {0, 0, 0}},
          {}},
-        {"PLY float: clamped, NaN and infinities 0", "a.ply",
-         binaryPly<float>("float", "", {{0.25f, 1.5f, -0.5f, 9}, {nan, inf, -inf, 9}, {1, 0, 0.5f, 9}}),
+        {"PLY float: clamped, NaN and infinities 0",
+         "a.ply",
+         binaryPly<float>("float", "",
+                          {{0.25f, 1.5f, -0.5f, 9}, {nan, inf, -inf, 9}, {1, 0, 0.5f, 9}}),
          {},
          {{0.25f, 1, 0}, {0, 0, 0}, {1, 0, 0.5f}},
          {}},
-        {"PLY double rounds to float", "a.ply",
+        {"PLY double rounds to float",
+         "a.ply",
          binaryPly<double>("double", "", {{0.1, 0.2, 0.3, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}}),
          {},
          {{0.1f, 0.2f, 0.3f}, {0, 0, 0}, {0, 0, 0}},
          {}},
-        {"PLY red alone is no colour", "a.ply",
+        {"PLY red alone is no colour",
+         "a.ply",
          text("ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
               "property float z\nproperty uchar red\nelement face 1\n"
               "property list uchar int vertex_indices\nend_header\n"
@@ -101,38 +109,57 @@ std::vector<ColorCase> colorCases() {
          {},
          {},
          {}},
-        {"OBJ v x y z r g b", "a.obj",
+        {"OBJ v x y z r g b",
+         "a.obj",
          text("v 0 0 0 1 0.5 0\nv 1 0 0 2 -1 nan\nv 0 1 0 0 0 1 1\nf 1 2 3\n"),
          {},
          {{1, 0.5f, 0}, {1, 0, 0}, {0, 0, 1}},
          {}},
-        {"OBJ: a vertex without a colour: none", "a.obj",
-         text("v 0 0 0 1 0 0\nv 1 0 0 1.0\nv 0 1 0 0 0 1\nf 1 2 3\n"), {}, {}, {}},
-        {"OBJ: a word for a colour is no colour", "a.obj",
-         text("v 0 0 0 1 0 0\nv 1 0 0 red green blue\nv 0 1 0 0 0 1\nf 1 2 3\n"), {}, {}, {}},
-        {"OBJ materials: a shared vertex splits", "a.obj", text(square),
+        {"OBJ: a vertex without a colour: none",
+         "a.obj",
+         text("v 0 0 0 1 0 0\nv 1 0 0 1.0\nv 0 1 0 0 0 1\nf 1 2 3\n"),
+         {},
+         {},
+         {}},
+        {"OBJ: a word for a colour is no colour",
+         "a.obj",
+         text("v 0 0 0 1 0 0\nv 1 0 0 red green blue\nv 0 1 0 0 0 1\nf 1 2 3\n"),
+         {},
+         {},
+         {}},
+        {"OBJ materials: a shared vertex splits",
+         "a.obj",
+         text(square),
          {{"m.mtl", twoMaterials}},
          {red, red, red, blue, blue, blue},
          {}},
-        {"OBJ vertex colours win over materials", "a.obj",
+        {"OBJ vertex colours win over materials",
+         "a.obj",
          text("mtllib m.mtl\nv 0 0 0 0 1 0\nv 1 0 0 0 1 0\nv 0 1 0 0 1 0\nusemtl red\nf 1 2 3\n"),
          {{"m.mtl", twoMaterials}},
          {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}},
          {}},
-        {"OBJ: faces before usemtl and a material without Kd are grey", "a.obj",
+        {"OBJ: faces before usemtl and a material without Kd are grey",
+         "a.obj",
          text("mtllib m.mtl\n" + std::string(kTriangle) +
               "v 0 0 1\nf 1 2 3\nusemtl plain\nf 1 3 4\nusemtl red\nf 2 3 4\n"),
          {{"m.mtl", "newmtl plain\nKa 1 1 1\nnewmtl red\nKd 1 0 0\n"}},
          {grey, grey, grey, grey, grey, grey, red, red, red},
          {}},
-        {"OBJ: Kd of one value; the first file to define a name wins", "a.obj",
+        {"OBJ: Kd of one value; the first file to define a name wins",
+         "a.obj",
          text("mtllib m.mtl n.mtl\n" + std::string(kTriangle) + "usemtl red\nf 1 2 3\n"),
          {{"m.mtl", "newmtl red\nKd 0.5\n"}, {"n.mtl", "newmtl red\nKd 1 0 0\n"}},
          {{0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}},
          {}},
-        {"OBJ: the materials file is missing", "a.obj", text(square), {}, {},
+        {"OBJ: the materials file is missing",
+         "a.obj",
+         text(square),
+         {},
+         {},
          {"materials file not found: m.mtl"}},
-        {"OBJ: materials files that leave the folder are not read", "a.obj",
+        {"OBJ: materials files that leave the folder are not read",
+         "a.obj",
          text("mtllib ../m.mtl /m.mtl sub/../../m.mtl C:m.mtl\n" + std::string(kTriangle) +
               "usemtl red\nf 1 2 3\n"),
          {{"../m.mtl", twoMaterials}, {"/m.mtl", twoMaterials}},
@@ -141,7 +168,8 @@ std::vector<ColorCase> colorCases() {
           "materials file outside the model's folder: /m.mtl",
           "materials file outside the model's folder: sub/../../m.mtl",
           "materials file outside the model's folder: C:m.mtl"}},
-        {"OBJ: a materials file in a subfolder", "a.obj",
+        {"OBJ: a materials file in a subfolder",
+         "a.obj",
          text("mtllib sub/m.mtl\n" + std::string(kTriangle) + "usemtl blue\nf 1 2 3\n"),
          {{"sub/m.mtl", twoMaterials}},
          {blue, blue, blue},
@@ -201,8 +229,8 @@ TEST(ModelColors, AModelWithoutColoursIsUnchanged) {
     const Mesh& x = a.model.meshes[0];
     const Mesh& y = b.model.meshes[0];
     ASSERT_EQ(x.vertices.size(), y.vertices.size());
-    EXPECT_EQ(0, std::memcmp(x.vertices.data(), y.vertices.data(),
-                             x.vertices.size() * sizeof(Vertex)));
+    EXPECT_EQ(
+        0, std::memcmp(x.vertices.data(), y.vertices.data(), x.vertices.size() * sizeof(Vertex)));
     EXPECT_EQ(0, std::memcmp(x.faces.data(), y.faces.data(), x.faces.size() * sizeof(Face)));
     EXPECT_TRUE(y.colors.empty());
 }
@@ -216,10 +244,10 @@ TEST(ModelColors, MaterialsBesideAFileOnDisk) {
     fs::create_directories(folder / "model");
     std::ofstream(folder / "model" / "m.mtl") << "newmtl red\nKd 1 0 0\n";
     std::ofstream(folder / "outside.mtl") << "newmtl red\nKd 0 1 0\n";
-    std::ofstream(folder / "model" / "a.obj")
-        << "mtllib m.mtl\n" << kTriangle << "usemtl red\nf 1 2 3\n";
-    std::ofstream(folder / "model" / "b.obj")
-        << "mtllib link.mtl\n" << kTriangle << "usemtl red\nf 1 2 3\n";
+    std::ofstream(folder / "model" / "a.obj") << "mtllib m.mtl\n"
+                                              << kTriangle << "usemtl red\nf 1 2 3\n";
+    std::ofstream(folder / "model" / "b.obj") << "mtllib link.mtl\n"
+                                              << kTriangle << "usemtl red\nf 1 2 3\n";
     const model::LoadResult a = model::loadModelFile((folder / "model" / "a.obj").string());
     ASSERT_TRUE(a.ok()) << a.error;
     ASSERT_TRUE(a.model.fileColors);

@@ -127,8 +127,8 @@ Bytes randomObj(std::mt19937& random, bool colored, bool withNormals) {
             obj += "f";
             for (int c = 0; c < corners; ++c) {
                 const int v = 1 + static_cast<int>(random() % vertices);
-                const std::string index = random() % 3 == 0 ? std::to_string(v - vertices - 1)
-                                                            : std::to_string(v);
+                const std::string index =
+                    random() % 3 == 0 ? std::to_string(v - vertices - 1) : std::to_string(v);
                 obj += " " + index;
                 if (withNormals && normals > 0) {
                     obj += random() % 2 ? "/1/" : "//";
@@ -245,8 +245,8 @@ Bytes randomAsciiPly(std::mt19937& random) {
     for (int v = 0; v < vertexCount; ++v) {
         append(ply, number(random), " ", number(random), "\t", number(random), " x7");
         if (normals) {
-            append(ply, " ", v % 9 == 0 ? std::string("nan") : number(random), " ",
-                   number(random), " ", number(random));
+            append(ply, " ", v % 9 == 0 ? std::string("nan") : number(random), " ", number(random),
+                   " ", number(random));
         }
         if (colors) {
             append(ply, " ", std::to_string(random() % 256), " 0 255");
@@ -277,8 +277,8 @@ Bytes randomAsciiStl(std::mt19937& random) {
                    "\n    outer loop\n");
             const int vertices = random() % 4 == 0 ? 4 : 3;
             for (int v = 0; v < vertices; ++v) {
-                append(stl, "      vertex ", std::to_string(random() % 4), " ", number(random),
-                       " ", v % 2 ? "-0" : "0.5", random() % 6 == 0 ? "\r\n" : "\n");
+                append(stl, "      vertex ", std::to_string(random() % 4), " ", number(random), " ",
+                       v % 2 ? "-0" : "0.5", random() % 6 == 0 ? "\r\n" : "\n");
             }
             append(stl, "    endloop\n  endfacet\n");
         }
@@ -312,8 +312,8 @@ TEST(ModelFastReaders, GiveTheGeneralReadersModelOnGeneratedFiles) {
         {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -4 2 3\n"},
         {model::Format::Obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2\n"},
         {model::Format::Obj, "v 0 0 nan\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"},
-        {model::Format::Ply, kAsciiHeader + "0 0 0 1 0\n0 0 0 1 0\n3 0 1 2\n"}, // 2 a line
-        {model::Format::Ply, kAsciiHeader + "0 0 0\n\n1 0 0\n0 1 0\n3 0 1 2\n"},  // blank
+        {model::Format::Ply, kAsciiHeader + "0 0 0 1 0\n0 0 0 1 0\n3 0 1 2\n"},  // 2 a line
+        {model::Format::Ply, kAsciiHeader + "0 0 0\n\n1 0 0\n0 1 0\n3 0 1 2\n"}, // blank
         {model::Format::Ply, kAsciiHeader + "0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n"},
         {model::Format::Ply, kAsciiHeader + "0 0 0\n1 0 0\n0 1 0\n"},
         {model::Format::Stl, "solid x\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\n"
@@ -374,8 +374,8 @@ TEST(ModelFastReaders, GiveTheGeneralReadersModelOnTheCorpus) {
 // way (2^24, ten digits after the point) and past them.
 TEST(ModelFastReaders, PlainDecimalsGiveTheNearestFloat) {
     std::mt19937_64 random(24);
-    std::vector<std::string> tokens = {"16777216", "16777217", "1677721.6", "-0", "0.",
-                                       ".5",       "-.0000000001", "0.00000000001",
+    std::vector<std::string> tokens = {"16777216",    "16777217", "1677721.6",    "-0",
+                                       "0.",          ".5",       "-.0000000001", "0.00000000001",
                                        "9999999.999", "1.6777216"};
     for (int i = 0; i < 300000; ++i) {
         std::string token = random() % 2 ? "-" : "";

@@ -60,8 +60,10 @@ std::vector<File> files() {
     }
     std::vector<std::array<float, 9>> triangles;
     for (const Face& f : mesh.faces) {
-        ply.put(std::uint8_t{3}).put(std::int32_t{f.i0}).put(std::int32_t{f.i1}).put(
-            std::int32_t{f.i2});
+        ply.put(std::uint8_t{3})
+            .put(std::int32_t{f.i0})
+            .put(std::int32_t{f.i1})
+            .put(std::int32_t{f.i2});
         std::array<float, 9> t{};
         const std::uint16_t corners[3] = {f.i0, f.i1, f.i2};
         for (int c = 0; c < 3; ++c) {
@@ -79,7 +81,8 @@ std::vector<File> files() {
 }
 
 std::string writeFile(const File& file) {
-    const fs::path path = fs::temp_directory_path() / ("octaspin-model-load-" + std::string(file.name));
+    const fs::path path =
+        fs::temp_directory_path() / ("octaspin-model-load-" + std::string(file.name));
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(file.bytes.data()),
                static_cast<std::streamsize>(file.bytes.size()));
