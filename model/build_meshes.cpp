@@ -179,6 +179,9 @@ class Builder {
         if (!colorsFor(colors)) {
             return false;
         }
+        free(sources_.position);
+        free(sources_.normal);
+        free(sources_.material);
 
         // What splitIntoMeshes takes: its bookkeeping (6 bytes a vertex)
         // and the meshes. One mesh when the vertices fit in one; otherwise

@@ -203,10 +203,16 @@ struct ModelLoad::State {
     }
 
     void build() {
-        // The file's bytes are read: given back before the meshes are built.
+        // The file's bytes are read: given back before the meshes are built,
+        // and so is the room the lists grew beyond what they hold.
         budget.release(size);
         owned.reset();
         bytes = {};
+        fitToSize(raw.positions, budget);
+        fitToSize(raw.normals, budget);
+        fitToSize(raw.colors, budget);
+        fitToSize(raw.corners, budget);
+        fitToSize(raw.cornerNormals, budget);
         if (format == Format::Obj) {
             const SiblingReader readSibling = options.readSibling ? options.readSibling
                                               : fromFile          ? siblingsOnDisk(name)

@@ -139,6 +139,16 @@ template <typename T> bool makeRoom(std::vector<T>& v, std::size_t more, MemoryB
     return true;
 }
 
+// Gives back what `v` holds beyond its size (a list grown by doubling may
+// hold twice what it needs), so what is built from it next finds the room.
+template <typename T> void fitToSize(std::vector<T>& v, MemoryBudget& budget) {
+    if (v.capacity() - v.size() > v.size() / 8) {
+        const std::size_t spare = v.capacity() - v.size();
+        v.shrink_to_fit();
+        budget.release(static_cast<std::uint64_t>(spare) * sizeof(T));
+    }
+}
+
 // Appends the fan of one face to `model.corners` (and, when `normals` is not
 // empty, its normal indices to `model.cornerNormals`). The face has at least
 // three corners. False when the budget refuses.
