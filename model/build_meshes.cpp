@@ -103,8 +103,8 @@ bool cutIntoMeshes(std::span<const Vertex> vertices, std::span<const std::uint32
         }
     }
     parts.push_back(Part{corners.size(), sources.size()});
-    ownerOf = {};
-    slotOf = {};
+    freeAll(ownerOf);
+    freeAll(slotOf);
     std::vector<std::vector<Mesh>> made(parts.size() - 1);
     std::atomic<bool> failed{false};
     auto job = [&](std::int32_t task, std::int32_t) {
@@ -219,7 +219,7 @@ class Builder {
 
     template <typename T> void free(std::vector<T>& v) {
         budget_.release(std::uint64_t{v.capacity()} * sizeof(T));
-        v = {};
+        freeAll(v);
     }
 
     Vec3 fileNormalOf(std::size_t corner) const {

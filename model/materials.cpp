@@ -17,7 +17,7 @@ constexpr std::uint64_t kMaxMaterialsFile = std::uint64_t{64} << 20;
 
 template <typename T> void freeVector(std::vector<T>& v, MemoryBudget& budget) {
     budget.release(std::uint64_t{v.capacity()} * sizeof(T));
-    v = {};
+    freeAll(v);
 }
 
 // Gives `colors[i]` the Kd of material `names[i]` where this file defines

@@ -139,6 +139,12 @@ template <typename T> bool makeRoom(std::vector<T>& v, std::size_t more, MemoryB
     return true;
 }
 
+// Empties `v` and gives its memory back (v = {} would keep the capacity:
+// it assigns an empty list).
+template <typename T> void freeAll(std::vector<T>& v) {
+    std::vector<T>().swap(v);
+}
+
 // Gives back what `v` holds beyond its size (a list grown by doubling may
 // hold twice what it needs), so what is built from it next finds the room.
 template <typename T> void fitToSize(std::vector<T>& v, MemoryBudget& budget) {

@@ -170,7 +170,7 @@ class PieceParser {
         if (piece_.everyVertexHasColor) {
             piece_.colors.push_back(color);
         } else {
-            piece_.colors = {};
+            freeAll(piece_.colors);
         }
         return true;
     }
@@ -240,7 +240,7 @@ class PieceParser {
             previous[1] = normal;
         }
         if (!piece_.everyCornerHasNormal) {
-            piece_.cornerNormals = {};
+            freeAll(piece_.cornerNormals);
         }
         return count >= 3;
     }
@@ -333,7 +333,7 @@ class ObjChunks final : public ChunkedReader {
             }
         } else if (model_.colors.capacity() != 0) {
             budget.release(model_.colors.capacity() * sizeof(Vec3));
-            model_.colors = {};
+            freeAll(model_.colors);
         }
         if (positionsBefore + piece.positions.size() >= UINT32_MAX ||
             normalsBefore + piece.normals.size() >= UINT32_MAX ||
@@ -349,7 +349,7 @@ class ObjChunks final : public ChunkedReader {
             }
         } else if (model_.cornerNormals.capacity() != 0) {
             budget.release(model_.cornerNormals.capacity() * sizeof(std::uint32_t));
-            model_.cornerNormals = {};
+            freeAll(model_.cornerNormals);
         }
         largestPosition_ = std::max(largestPosition_, piece.largestPosition);
         largestNormal_ = std::max(largestNormal_, piece.largestNormal);

@@ -112,7 +112,7 @@ class ObjReader {
         if (!everyVertexHasColor_) {
             if (model_.colors.capacity() != 0) {
                 budget_.release(model_.colors.capacity() * sizeof(Vec3));
-                model_.colors = {};
+                freeAll(model_.colors);
             }
             return true;
         }
@@ -240,7 +240,7 @@ class ObjReader {
         if (!everyCornerHasNormal_ && !model_.cornerNormals.empty()) {
             // Normals cannot be used for this model: give their room back.
             budget_.release(model_.cornerNormals.capacity() * sizeof(std::uint32_t));
-            model_.cornerNormals = {};
+            freeAll(model_.cornerNormals);
         }
         if (!addFace(model_, corners_,
                      everyCornerHasNormal_ ? std::span<const std::uint32_t>(normals_)

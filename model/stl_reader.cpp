@@ -231,7 +231,7 @@ class BinaryStlChunks final : public ChunkedReader {
         }
         parsed_ = bytes.size();
         budget.release(std::uint64_t{slots_.capacity()} * sizeof(Slot) + reserved_);
-        slots_ = {};
+        freeAll(slots_);
         model_.positions.shrink_to_fit();
         budget.charge(std::uint64_t{model_.positions.capacity()} * sizeof(Vec3));
         return Status::Done;
