@@ -322,6 +322,7 @@ void ModelLoad::finish() {
 }
 
 LoadResult ModelLoad::result() {
+    finish();
     return std::move(state_->result);
 }
 

@@ -159,7 +159,9 @@ struct LoadOptions {
     std::uint64_t memoryLimit = kModelMemoryLimit;
     // Called at chunk boundaries with the bytes of the file consumed so far
     // and the file's size: monotone, the last call is (size, size) on
-    // success. It runs on the loading thread and should be cheap.
+    // success. It runs on the loading thread, inside the reader, and should
+    // be cheap; it must not hand control to the browser (the web page's
+    // reader is not instrumented for that: it yields between steps).
     std::function<void(std::uint64_t done, std::uint64_t total)> progress;
     // Checked at chunk boundaries; when it reads true the load ends
     // cancelled and frees everything it held.
@@ -207,7 +209,8 @@ class ModelLoad {
     bool step();
     // Steps to the end.
     void finish();
-    // The outcome, once step() has returned false (moved out).
+    // The outcome (moved out); a load that has not ended is stepped to its
+    // end first.
     LoadResult result();
 
   private:
