@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -12,7 +13,16 @@ namespace {
 #if defined(_WIN32)
 using FileStatus = struct _stat64;
 int statusOfPath(const char* path, FileStatus& status) {
-    return _stat64(path, &status);
+    // The C runtime's stat fails on a folder named with a separator at its
+    // end ("C:\\models\\"): asked again without it (a drive's root keeps it).
+    if (_stat64(path, &status) == 0) {
+        return 0;
+    }
+    std::string trimmed(path);
+    while (trimmed.size() > 3 && (trimmed.back() == '\\' || trimmed.back() == '/')) {
+        trimmed.pop_back();
+    }
+    return trimmed.size() < std::strlen(path) ? _stat64(trimmed.c_str(), &status) : -1;
 }
 int statusOfFile(std::FILE* file, FileStatus& status) {
     return _fstat64(_fileno(file), &status);
