@@ -282,6 +282,9 @@ class PlyReader {
             Role role;
             Type type;
         };
+        // The coordinates apart (every vertex has them); the normals and
+        // colours, where there are any, field by field.
+        std::size_t xyz[3] = {};
         Field fields[9];
         std::size_t fieldCount = 0;
         std::size_t at = 0;
@@ -291,7 +294,11 @@ class PlyReader {
                 if (!color && property.type != Type::Float32) {
                     return false;
                 }
-                fields[fieldCount++] = Field{at, property.role, property.type};
+                if (property.role <= Role::Z) {
+                    xyz[static_cast<int>(property.role) - 1] = at;
+                } else {
+                    fields[fieldCount++] = Field{at, property.role, property.type};
+                }
             }
             at += sizeOf(property.type);
         }
@@ -302,21 +309,23 @@ class PlyReader {
         const bool big = encoding_ == Encoding::BigEndian;
         for (; next < end; ++next, offset_ += itemSize) {
             const std::uint8_t* item = bytes_.data() + offset_;
+            const Vec3 p{loadFloat(item + xyz[0], big), loadFloat(item + xyz[1], big),
+                         loadFloat(item + xyz[2], big)};
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+                return false;
+            }
+            model_.positions[next] = p;
             for (std::size_t f = 0; f < fieldCount; ++f) {
                 const Field& field = fields[f];
-                const std::uint8_t* p = item + field.at;
+                const std::uint8_t* value = item + field.at;
                 if (field.role >= Role::Red && field.role <= Role::Blue) {
-                    storeColor(field.role, next, field.type, valueOf(p, field.type, big));
+                    storeColor(field.role, next, field.type, valueOf(value, field.type, big));
                     continue;
                 }
-                const float value = loadFloat(p, big);
-                if (field.role <= Role::Z && !std::isfinite(value)) {
-                    return false;
-                }
-                Vec3& v = field.role <= Role::Z ? model_.positions[next] : model_.normals[next];
-                const int axis = field.role <= Role::Z ? static_cast<int>(field.role) - 1
-                                                       : static_cast<int>(field.role) - 4;
-                (axis == 0 ? v.x : axis == 1 ? v.y : v.z) = value;
+                Vec3& n = model_.normals[next];
+                (field.role == Role::NX   ? n.x
+                 : field.role == Role::NY ? n.y
+                                          : n.z) = loadFloat(value, big);
             }
         }
         return true;
