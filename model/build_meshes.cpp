@@ -1,10 +1,12 @@
 #include "model/build_meshes.h"
 
+#include "device/worker_pool.h"
 #include "geometry/mesh_split.h"
+#include "math/bit_cast.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace model {
@@ -27,9 +29,7 @@ std::uint32_t bitsOf(float value) {
     if (value == 0.0f) {
         return 0;
     }
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+    return bitCast<std::uint32_t>(value);
 }
 
 bool samePosition(const Vec3& a, const Vec3& b) {
@@ -60,12 +60,91 @@ Vec3 unit(double x, double y, double z) {
 struct Sources {
     std::vector<std::uint32_t> position;
     std::vector<std::uint32_t> normal;
+    std::vector<std::uint32_t> material; // under materials only
 };
+
+// The meshes splitIntoMeshes gives, each made on a task of its own: the
+// first face of each mesh and each face's local corners found as
+// splitIntoMeshes finds them, then each mesh's vertices (in the order its
+// faces first name them) and faces handed to splitIntoMeshes alone, which
+// gives that one mesh. False when memory runs out on a task.
+bool cutIntoMeshes(std::span<const Vertex> vertices, std::span<const std::uint32_t> corners,
+                   std::span<const Vec3> colors, WorkerPool& pool, std::vector<Mesh>& meshes) {
+    constexpr std::uint32_t kNoMesh = UINT32_MAX;
+    std::vector<std::uint32_t> ownerOf(vertices.size(), kNoMesh);
+    std::vector<std::uint16_t> slotOf(vertices.size());
+    std::vector<std::uint16_t> local(corners.size()); // each corner's local vertex
+    std::vector<std::uint32_t> sources;               // each mesh's vertices, mesh after mesh
+    struct Part {
+        std::size_t firstCorner;
+        std::size_t firstSource;
+    };
+    std::vector<Part> parts{{0, 0}};
+    std::uint32_t current = 0;
+    for (std::size_t k = 0; k < corners.size(); k += 3) {
+        std::size_t added = 0;
+        for (std::size_t c = 0; c < 3; ++c) {
+            const bool repeated = (c > 0 && corners[k + c] == corners[k]) ||
+                                  (c > 1 && corners[k + c] == corners[k + 1]);
+            added += ownerOf[corners[k + c]] != current && !repeated ? 1 : 0;
+        }
+        if (sources.size() - parts.back().firstSource + added > kMaxMeshVertices) {
+            parts.push_back(Part{k, sources.size()});
+            ++current;
+        }
+        for (std::size_t c = 0; c < 3; ++c) {
+            const std::uint32_t v = corners[k + c];
+            if (ownerOf[v] != current) {
+                ownerOf[v] = current;
+                slotOf[v] = static_cast<std::uint16_t>(sources.size() - parts.back().firstSource);
+                sources.push_back(v);
+            }
+            local[k + c] = slotOf[v];
+        }
+    }
+    parts.push_back(Part{corners.size(), sources.size()});
+    freeAll(ownerOf);
+    freeAll(slotOf);
+    std::vector<std::vector<Mesh>> made(parts.size() - 1);
+    std::atomic<bool> failed{false};
+    auto job = [&](std::int32_t task, std::int32_t) {
+        const auto m = static_cast<std::size_t>(task);
+        try {
+            const Part& part = parts[m];
+            const Part& next = parts[m + 1];
+            std::vector<Vertex> meshVertices;
+            std::vector<Vec3> meshColors;
+            meshVertices.reserve(next.firstSource - part.firstSource);
+            for (std::size_t i = part.firstSource; i < next.firstSource; ++i) {
+                meshVertices.push_back(vertices[sources[i]]);
+                if (!colors.empty()) {
+                    meshColors.push_back(colors[sources[i]]);
+                }
+            }
+            const std::vector<std::uint32_t> meshCorners(
+                local.begin() + static_cast<std::ptrdiff_t>(part.firstCorner),
+                local.begin() + static_cast<std::ptrdiff_t>(next.firstCorner));
+            made[m] = splitIntoMeshes(meshVertices, meshCorners, kMaxMeshVertices, meshColors);
+        } catch (...) {
+            failed = true;
+        }
+    };
+    pool.run(static_cast<std::int32_t>(made.size()), job);
+    if (failed) {
+        return false;
+    }
+    for (std::vector<Mesh>& part : made) {
+        for (Mesh& mesh : part) {
+            meshes.push_back(std::move(mesh));
+        }
+    }
+    return true;
+}
 
 class Builder {
   public:
-    Builder(RawModel& raw, MemoryBudget& budget, std::string& reason)
-        : raw_(raw), budget_(budget), reason_(reason) {}
+    Builder(RawModel& raw, MemoryBudget& budget, WorkerPool* pool, std::string& reason)
+        : raw_(raw), budget_(budget), pool_(pool), reason_(reason) {}
 
     bool build(LoadedModel& out) {
         const std::size_t triangles = raw_.triangleCount();
@@ -96,20 +175,36 @@ class Builder {
         }
         free(positions);
         free(normals);
+        std::vector<Vec3> colors;
+        if (!colorsFor(colors)) {
+            return false;
+        }
+        free(sources_.position);
+        free(sources_.normal);
+        free(sources_.material);
 
         // What splitIntoMeshes takes: its bookkeeping (6 bytes a vertex)
         // and the meshes. One mesh when the vertices fit in one; otherwise
         // a vertex may come again in later meshes, at most once per corner.
         const std::uint64_t meshVertices = count <= kMaxMeshVertices ? count : 3 * triangles;
-        const std::uint64_t splitBytes = 6 * std::uint64_t{count} + meshVertices * sizeof(Vertex) +
+        const std::uint64_t vertexBytes = sizeof(Vertex) + (colors.empty() ? 0 : sizeof(Vec3));
+        const std::uint64_t splitBytes = 6 * std::uint64_t{count} + meshVertices * vertexBytes +
                                          triangles * (2 * sizeof(Face) + sizeof(Vec3));
         if (!charge(splitBytes)) {
             return false;
         }
-        out.meshes = splitIntoMeshes(vertices, raw_.corners);
+        if (pool_ == nullptr || pool_->size() < 2 || count <= kMaxMeshVertices) {
+            out.meshes = splitIntoMeshes(vertices, raw_.corners, kMaxMeshVertices, colors);
+        } else if (!charge(2 * std::uint64_t{raw_.corners.size()} + 4 * meshVertices) ||
+                   !cutIntoMeshes(vertices, raw_.corners, colors, *pool_, out.meshes)) {
+            out.meshes.clear();
+            reason_ = tooLargeReason(budget_);
+            return false;
+        }
         out.vertexCount = count;
         out.triangleCount = triangles;
         out.fileNormals = raw_.normalBinding != NormalBinding::None;
+        out.fileColors = !colors.empty();
         return true;
     }
 
@@ -124,7 +219,7 @@ class Builder {
 
     template <typename T> void free(std::vector<T>& v) {
         budget_.release(std::uint64_t{v.capacity()} * sizeof(T));
-        v = {};
+        freeAll(v);
     }
 
     Vec3 fileNormalOf(std::size_t corner) const {
@@ -151,11 +246,15 @@ class Builder {
     // Numbers the vertices in the order the corners first name them and
     // turns raw_.corners into vertex numbers.
     bool identifyVertices() {
-        const bool byPair = raw_.normalBinding == NormalBinding::PerCorner;
+        const bool byMaterial = raw_.colorBinding == ColorBinding::PerMaterial;
+        const bool byPair = raw_.normalBinding == NormalBinding::PerCorner || byMaterial;
         const bool byPosition = raw_.weldByPosition && !byPair;
         if (!byPair && !byPosition) {
             return identifyByIndex();
         }
+        const bool perCorner = raw_.normalBinding == NormalBinding::PerCorner;
+        std::size_t run = 0;            // the material run of the current triangle
+        std::uint32_t material = kNone; // under materials: that run's material
         // Open addressing over vertex numbers + 1 (0: empty), at most half
         // full.
         std::size_t size = 16;
@@ -168,15 +267,24 @@ class Builder {
         std::vector<std::uint32_t> slots(size, 0);
         const std::size_t mask = size - 1;
         for (std::size_t k = 0; k < raw_.corners.size(); ++k) {
+            if (byMaterial) {
+                const std::vector<MaterialRun>& runs = raw_.materialRuns;
+                while (run < runs.size() && runs[run].firstTriangle <= k / 3) {
+                    material = runs[run].material;
+                    ++run;
+                }
+            }
             const std::uint32_t position = raw_.corners[k];
-            const std::uint32_t normal = byPair ? raw_.cornerNormals[k] : kNone;
+            const std::uint32_t normal = perCorner ? raw_.cornerNormals[k] : kNone;
             const Vec3& p = raw_.positions[position];
             std::size_t slot =
-                (byPair ? mix(std::uint64_t{position} << 32 | normal) : positionHash(p)) & mask;
+                (byPair ? mix((std::uint64_t{position} << 32 | normal) ^ mix(material))
+                        : positionHash(p)) &
+                mask;
             for (;; slot = (slot + 1) & mask) {
                 const std::uint32_t held = slots[slot];
                 if (held == 0) {
-                    if (!addVertex(position, normal)) {
+                    if (!addVertex(position, normal) || (byMaterial && !addMaterial(material))) {
                         return false;
                     }
                     slots[slot] = static_cast<std::uint32_t>(sources_.position.size());
@@ -184,9 +292,10 @@ class Builder {
                     break;
                 }
                 const std::uint32_t v = held - 1;
-                const bool same =
-                    byPair ? sources_.position[v] == position && sources_.normal[v] == normal
-                           : samePosition(raw_.positions[sources_.position[v]], p);
+                const bool same = byPair ? sources_.position[v] == position &&
+                                               sources_.normal[v] == normal &&
+                                               (!byMaterial || sources_.material[v] == material)
+                                         : samePosition(raw_.positions[sources_.position[v]], p);
                 if (same) {
                     raw_.corners[k] = v;
                     break;
@@ -217,6 +326,42 @@ class Builder {
             corner = v;
         }
         free(vertexOf);
+        return true;
+    }
+
+    bool addMaterial(std::uint32_t material) {
+        if (!makeRoom(sources_.material, 1, budget_)) {
+            reason_ = tooLargeReason(budget_);
+            return false;
+        }
+        sources_.material.push_back(material);
+        return true;
+    }
+
+    // Item 8: the colour of each vertex, or none.
+    bool colorsFor(std::vector<Vec3>& colors) {
+        const std::size_t count = sources_.position.size();
+        const bool perPosition = raw_.colorBinding == ColorBinding::PerPosition;
+        const bool perMaterial = raw_.colorBinding == ColorBinding::PerMaterial;
+        if (!perPosition && !perMaterial) {
+            return true;
+        }
+        if (!charge(std::uint64_t{count} * sizeof(Vec3))) {
+            return false;
+        }
+        colors.reserve(count);
+        for (std::size_t v = 0; v < count; ++v) {
+            if (perPosition) {
+                colors.push_back(raw_.colors[sources_.position[v]]);
+            } else {
+                const std::uint32_t material = sources_.material[v];
+                colors.push_back(material < raw_.materialColors.size()
+                                     ? raw_.materialColors[material]
+                                     : kDefaultMaterialColor);
+            }
+        }
+        free(raw_.colors);
+        free(sources_.material);
         return true;
     }
 
@@ -324,14 +469,16 @@ class Builder {
 
     RawModel& raw_;
     MemoryBudget& budget_;
+    WorkerPool* pool_;
     std::string& reason_;
     Sources sources_;
 };
 
 } // namespace
 
-bool buildMeshes(RawModel& raw, MemoryBudget& budget, LoadedModel& out, std::string& reason) {
-    return Builder(raw, budget, reason).build(out);
+bool buildMeshes(RawModel& raw, MemoryBudget& budget, WorkerPool* pool, LoadedModel& out,
+                 std::string& reason) {
+    return Builder(raw, budget, pool, reason).build(out);
 }
 
 } // namespace model

@@ -11,7 +11,10 @@
 namespace model {
 
 // Empties `raw` as it goes. False, with the reason, when the model has no
-// faces, no extent, or needs more memory than `budget` allows.
-bool buildMeshes(RawModel& raw, MemoryBudget& budget, LoadedModel& out, std::string& reason);
+// faces, no extent, or needs more memory than `budget` allows. `pool`
+// (may be null) computes the normals and cuts the meshes in parallel; the
+// meshes are the same either way.
+bool buildMeshes(RawModel& raw, MemoryBudget& budget, WorkerPool* pool, LoadedModel& out,
+                 std::string& reason);
 
 } // namespace model

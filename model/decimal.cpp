@@ -1,5 +1,7 @@
 #include "model/decimal.h"
 
+#include "model/bytes.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -7,6 +9,7 @@
 
 #if defined(OCTASPIN_NO_FLOAT_FROM_CHARS)
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #endif
 
@@ -18,20 +21,8 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool startsWithWord(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (lower(text[i]) != word[i]) {
-            return false;
-        }
-    }
-    return true;
+    return startsWithIgnoringCase(text, word);
 }
 
 // The spellings of infinities and NaNs that writers produce.
@@ -120,17 +111,67 @@ bool scanDecimal(std::string_view token, long long& leadingPower, bool& zero) {
     return true;
 }
 
+// Decimals written plainly, [-]digits[.digits] whose digits make a whole
+// number m <= 2^24 with at most ten after the point: m and 10^k are then
+// exact floats, and one IEEE division m / 10^k rounds to the float nearest
+// the decimal, as the full conversion does. False for every other token.
+bool plainFloat(std::string_view token, float& value) {
+    static constexpr float kPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                        1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    constexpr std::uint32_t kLargest = std::uint32_t{1} << 24;
+    std::size_t i = token.size() > 0 && token[0] == '-' ? 1 : 0;
+    std::uint32_t m = 0;
+    std::size_t digits = 0;
+    std::size_t after = 0; // digits after the point
+    bool point = false;
+    for (; i < token.size(); ++i) {
+        const char c = token[i];
+        if (c >= '0' && c <= '9') {
+            m = m * 10 + static_cast<std::uint32_t>(c - '0');
+            if (m > kLargest) {
+                return false;
+            }
+            ++digits;
+            after += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0 || after > 10) {
+        return false;
+    }
+    const float magnitude = static_cast<float>(m) / kPowers[after];
+    value = token[0] == '-' ? -magnitude : magnitude;
+    return true;
+}
+
 } // namespace
 
 NumberStatus parseFloat(std::string_view token, float& value) {
+    if (plainFloat(token, value)) {
+        return NumberStatus::Ok;
+    }
     long long leadingPower = 0;
     bool zero = false;
     if (!scanDecimal(token, leadingPower, zero)) {
         return namesNonFinite(token) ? NumberStatus::NotFinite : NumberStatus::Malformed;
     }
 #if defined(OCTASPIN_NO_FLOAT_FROM_CHARS)
-    const std::string text(token);
-    const float result = std::strtof(text.c_str(), nullptr);
+    // strtof wants a terminated string: a copy on the stack for the tokens
+    // that fit (all but absurd ones), so no token allocates.
+    char buffer[96];
+    std::string longToken;
+    const char* terminated = buffer;
+    if (token.size() < sizeof buffer) {
+        std::memcpy(buffer, token.data(), token.size());
+        buffer[token.size()] = '\0';
+    } else {
+        longToken.assign(token);
+        terminated = longToken.c_str();
+    }
+    const float result = std::strtof(terminated, nullptr);
     if (std::isinf(result)) {
         return NumberStatus::OutOfRange;
     }
@@ -166,6 +207,19 @@ NumberStatus parseFloat(std::string_view token, float& value) {
 }
 
 NumberStatus parseInteger(std::string_view token, std::int64_t& value) {
+    // The common case first: [-]digits, at most 18 of them (no overflow).
+    const std::size_t sign = !token.empty() && token[0] == '-' ? 1 : 0;
+    if (token.size() > sign && token.size() - sign <= 18) {
+        std::int64_t v = 0;
+        std::size_t i = sign;
+        for (; i < token.size() && isDigit(token[i]); ++i) {
+            v = v * 10 + (token[i] - '0');
+        }
+        if (i == token.size()) {
+            value = sign != 0 ? -v : v;
+            return NumberStatus::Ok;
+        }
+    }
     if (!token.empty() && token[0] == '+') {
         token.remove_prefix(1);
         if (!token.empty() && token[0] == '-') {

@@ -11,7 +11,10 @@
 //    1.#INF, 1.#IND, 1.#QNAN some writers print, are NotFinite;
 //  - anything else (hexadecimal, "1e", "3.1+e2", a trailing letter) is
 //    Malformed.
-// The conversion is std::from_chars. A standard library without the
+// A plain decimal, [-]digits[.digits] whose digits make a whole number
+// m <= 2^24 with k <= 10 of them after the point, is converted as the one
+// float division m / 10^k (both exact floats, so IEEE rounding gives the
+// nearest float). Any other conversion is std::from_chars. A standard library without the
 // floating-point from_chars (the browser build's) defines
 // OCTASPIN_NO_FLOAT_FROM_CHARS and gets strtof instead, which the program
 // runs in the C locale (it never calls setlocale), where the point is '.'

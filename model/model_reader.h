@@ -1,6 +1,6 @@
 // The reader interface: one function per file format turns a file's bytes
-// into a RawModel (positions, triangles, the file's normals) or one
-// ReadFailure. Each reader lives in a file of its own (obj_reader.cpp,
+// into a RawModel (positions, triangles, the file's normals and colours) or
+// one ReadFailure. Each reader lives in a file of its own (obj_reader.cpp,
 // ply_reader.cpp, stl_reader.cpp); model/load_model.h turns a RawModel into
 // meshes.
 //
@@ -22,6 +22,7 @@
 #include "model/decimal.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -39,6 +40,25 @@ enum class NormalBinding {
     PerCorner,   // cornerNormals[k] is the normal of corner k (OBJ)
 };
 
+// Where the file's colours come from (item 8 of model/load_model.h).
+enum class ColorBinding {
+    None,        // no colours (or not for every vertex)
+    PerPosition, // colors[i] belongs to positions[i] (PLY, OBJ v x y z r g b)
+    PerMaterial, // each triangle takes its material's colour (OBJ usemtl)
+};
+
+inline constexpr std::uint32_t kNoMaterial = UINT32_MAX;
+// The colour of a face without a material colour in a model with material
+// colours (item 8).
+inline constexpr Vec3 kDefaultMaterialColor{0.8f, 0.8f, 0.8f};
+
+// From triangle `firstTriangle` on, the triangles take `material` (an index
+// into RawModel::materialNames, or kNoMaterial).
+struct MaterialRun {
+    std::uint64_t firstTriangle = 0;
+    std::uint32_t material = kNoMaterial;
+};
+
 struct RawModel {
     std::vector<Vec3> positions; // as the file gives them: right-handed, y up
     std::vector<Vec3> normals;
@@ -48,6 +68,14 @@ struct RawModel {
     // Corners that share no vertices (STL): vertices at exactly the same
     // position are one vertex.
     bool weldByPosition = false;
+
+    // Colours: as read, each value already within 0 .. 1.
+    ColorBinding colorBinding = ColorBinding::None;
+    std::vector<Vec3> colors;                   // PerPosition: one per position
+    std::vector<MaterialRun> materialRuns;      // OBJ: in triangle order
+    std::vector<std::string> materialNames;     // usemtl names, first use first
+    std::vector<std::string> materialLibraries; // mtllib words, in file order
+    std::vector<Vec3> materialColors;           // PerMaterial: one per name
 
     std::size_t triangleCount() const { return corners.size() / 3; }
 };
@@ -111,11 +139,36 @@ template <typename T> bool makeRoom(std::vector<T>& v, std::size_t more, MemoryB
     return true;
 }
 
+// Empties `v` and gives its memory back (v = {} would keep the capacity:
+// it assigns an empty list).
+template <typename T> void freeAll(std::vector<T>& v) {
+    std::vector<T>().swap(v);
+}
+
+// Gives back what `v` holds beyond its size (a list grown by doubling may
+// hold twice what it needs), so what is built from it next finds the room.
+template <typename T> void fitToSize(std::vector<T>& v, MemoryBudget& budget) {
+    if (v.capacity() - v.size() > v.size() / 8) {
+        const std::size_t spare = v.capacity() - v.size();
+        v.shrink_to_fit();
+        budget.release(static_cast<std::uint64_t>(spare) * sizeof(T));
+    }
+}
+
 // Appends the fan of one face to `model.corners` (and, when `normals` is not
 // empty, its normal indices to `model.cornerNormals`). The face has at least
 // three corners. False when the budget refuses.
 bool addFace(RawModel& model, std::span<const std::uint32_t> corners,
              std::span<const std::uint32_t> normals, MemoryBudget& budget);
+
+// A colour value as item 8 takes it: rounded to float, clamped to 0 .. 1;
+// NaN and the infinities give 0.
+inline float colorValue(double value) {
+    if (!std::isfinite(value) || value <= 0.0) {
+        return 0.0f;
+    }
+    return value < 1.0 ? static_cast<float>(value) : 1.0f;
+}
 
 // Reads one format. On success `model` holds the file's model; on failure
 // its contents are unspecified.
@@ -131,6 +184,12 @@ bool readPly(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget&
 // header says; ASCII otherwise.
 bool readStl(std::span<const std::uint8_t> bytes, RawModel& model, MemoryBudget& budget,
              ReadFailure& failure);
+
+// STL recognition (item 1 of model/load_model.h): a binary file's size
+// (84 + 50 x the little-endian count at byte 80; `head` holds at least the
+// file's first 84 bytes), or "solid" as the first word.
+bool hasBinaryStlSize(std::span<const std::uint8_t> head, std::uint64_t fileSize);
+bool isStl(std::span<const std::uint8_t> bytes);
 
 // A piece of the file as a message shows it: at most 32 bytes (then "..."),
 // bytes outside printable ASCII as \xNN, in single quotes.

@@ -1,12 +1,15 @@
-// Wavefront OBJ: the statements v (x y z, anything after them ignored: a w or
-// a colour), vn (x y z) and f (corners v, v/vt, v//vn or v/vt/vn; indices
-// from 1, or back from -1 as the vertices defined so far). Every other
-// statement (vt, o, g, s, usemtl, mtllib, l, p and any unknown one) is
-// passed over. A positive index may name a vertex defined later in the
+// Wavefront OBJ: the statements v (x y z, then r g b when the next three
+// words are numbers; anything else after x y z is ignored: a w), vn
+// (x y z), f (corners v, v/vt, v//vn or v/vt/vn; indices from 1, or back
+// from -1 as the vertices defined so far), usemtl NAME (the material of the
+// faces that follow) and mtllib (the materials files, read by the loader).
+// Every other statement (vt, o, g, s, l, p and any unknown one) is passed
+// over. A positive index may name a vertex defined later in the
 // file; it is checked once the whole file is read. Texture indices must be
 // whole numbers other than 0; what they name is not read.
 #include "model/decimal.h"
 #include "model/model_reader.h"
+#include "model/obj_statements.h"
 #include "model/text_scanner.h"
 
 #include <string>
@@ -34,7 +37,11 @@ class ObjReader {
             const std::string_view keyword = scan_.word();
             bool ok = true;
             if (keyword == "v") {
-                ok = readVector(model_.positions, "a vertex");
+                ok = readVector(model_.positions, "a vertex") && readVertexColor();
+            } else if (keyword == "usemtl") {
+                ok = useMaterial(scan_.word());
+            } else if (keyword == "mtllib") {
+                ok = addLibraries();
             } else if (keyword == "vn") {
                 ok = readVector(model_.normals, "a normal");
             } else if (keyword == "f") {
@@ -53,12 +60,7 @@ class ObjReader {
             return fail(normalsAhead_.line,
                         outOfRange(normalsAhead_.index, model_.normals.size(), "normals"));
         }
-        model_.normalBinding = everyCornerHasNormal_ && !model_.corners.empty()
-                                   ? NormalBinding::PerCorner
-                                   : NormalBinding::None;
-        if (model_.normalBinding == NormalBinding::None) {
-            model_.cornerNormals.clear();
-        }
+        bindObjModel(model_, everyCornerHasNormal_, everyVertexHasColor_);
         return true;
     }
 
@@ -96,6 +98,41 @@ class ObjReader {
             return tooLarge();
         }
         into.push_back(Vec3{xyz[0], xyz[1], xyz[2]});
+        return true;
+    }
+
+    // Words four to six of a v statement: the vertex's colour when all
+    // three are numbers.
+    bool readVertexColor() {
+        const std::string_view red = scan_.word();
+        const std::string_view green = scan_.word();
+        const std::string_view blue = scan_.word();
+        Vec3 color;
+        everyVertexHasColor_ = everyVertexHasColor_ && vertexColor(red, green, blue, color);
+        if (!everyVertexHasColor_) {
+            if (model_.colors.capacity() != 0) {
+                budget_.release(model_.colors.capacity() * sizeof(Vec3));
+                freeAll(model_.colors);
+            }
+            return true;
+        }
+        if (!makeRoom(model_.colors, 1, budget_)) {
+            return tooLarge();
+        }
+        model_.colors.push_back(color);
+        return true;
+    }
+
+    bool useMaterial(std::string_view name) {
+        return materials_.use(model_, model_.triangleCount(), name, budget_) || tooLarge();
+    }
+
+    bool addLibraries() {
+        for (std::string_view word = scan_.word(); !word.empty(); word = scan_.word()) {
+            if (!addLibrary(model_, word, budget_)) {
+                return tooLarge();
+            }
+        }
         return true;
     }
 
@@ -203,7 +240,7 @@ class ObjReader {
         if (!everyCornerHasNormal_ && !model_.cornerNormals.empty()) {
             // Normals cannot be used for this model: give their room back.
             budget_.release(model_.cornerNormals.capacity() * sizeof(std::uint32_t));
-            model_.cornerNormals = {};
+            freeAll(model_.cornerNormals);
         }
         if (!addFace(model_, corners_,
                      everyCornerHasNormal_ ? std::span<const std::uint32_t>(normals_)
@@ -221,6 +258,8 @@ class ObjReader {
     std::vector<std::uint32_t> corners_; // of the face being read
     std::vector<std::uint32_t> normals_;
     bool everyCornerHasNormal_ = true;
+    bool everyVertexHasColor_ = true;
+    MaterialNames materials_;
     Ahead positionsAhead_;
     Ahead normalsAhead_;
 };

@@ -1,5 +1,7 @@
 #include "model/text_scanner.h"
 
+#include <cstring>
+
 namespace model {
 
 namespace {
@@ -107,6 +109,37 @@ void TextScanner::nextLine() {
         ++pos_;
         ++line_;
     }
+}
+
+std::string_view firstWord(std::span<const std::uint8_t> bytes, bool objRules) {
+    TextScanner scan(bytes, afterByteOrderMark(bytes), 1, objRules);
+    while (!scan.atEnd()) {
+        const std::string_view word = scan.word();
+        if (!word.empty()) {
+            return word;
+        }
+        scan.nextLine();
+    }
+    return {};
+}
+
+std::vector<LinePiece> cutAtLines(std::span<const std::uint8_t> bytes, std::size_t from,
+                                  std::size_t count, std::size_t pieceBytes) {
+    std::vector<LinePiece> pieces;
+    for (std::size_t at = from; pieces.size() < count && at < bytes.size();) {
+        std::size_t end = bytes.size() - at > pieceBytes ? at + pieceBytes : bytes.size();
+        if (end < bytes.size()) {
+            const void* newline = std::memchr(bytes.data() + end, '\n', bytes.size() - end);
+            end = newline == nullptr
+                      ? bytes.size()
+                      : static_cast<std::size_t>(static_cast<const std::uint8_t*>(newline) -
+                                                 bytes.data()) +
+                            1;
+        }
+        pieces.push_back(LinePiece{at, end});
+        at = end;
+    }
+    return pieces;
 }
 
 std::size_t afterByteOrderMark(std::span<const std::uint8_t> bytes) {

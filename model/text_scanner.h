@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace model {
 
@@ -49,6 +50,53 @@ class TextScanner {
     std::uint64_t wordLine_;
     bool objRules_;
 };
+
+// The first word of the file, past a byte-order mark and blank lines (and,
+// with `objRules`, comments); empty when there is none.
+std::string_view firstWord(std::span<const std::uint8_t> bytes, bool objRules);
+
+// What a byte is to a scan of words: part of a word, a blank, a line end.
+enum class ByteKind : std::uint8_t { Word, Blank, LineEnd };
+
+struct ByteKinds {
+    ByteKind of[256] = {};
+    constexpr ByteKinds() {
+        for (const unsigned char c : {' ', '\t', '\r', '\v', '\f'}) {
+            of[c] = ByteKind::Blank;
+        }
+        of[static_cast<unsigned char>('\n')] = ByteKind::LineEnd;
+    }
+};
+inline constexpr ByteKinds kByteKinds;
+
+inline ByteKind kindOf(char c) {
+    return kByteKinds.of[static_cast<unsigned char>(c)];
+}
+
+// The next word of the line at `p` (before `end`), passing blanks before
+// it; empty at the line's end (p is then at the '\n' or at `end`).
+inline std::string_view nextWordOfLine(const char*& p, const char* end) {
+    while (p < end && kindOf(*p) == ByteKind::Blank) {
+        ++p;
+    }
+    const char* const start = p;
+    while (p < end && kindOf(*p) == ByteKind::Word) {
+        ++p;
+    }
+    return std::string_view(start, static_cast<std::size_t>(p - start));
+}
+
+// A piece of a text: bytes [begin, end), which end just after a '\n' or
+// at the end of the text.
+struct LinePiece {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// Cuts bytes [from, size) into at most `count` pieces of about
+// `pieceBytes` each, ending at line ends: fewer where the text ends.
+std::vector<LinePiece> cutAtLines(std::span<const std::uint8_t> bytes, std::size_t from,
+                                  std::size_t count, std::size_t pieceBytes);
 
 // The offset just past a UTF-8 byte-order mark at the start, or 0.
 std::size_t afterByteOrderMark(std::span<const std::uint8_t> bytes);
