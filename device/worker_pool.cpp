@@ -5,15 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#if OCTASPIN_THREADS
+#if OCTASPIN_HAS_THREADS
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 #endif
 
@@ -25,7 +26,7 @@ std::int32_t clampRenderThreads(std::int32_t requested) {
 }
 
 std::int32_t defaultRenderThreads() {
-#if OCTASPIN_THREADS
+#if OCTASPIN_HAS_THREADS
     if (const char* text = std::getenv("OCTASPIN_THREADS"); text != nullptr) {
         std::int32_t value = 0;
         const char* end = text + std::strlen(text);
@@ -45,7 +46,25 @@ std::int32_t defaultRenderThreads() {
 #endif
 }
 
-#if OCTASPIN_THREADS
+#if OCTASPIN_HAS_THREADS
+
+namespace {
+
+// Tells the processor that this thread is spinning: it then spends less
+// power and leaves more of the core to the other hardware thread on it.
+inline void spinHint() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#elif defined(__aarch64__)
+    __asm__ __volatile__("yield" ::: "memory");
+#endif
+}
+
+// A cache line: the task counter, which every thread writes, sits alone on
+// one, so taking a task does not take the line from under the other fields.
+constexpr std::size_t kCacheLine = 64;
+
+} // namespace
 
 // The job in progress and the workers' hand-over. The caller writes the job
 // and then publishes it with a new generation number (release); a worker
@@ -59,6 +78,10 @@ std::int32_t defaultRenderThreads() {
 // between them would have to be woken by the system each time (tens of
 // microseconds when it is quick). A worker idle for longer sleeps on the
 // condition variable and costs nothing.
+//
+// A task that throws stores its exception (the first one only), and moves
+// nextTask past the end so that no thread begins another task of the job;
+// the caller throws it once `working` is 0.
 struct WorkerPool::Shared {
     std::mutex mutex;
     std::condition_variable wake;
@@ -73,12 +96,25 @@ struct WorkerPool::Shared {
     TaskFunction function = nullptr;
     void* job = nullptr;
     std::int32_t taskCount = 0;
-    std::atomic<std::int32_t> nextTask{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr error; // the first exception of the job, set where `failed` became true
 
-    void drain(std::int32_t worker) {
+    alignas(kCacheLine) std::atomic<std::int32_t> nextTask{0};
+    // Keeps whatever follows this object in memory off nextTask's line.
+    char pastNextTask[kCacheLine - sizeof(std::atomic<std::int32_t>)] = {};
+
+    // Runs tasks until none is left; never throws.
+    void drain(std::int32_t worker) noexcept {
         for (std::int32_t task = nextTask.fetch_add(1, std::memory_order_relaxed); task < taskCount;
              task = nextTask.fetch_add(1, std::memory_order_relaxed)) {
-            function(job, task, worker);
+            try {
+                function(job, task, worker);
+            } catch (...) {
+                if (!failed.exchange(true, std::memory_order_relaxed)) {
+                    error = std::current_exception();
+                }
+                nextTask.store(taskCount, std::memory_order_relaxed);
+            }
         }
     }
 
@@ -94,9 +130,7 @@ struct WorkerPool::Shared {
                 std::chrono::steady_clock::now() - start > std::chrono::microseconds(50)) {
                 return false;
             }
-#if defined(__SSE2__)
-            _mm_pause();
-#endif
+            spinHint();
         }
     }
 
@@ -160,6 +194,7 @@ std::int32_t WorkerPool::size() const {
 void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* job) {
     Shared& s = *shared_;
     if (s.threads.empty() || taskCount <= 1) {
+        // Nobody else runs a task: an exception leaves straight away.
         for (std::int32_t task = 0; task < taskCount; ++task) {
             function(job, task, 0);
         }
@@ -186,6 +221,14 @@ void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* j
         s.callerSleeping = true;
         s.done.wait(lock, finished);
         s.callerSleeping = false;
+    }
+    // Every worker counted itself out after its last task (release), so
+    // what a failing task stored is visible here.
+    if (s.failed.load(std::memory_order_relaxed)) {
+        std::exception_ptr error = std::move(s.error);
+        s.error = nullptr;
+        s.failed.store(false, std::memory_order_relaxed);
+        std::rethrow_exception(error);
     }
 }
 
