@@ -409,6 +409,15 @@ int formatFrameRate(char* text, std::size_t size, std::int32_t width, std::int32
     return std::min(written, static_cast<int>(size - 1));
 }
 
+// Every character the overlay text can hold: the digits, the size's 'x',
+// "fps: ", a sign, the point, and "inf" or "nan" for a rate that is not a
+// number. The platform's font makes a character's picture the first time
+// it is drawn, so the overlay draws them all once, far outside the frame
+// (nothing shows), before its first text: a new rate later is drawn with
+// pictures already made, and a steady frame allocates nothing.
+constexpr char kOverlayCharacters[] = "0123456789x fps:-.ina";
+constexpr int kOutsideAnyFrame = -(1 << 20);
+
 void RenderDevice::drawFrameRate(HDC dc) {
     frameRate.frameCount += 1;
     const DWORD now = timeGetTime();
@@ -424,6 +433,11 @@ void RenderDevice::drawFrameRate(HDC dc) {
         formatFrameRate(text.data(), text.size(), width, height, frameRate.framesPerSecond);
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
+    if (!frameRate.charactersDrawn) {
+        TextOutA(dc, kOutsideAnyFrame, kOutsideAnyFrame, kOverlayCharacters,
+                 static_cast<int>(sizeof kOverlayCharacters - 1));
+        frameRate.charactersDrawn = true;
+    }
     // The context reports the box the text touched: the overlay's damage.
     SetBoundsRect(dc, nullptr, DCB_ENABLE | DCB_RESET);
     TextOutA(dc, 10, 10, text.data(), length);
