@@ -90,8 +90,10 @@ struct WorkerPool::Shared {
     std::atomic<std::uint64_t> generation{0};
     std::atomic<bool> stopping{false};
     std::atomic<std::int32_t> working{0}; // workers not yet done with the job
-    std::int32_t sleepers = 0;            // workers waiting on `wake` (under the mutex)
-    bool callerSleeping = false;          // the caller waits on `done` (under the mutex)
+    // Workers waiting on `wake`: changed under the mutex, read without it
+    // by workersAwake.
+    std::atomic<std::int32_t> sleepers{0};
+    bool callerSleeping = false; // the caller waits on `done` (under the mutex)
 
     TaskFunction function = nullptr;
     void* job = nullptr;
@@ -143,9 +145,9 @@ struct WorkerPool::Shared {
             };
             if (!spinUntil(published)) {
                 std::unique_lock<std::mutex> lock(mutex);
-                ++sleepers;
+                sleepers.fetch_add(1, std::memory_order_relaxed);
                 wake.wait(lock, published);
-                --sleepers;
+                sleepers.fetch_sub(1, std::memory_order_relaxed);
             }
             if (stopping.load(std::memory_order_acquire)) {
                 return;
@@ -191,6 +193,10 @@ std::int32_t WorkerPool::size() const {
     return static_cast<std::int32_t>(shared_->threads.size()) + 1;
 }
 
+bool WorkerPool::workersAwake() const {
+    return !shared_->threads.empty() && shared_->sleepers.load(std::memory_order_relaxed) == 0;
+}
+
 void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* job) {
     Shared& s = *shared_;
     if (s.threads.empty() || taskCount <= 1) {
@@ -210,7 +216,7 @@ void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* j
         // sleep cannot miss it.
         std::lock_guard<std::mutex> lock(s.mutex);
         s.generation.fetch_add(1, std::memory_order_release);
-        if (s.sleepers > 0) {
+        if (s.sleepers.load(std::memory_order_relaxed) > 0) {
             s.wake.notify_all();
         }
     }
@@ -242,6 +248,10 @@ WorkerPool::~WorkerPool() = default;
 
 std::int32_t WorkerPool::size() const {
     return 1;
+}
+
+bool WorkerPool::workersAwake() const {
+    return false;
 }
 
 void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* job) {
