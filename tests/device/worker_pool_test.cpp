@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -65,8 +64,9 @@ struct FailingJob {
         }
         if (worker == thrower) {
             if (failure == Failure::AllocationFails) {
-                const std::unique_ptr<char[]> block(new char[kFailingSize]);
-                block[0] = 1;
+                // Called by name: a new-expression whose block goes unused
+                // may be left out by the compiler (clang does).
+                ::operator delete(::operator new(kFailingSize));
             } else {
                 throw std::runtime_error("task failed on thread " + std::to_string(worker));
             }
