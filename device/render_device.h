@@ -277,6 +277,7 @@ struct FrameRateState {
     std::uint32_t frameCount = 0;
     std::uint32_t lastRateTime = 0;
     float framesPerSecond = 0.0f;
+    bool charactersDrawn = false; // every character the text can have, drawn once
 };
 extern FrameRateState frameRate;
 

@@ -5,15 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#if OCTASPIN_THREADS
+#if OCTASPIN_HAS_THREADS
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 #endif
 
@@ -25,7 +26,7 @@ std::int32_t clampRenderThreads(std::int32_t requested) {
 }
 
 std::int32_t defaultRenderThreads() {
-#if OCTASPIN_THREADS
+#if OCTASPIN_HAS_THREADS
     if (const char* text = std::getenv("OCTASPIN_THREADS"); text != nullptr) {
         std::int32_t value = 0;
         const char* end = text + std::strlen(text);
@@ -45,7 +46,25 @@ std::int32_t defaultRenderThreads() {
 #endif
 }
 
-#if OCTASPIN_THREADS
+#if OCTASPIN_HAS_THREADS
+
+namespace {
+
+// Tells the processor that this thread is spinning: it then spends less
+// power and leaves more of the core to the other hardware thread on it.
+inline void spinHint() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#elif defined(__aarch64__)
+    __asm__ __volatile__("yield" ::: "memory");
+#endif
+}
+
+// A cache line: the task counter, which every thread writes, sits alone on
+// one, so taking a task does not take the line from under the other fields.
+constexpr std::size_t kCacheLine = 64;
+
+} // namespace
 
 // The job in progress and the workers' hand-over. The caller writes the job
 // and then publishes it with a new generation number (release); a worker
@@ -59,6 +78,10 @@ std::int32_t defaultRenderThreads() {
 // between them would have to be woken by the system each time (tens of
 // microseconds when it is quick). A worker idle for longer sleeps on the
 // condition variable and costs nothing.
+//
+// A task that throws stores its exception (the first one only), and moves
+// nextTask past the end so that no thread begins another task of the job;
+// the caller throws it once `working` is 0.
 struct WorkerPool::Shared {
     std::mutex mutex;
     std::condition_variable wake;
@@ -67,18 +90,33 @@ struct WorkerPool::Shared {
     std::atomic<std::uint64_t> generation{0};
     std::atomic<bool> stopping{false};
     std::atomic<std::int32_t> working{0}; // workers not yet done with the job
-    std::int32_t sleepers = 0;            // workers waiting on `wake` (under the mutex)
-    bool callerSleeping = false;          // the caller waits on `done` (under the mutex)
+    // Workers waiting on `wake`: changed under the mutex, read without it
+    // by workersAwake.
+    std::atomic<std::int32_t> sleepers{0};
+    bool callerSleeping = false; // the caller waits on `done` (under the mutex)
 
     TaskFunction function = nullptr;
     void* job = nullptr;
     std::int32_t taskCount = 0;
-    std::atomic<std::int32_t> nextTask{0};
+    std::atomic<bool> failed{false};
+    std::exception_ptr error; // the first exception of the job, set where `failed` became true
 
-    void drain(std::int32_t worker) {
+    alignas(kCacheLine) std::atomic<std::int32_t> nextTask{0};
+    // Keeps whatever follows this object in memory off nextTask's line.
+    char pastNextTask[kCacheLine - sizeof(std::atomic<std::int32_t>)] = {};
+
+    // Runs tasks until none is left; never throws.
+    void drain(std::int32_t worker) noexcept {
         for (std::int32_t task = nextTask.fetch_add(1, std::memory_order_relaxed); task < taskCount;
              task = nextTask.fetch_add(1, std::memory_order_relaxed)) {
-            function(job, task, worker);
+            try {
+                function(job, task, worker);
+            } catch (...) {
+                if (!failed.exchange(true, std::memory_order_relaxed)) {
+                    error = std::current_exception();
+                }
+                nextTask.store(taskCount, std::memory_order_relaxed);
+            }
         }
     }
 
@@ -94,9 +132,7 @@ struct WorkerPool::Shared {
                 std::chrono::steady_clock::now() - start > std::chrono::microseconds(50)) {
                 return false;
             }
-#if defined(__SSE2__)
-            _mm_pause();
-#endif
+            spinHint();
         }
     }
 
@@ -109,9 +145,9 @@ struct WorkerPool::Shared {
             };
             if (!spinUntil(published)) {
                 std::unique_lock<std::mutex> lock(mutex);
-                ++sleepers;
+                sleepers.fetch_add(1, std::memory_order_relaxed);
                 wake.wait(lock, published);
-                --sleepers;
+                sleepers.fetch_sub(1, std::memory_order_relaxed);
             }
             if (stopping.load(std::memory_order_acquire)) {
                 return;
@@ -157,9 +193,14 @@ std::int32_t WorkerPool::size() const {
     return static_cast<std::int32_t>(shared_->threads.size()) + 1;
 }
 
+bool WorkerPool::workersAwake() const {
+    return !shared_->threads.empty() && shared_->sleepers.load(std::memory_order_relaxed) == 0;
+}
+
 void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* job) {
     Shared& s = *shared_;
     if (s.threads.empty() || taskCount <= 1) {
+        // Nobody else runs a task: an exception leaves straight away.
         for (std::int32_t task = 0; task < taskCount; ++task) {
             function(job, task, 0);
         }
@@ -175,7 +216,7 @@ void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* j
         // sleep cannot miss it.
         std::lock_guard<std::mutex> lock(s.mutex);
         s.generation.fetch_add(1, std::memory_order_release);
-        if (s.sleepers > 0) {
+        if (s.sleepers.load(std::memory_order_relaxed) > 0) {
             s.wake.notify_all();
         }
     }
@@ -186,6 +227,14 @@ void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* j
         s.callerSleeping = true;
         s.done.wait(lock, finished);
         s.callerSleeping = false;
+    }
+    // Every worker counted itself out after its last task (release), so
+    // what a failing task stored is visible here.
+    if (s.failed.load(std::memory_order_relaxed)) {
+        std::exception_ptr error = std::move(s.error);
+        s.error = nullptr;
+        s.failed.store(false, std::memory_order_relaxed);
+        std::rethrow_exception(error);
     }
 }
 
@@ -199,6 +248,10 @@ WorkerPool::~WorkerPool() = default;
 
 std::int32_t WorkerPool::size() const {
     return 1;
+}
+
+bool WorkerPool::workersAwake() const {
+    return false;
 }
 
 void WorkerPool::runTasks(std::int32_t taskCount, TaskFunction function, void* job) {

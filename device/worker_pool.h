@@ -12,8 +12,15 @@
 // A job is called as job(task, worker) for every task in [0, taskCount),
 // each exactly once, in no particular order; `worker` in [0, size()) names
 // the thread that runs it (0 is the caller), so a job can keep working
-// storage per thread. A job must not throw. Dispatching allocates nothing:
-// the job is passed by reference, never copied into a std::function.
+// storage per thread. Dispatching allocates nothing: the job is passed by
+// reference, never copied into a std::function.
+//
+// A job may throw (a std::bad_alloc, say): the first exception any task
+// throws, on any thread, ends the job. Tasks not yet begun are skipped,
+// run waits until every task already running has ended, and then throws
+// that exception on the calling thread; the pool is ready for the next
+// job. (A job should still get its memory before it starts: an exception
+// leaves its results half made.)
 //
 // Where the build has no threads (a web build without pthreads) the pool
 // has size 1 and runs every task on the calling thread.
@@ -22,10 +29,11 @@
 #include <cstdint>
 #include <memory>
 
+// 1 where the build can start threads, 0 where it cannot.
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-#define OCTASPIN_THREADS 0
+#define OCTASPIN_HAS_THREADS 0
 #else
-#define OCTASPIN_THREADS 1
+#define OCTASPIN_HAS_THREADS 1
 #endif
 
 // The most threads a device draws with, whatever is asked for or found.
@@ -54,6 +62,12 @@ class WorkerPool {
 
     // Threads that run tasks, the caller's included.
     std::int32_t size() const;
+
+    // True while every worker is still spinning after its last job, none
+    // asleep: a job handed out now starts on all threads at once, without
+    // the system waking anyone (tens of microseconds each). A hint only: a
+    // worker may fall asleep the moment after. False without workers.
+    bool workersAwake() const;
 
     template <typename Job> void run(std::int32_t taskCount, Job& job) {
         runTasks(taskCount, &invoke<Job>, &job);

@@ -9,9 +9,6 @@ void cullFaces(const RenderDevice& device, const Mesh& mesh, std::size_t begin, 
     const Face* const faces = mesh.faces.data();
     const Vertex* const vertices = mesh.vertices.data();
     const Vec3* const normals = mesh.faceNormals.data();
-    if (kept.numbers.size() < end - begin) {
-        kept.numbers.resize(end - begin);
-    }
     // Every face number is written and the count moves on only for a kept
     // face: no branch to mispredict on half the faces of a closed mesh.
     std::uint32_t* const out = kept.numbers.data();

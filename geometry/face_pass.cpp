@@ -11,6 +11,9 @@
 //    projectToScreen, as for every face before.
 #include "geometry/pipeline.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace {
 
 Vertex workingVertex(const ViewVertex& v) {
@@ -38,6 +41,29 @@ std::int32_t clipAndProject(const RenderDevice& device, const VertexResults& ver
         std::swap(from, to);
     }
     return projectToScreen(device, *from, worker.projected, worker.projection);
+}
+
+// Keeps polygon j's points (more than three) among the worker's extra
+// points, firstPoint counted there, when they fit in the room they were
+// given; false, with the face counted as deferred, when they do not.
+bool keepAside(FaceWorkerScratch& worker, const ScreenPoint* points, std::int32_t count,
+               std::int32_t j, ScreenPolygon& polygon) {
+    std::vector<ScreenPoint>& extra = worker.extraPoints;
+    const auto n = static_cast<std::size_t>(count);
+    if (extra.capacity() - extra.size() < n ||
+        worker.extraPolygons.size() == worker.extraPolygons.capacity()) {
+        if (worker.deferredPolygons == 0) {
+            worker.firstDeferred = j;
+        }
+        worker.lastDeferred = j;
+        worker.deferredPolygons += 1;
+        worker.deferredPoints += n;
+        return false;
+    }
+    polygon.firstPoint = static_cast<std::int32_t>(extra.size());
+    extra.insert(extra.end(), points, points + count);
+    worker.extraPolygons.push_back(j);
+    return true;
 }
 
 } // namespace
@@ -71,11 +97,10 @@ void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::in
                 for (std::int32_t q = 0; q < pointCount; ++q) {
                     places[q] = projected[q];
                 }
-            } else {
-                polygon.firstPoint = static_cast<std::int32_t>(worker.extraPoints.size());
-                worker.extraPoints.insert(worker.extraPoints.end(), projected,
-                                          projected + pointCount);
-                worker.extraPolygons.push_back(j);
+            } else if (!keepAside(worker, projected, pointCount, j, polygon)) {
+                polygon.firstPoint = static_cast<std::int32_t>(k);
+                polygon.pointCount = kDeferredPolygon;
+                continue;
             }
         }
         polygon.pointCount = pointCount;

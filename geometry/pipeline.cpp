@@ -6,9 +6,12 @@
 //     number (the ranges' counts added up in face order) and three places
 //     in the list's points.
 //  3. Face pass over runs of kept faces, taken as threads come free.
-//  4. The polygons of more than three points, which each thread kept aside,
-//     move behind the three-place points, and the threads' band tallies
-//     add up.
+//  4. The faces that found no room for their points in step 3 are built on
+//     the calling thread; the polygons of more than three points, which
+//     each thread kept aside, move behind the three-place points, and the
+//     threads' band tallies add up.
+// Every vector the jobs of steps 1 and 3 write is grown before they start:
+// nothing is allocated on a worker thread.
 #include "geometry/pipeline.h"
 
 #include <algorithm>
@@ -37,6 +40,12 @@ template <typename T> void growTo(std::vector<T>& v, std::size_t size) {
     }
 }
 
+// Where range r of `ranges` equal ranges of [0, total) begins (r = ranges:
+// where the last one ends).
+std::size_t rangeStart(std::size_t total, std::int32_t r, std::int32_t ranges) {
+    return total * static_cast<std::size_t>(r) / static_cast<std::size_t>(ranges);
+}
+
 // Stage 1 for range r of `ranges`.
 struct CullAndTransform {
     const RenderDevice& device;
@@ -47,12 +56,11 @@ struct CullAndTransform {
 
     void operator()(std::int32_t r, std::int32_t /*worker*/) const {
         const std::size_t vertexCount = mesh.vertices.size();
-        const auto share = [this, r](std::size_t total, std::int32_t at) {
-            return total * static_cast<std::size_t>(r + at) / static_cast<std::size_t>(ranges);
-        };
-        cullFaces(device, mesh, share(faceCount, 0), share(faceCount, 1), scratch.kept[r]);
-        scratch.beyondFar[r] = !transformVertices(device, mesh, share(vertexCount, 0),
-                                                  share(vertexCount, 1), scratch.vertices);
+        cullFaces(device, mesh, rangeStart(faceCount, r, ranges),
+                  rangeStart(faceCount, r + 1, ranges), scratch.kept[r]);
+        scratch.beyondFar[r] =
+            !transformVertices(device, mesh, rangeStart(vertexCount, r, ranges),
+                               rangeStart(vertexCount, r + 1, ranges), scratch.vertices);
     }
 };
 
@@ -68,24 +76,80 @@ struct BuildRuns {
     }
 };
 
-// Room in every thread's storage for what any face may need of it. Which
-// thread takes which run changes from frame to frame, so what one thread
-// needed once, each is given before it needs it: a steady frame allocates
-// nothing whatever the threads do. (A clipped triangle has at most 8
-// points, 12 after a cut to the frame; the convex repair's hull takes twice
-// as many.)
+// The most points a polygon of the general path can have at any step.
+// Each clip stage hands on the inside corners and one point per edge that
+// crosses its plane, at most n + n / 2 of n (a convex polygon gains one;
+// the bound also holds for the rounding's odd shapes): 3 corners give at
+// most 19 after the five stages, and the cut to the frame's four borders
+// 94. The convex repair's hull takes twice as many.
+constexpr std::size_t clipGrowth(std::size_t n, int stages) {
+    return stages == 0 ? n : clipGrowth(n + n / 2, stages - 1);
+}
+constexpr std::size_t kClipRoom = clipGrowth(3, 5);
+constexpr std::size_t kPolygonRoom = clipGrowth(kClipRoom, 4);
+static_assert(kClipRoom == 19 && kPolygonRoom == 94);
+
+// Extra points and polygons every thread has room for at the least, so
+// that a mesh that starts to be cut by the planes is not built on the
+// calling thread alone in its first frame.
+constexpr std::size_t kMinExtraPoints = 1024;
+constexpr std::size_t kMinExtraPolygons = 256;
+
+// Room in every thread's storage for what any face may need of it, given
+// on the calling thread before the face pass starts: the pass allocates
+// nothing on the workers. Which thread takes which run changes from frame
+// to frame, so what one thread needed once, each is given: a steady frame
+// allocates nothing whatever the threads do.
 void prepareWorkers(PipelineScratch& scratch, std::int32_t threads) {
-    constexpr std::size_t kPolygonRoom = 16;
     for (std::int32_t w = 0; w < threads; ++w) {
         FaceWorkerScratch& worker = scratch.workers[w];
+        for (ClipPolygon* polygon : {&worker.clipInput, &worker.clipOutput}) {
+            growTo(polygon->vertices, kClipRoom);
+        }
         worker.projected.reserve(kPolygonRoom);
         worker.projection.projected.reserve(kPolygonRoom);
         worker.projection.cut.reserve(kPolygonRoom);
         worker.projection.repair.sorted.reserve(kPolygonRoom);
         worker.projection.repair.hull.reserve(2 * kPolygonRoom);
-        worker.extraPoints.reserve(scratch.extraPointsHeld);
-        worker.extraPolygons.reserve(scratch.extraPolygonsHeld);
+        worker.extraPoints.reserve(std::max(scratch.extraPointsHeld, kMinExtraPoints));
+        worker.extraPolygons.reserve(std::max(scratch.extraPolygonsHeld, kMinExtraPolygons));
+        worker.deferredPolygons = 0;
+        worker.deferredPoints = 0;
+        worker.firstDeferred = 0;
+        worker.lastDeferred = -1;
         worker.bands = BandTally{};
+    }
+}
+
+// The faces the face pass deferred, built again on the calling thread with
+// the room they need (the one allocation of such a frame); their polygons
+// keep their places.
+void buildDeferredFaces(const FacePass& pass, PipelineScratch& scratch, std::int32_t threads) {
+    std::size_t points = 0;
+    std::size_t polygons = 0;
+    for (std::int32_t w = 0; w < threads; ++w) {
+        points += scratch.workers[w].deferredPoints;
+        polygons += scratch.workers[w].deferredPolygons;
+    }
+    if (polygons == 0) {
+        return;
+    }
+    FaceWorkerScratch& caller = scratch.workers[0];
+    caller.extraPoints.reserve(caller.extraPoints.size() + points);
+    caller.extraPolygons.reserve(caller.extraPolygons.size() + polygons);
+    for (std::int32_t w = 0; w < threads; ++w) {
+        FaceWorkerScratch& worker = scratch.workers[w];
+        const std::int32_t first = worker.firstDeferred;
+        const std::int32_t last = worker.lastDeferred;
+        worker.deferredPolygons = 0;
+        worker.deferredPoints = 0;
+        for (std::int32_t j = first; j <= last; ++j) {
+            ScreenPolygon& polygon = pass.polygons[j];
+            if (polygon.pointCount == kDeferredPolygon) {
+                const auto face = static_cast<std::uint32_t>(polygon.firstPoint);
+                buildFacePolygons(pass, &face, 1, j, caller);
+            }
+        }
     }
 }
 
@@ -153,11 +217,27 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     const std::size_t vertexCount = mesh.vertices.size();
     const std::int32_t threads = workers != nullptr ? workers->size() : 1;
 
-    // 1. Cull and vertex pass.
+    // Room, before any job starts: for every face of the mesh, not just
+    // those kept now, so that a turning mesh, which keeps a few more faces
+    // in one frame than in the last (or none at first), needs no more.
     VertexResults& vertices = scratch.vertices;
     growTo(vertices.view, vertexCount);
     growTo(vertices.outcode, vertexCount);
     growTo(vertices.pixel, vertexCount);
+    for (std::int32_t r = 0; r < threads; ++r) {
+        growTo(scratch.kept[r].numbers,
+               rangeStart(faceCount, r + 1, threads) - rangeStart(faceCount, r, threads));
+    }
+    std::vector<FaceRun>& runs = scratch.runs;
+    runs.reserve(faceCount / kFacesPerRun + static_cast<std::size_t>(threads));
+    growTo(list.polygons, faceCount);
+    growTo(list.points, 3 * faceCount + scratch.extraPointsHeld);
+    const BandLayout layout = withBands ? bandLayout(device.height) : BandLayout{};
+    if (layout.count > 1) {
+        growTo(list.bands.masks, faceCount);
+    }
+
+    // 1. Cull and vertex pass.
     CullAndTransform first{device, mesh, scratch, faceCount, threads};
     if (workers != nullptr) {
         workers->run(threads, first);
@@ -176,12 +256,8 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         return;
     }
 
-    // 2. Polygon numbers, runs and room: room for every face of the mesh,
-    // not just those kept now, so that a turning mesh, which keeps a few
-    // more faces in one frame than in the last, needs no more.
-    std::vector<FaceRun>& runs = scratch.runs;
+    // 2. Polygon numbers and runs.
     runs.clear();
-    runs.reserve(faceCount / kFacesPerRun + static_cast<std::size_t>(threads));
     std::int32_t polygon = 0;
     for (std::int32_t r = 0; r < threads; ++r) {
         const auto rangeCount = static_cast<std::int32_t>(scratch.kept[r].count);
@@ -193,8 +269,6 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         }
     }
     list.count = static_cast<std::int32_t>(kept);
-    growTo(list.polygons, faceCount);
-    growTo(list.points, 3 * faceCount + scratch.extraPointsHeld);
 
     FacePass pass;
     pass.device = &device;
@@ -204,11 +278,8 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     pass.points = list.points.data();
     pass.flat = (device.renderMode & RenderMode::Flat) != 0;
     pass.fillsOnly = (device.renderMode & RenderMode::Wireframe) == 0;
-    if (withBands) {
-        pass.layout = bandLayout(device.height);
-    }
+    pass.layout = layout;
     if (pass.layout.count > 1) {
-        growTo(list.bands.masks, faceCount);
         pass.bandMasks = list.bands.masks.data();
     }
     prepareWorkers(scratch, threads);
@@ -223,7 +294,8 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         }
     }
 
-    // 4. Points kept aside, and the bands' work.
+    // 4. Faces that found no room, points kept aside, and the bands' work.
+    buildDeferredFaces(pass, scratch, threads);
     gatherExtraPoints(scratch, 3 * faceCount, threads);
     if (pass.bandMasks != nullptr) {
         PolygonBands& bands = list.bands;

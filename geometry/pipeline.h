@@ -58,8 +58,16 @@ struct VertexResults {
     std::vector<ScreenPoint> pixel;    // meaningful where outcode is 0
 };
 
-// One thread's working storage in the face pass.
-struct FaceWorkerScratch {
+// pointCount of a polygon whose face found no room for its points among
+// its thread's extra points during the face pass; its face number is then
+// in firstPoint until the face is built again (pipeline.cpp).
+inline constexpr std::int32_t kDeferredPolygon = -1;
+
+// One thread's working storage in the face pass. Nothing in it grows while
+// the pass runs on the worker threads: the room is given beforehand
+// (pipeline.cpp), and a face whose points do not fit is deferred. On a
+// cache line of its own, as the threads write to theirs side by side.
+struct alignas(64) FaceWorkerScratch {
     // The clip stages alternate between these: the face's corners go into
     // clipInput, and after the five stages the result is in clipOutput.
     ClipPolygon clipInput{10};
@@ -67,9 +75,16 @@ struct FaceWorkerScratch {
     ProjectionScratch projection;
     std::vector<ScreenPoint> projected;
     // Polygons of more than three points (a face cut by planes): their
-    // points, and the polygons' places, until they join the list.
+    // points, and the polygons' places, until they join the list. They
+    // never grow past the capacity they were given before the pass.
     std::vector<ScreenPoint> extraPoints;
     std::vector<std::int32_t> extraPolygons;
+    // Faces deferred for want of that room: how many, the points they
+    // need, and the lowest and highest of their polygon numbers.
+    std::size_t deferredPolygons = 0;
+    std::size_t deferredPoints = 0;
+    std::int32_t firstDeferred = 0;
+    std::int32_t lastDeferred = -1;
     BandTally bands;
 };
 
@@ -139,6 +154,7 @@ void buildScreenPolygons(RenderDevice& device, const Mesh& mesh, PipelineScratch
 // eye sees, in ascending order: s = (eyeInObject - p0) . normal >= 0 keeps
 // a face (an edge-on face, s = 0, is kept; one whose normal is NaN is not).
 // A face that names a vertex the mesh does not have is never kept.
+// kept.numbers must hold at least end - begin entries (it is not grown).
 void cullFaces(const RenderDevice& device, const Mesh& mesh, std::size_t begin, std::size_t end,
                KeptFaces& kept);
 
@@ -164,6 +180,8 @@ struct FacePass {
 // Turns the kept faces of one run into their polygons. A polygon of at most
 // three points takes its three places in `points`; a bigger one goes to
 // the worker's extra points (firstPoint counted there) to be moved into
-// the list afterwards.
+// the list afterwards, or, when they have no room left, is deferred
+// (kDeferredPolygon, counted in the worker). Allocates nothing when the
+// worker's storage has the room prepared for it (pipeline.cpp).
 void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::int32_t count,
                        std::int32_t firstPolygon, FaceWorkerScratch& worker);

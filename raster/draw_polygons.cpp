@@ -13,6 +13,7 @@
 #include "raster/raster.h"
 #include "raster/row_passes.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -117,9 +118,14 @@ void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint
     const bool shareable = banded && bands.count > 1 && totalWork(bands) >= kSharedWork;
     WorkerPool* pool = shareable ? device.workers() : nullptr;
     std::int32_t threads = pool != nullptr ? pool->size() : 1;
+    // Once the device's threads run, each gets its tables, even for a list
+    // drawn alone: a later list that is shared finds them made, so a steady
+    // frame allocates nothing whichever way its lists are drawn.
+    const std::int32_t withTables =
+        std::max(threads, device.workerPool != nullptr ? device.workerPool->size() : 1);
     PassTables tables[kMaxRenderThreads];
-    for (std::int32_t w = 0; w < threads; ++w) {
-        if (!tablesFor(device, view.height, renderMode, w, tables[w])) {
+    for (std::int32_t w = 0; w < withTables; ++w) {
+        if (!tablesFor(device, view.height, renderMode, w, tables[w]) && w < threads) {
             threads = 1; // draw alone (a fill without tables draws nothing)
         }
     }

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#if defined(_WIN32)
+#include <malloc.h>
+#endif
 
 namespace allocation_hook {
 long failCountdown = -1;
@@ -80,6 +83,70 @@ void operator delete(void* p, const std::nothrow_t&) noexcept {
 }
 void operator delete[](void* p, const std::nothrow_t&) noexcept {
     operator delete(p);
+}
+
+// The over-aligned forms (types declared alignas(64), say), counted and
+// failed alike; their blocks come from the C library's aligned allocator.
+namespace {
+void* alignedBlock(std::size_t size, std::align_val_t alignment) {
+    const auto align = static_cast<std::size_t>(alignment);
+    const std::size_t bytes = size == 0 ? align : size;
+#if defined(_WIN32)
+    return _aligned_malloc(bytes, align);
+#else
+    void* p = nullptr;
+    return posix_memalign(&p, align < sizeof(void*) ? sizeof(void*) : align, bytes) == 0 ? p
+                                                                                         : nullptr;
+#endif
+}
+void freeAlignedBlock(void* p) {
+#if defined(_WIN32)
+    _aligned_free(p);
+#else
+    std::free(p);
+#endif
+}
+} // namespace
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    if (failsNow(size)) {
+        throw std::bad_alloc();
+    }
+    if (void* p = alignedBlock(size, alignment)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return operator new(size, alignment);
+}
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size, alignment);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, std::align_val_t alignment,
+                     const std::nothrow_t& tag) noexcept {
+    return operator new(size, alignment, tag);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    freeAlignedBlock(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    freeAlignedBlock(p);
+}
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
+    freeAlignedBlock(p);
+}
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
+    freeAlignedBlock(p);
+}
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    freeAlignedBlock(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    freeAlignedBlock(p);
 }
 #pragma GCC diagnostic pop
 

@@ -1,10 +1,11 @@
 // The allocation hook of the test programs that link it: the global
-// operator new (plain and nothrow, single and array) is replaced by one
-// that counts every call and fails on cue, so a test can take memory away
-// from exactly the allocation it means. A throwing form throws
-// std::bad_alloc, a nothrow form returns null. Where the C library lets
-// itself be wrapped (glibc, outside sanitizer builds, whose runtime owns
-// malloc), malloc, calloc and realloc are counted too, whoever calls them.
+// operator new (plain and nothrow, single and array, over-aligned or not)
+// is replaced by one that counts every call and fails on cue, so a test
+// can take memory away from exactly the allocation it means. A throwing
+// form throws std::bad_alloc, a nothrow form returns null. Where the C
+// library lets itself be wrapped (glibc, outside sanitizer builds, whose
+// runtime owns malloc), malloc, calloc and realloc are counted too,
+// whoever calls them.
 #pragma once
 
 #include <cstddef>
