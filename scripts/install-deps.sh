@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config git
     libgtest-dev libgmock-dev libbenchmark-dev
-    libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev
+    libfreetype-dev libfontconfig-dev fonts-dejavu-core libpng-dev libstb-dev
     libfltk1.3-dev
     xvfb xauth xdotool imagemagick x11-utils python3
     openbox wmctrl
