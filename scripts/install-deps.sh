@@ -14,6 +14,7 @@ packages=(
     desktop-file-utils dpkg-dev file
     clang-14 libclang-rt-14-dev libfuzzer-14-dev
     assimp-testmodels glmark2-data
+    tumbler dbus dbus-bin libglib2.0-bin shared-mime-info
     "$@"
 )
 

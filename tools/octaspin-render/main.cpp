@@ -28,6 +28,7 @@
 #include "tools/octaspin-render/picture.h"
 #include "tools/octaspin-render/render_options.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -71,6 +72,11 @@ std::string pictureName(const std::string& modelPath) {
     return name + ".png";
 }
 
+double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
 bool writeToStandardOutput(const std::vector<std::uint8_t>& png, std::string& error) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
@@ -84,8 +90,10 @@ bool writeToStandardOutput(const std::vector<std::uint8_t>& png, std::string& er
 
 // Reads, draws and writes one model; the exit code it earns.
 int renderOne(const std::string& modelPath, const std::string& output,
-              const render::PictureOptions& options) {
+              const render::PictureOptions& options, bool timings) {
+    const auto start = std::chrono::steady_clock::now();
     model::LoadResult loaded = model::loadModelFile(modelPath);
+    const double readMs = msSince(start);
     if (!loaded.ok()) {
         std::fprintf(stderr, "%s\n", loaded.error.c_str());
         return kExitUsageOrModel;
@@ -93,10 +101,13 @@ int renderOne(const std::string& modelPath, const std::string& output,
     render::Picture picture;
     std::string error;
     const Color3 color = render::modelColor(options, loaded.model);
+    const auto drawStart = std::chrono::steady_clock::now();
     if (!render::drawPicture(loaded.model.meshes, color, options, picture, error)) {
         std::fprintf(stderr, "%s: %s\n", modelPath.c_str(), error.c_str());
         return kExitWriteFailed;
     }
+    const double drawMs = msSince(drawStart);
+    const auto writeStart = std::chrono::steady_clock::now();
     loaded.model = model::LoadedModel{}; // the model's memory goes before the encoder's
     const image::ImageRows rows{
         picture.pixels.data(), static_cast<std::ptrdiff_t>(picture.width) * picture.channels,
@@ -109,6 +120,10 @@ int renderOne(const std::string& modelPath, const std::string& output,
     if (!ok) {
         std::fprintf(stderr, "octaspin-render: %s\n", error.c_str());
         return kExitWriteFailed;
+    }
+    if (timings) {
+        std::fprintf(stderr, "%s: read %.1f ms, draw %.1f ms, encode and write %.1f ms\n",
+                     modelPath.c_str(), readMs, drawMs, msSince(writeStart));
     }
     return 0;
 }
@@ -159,7 +174,7 @@ int main(int argc, char** argv) {
 
     int code = 0;
     for (std::size_t i = 0; i < line.models.size(); ++i) {
-        const int result = renderOne(line.models[i], outputs[i], line.picture);
+        const int result = renderOne(line.models[i], outputs[i], line.picture, line.timings);
         code = result == kExitUsageOrModel || code == kExitUsageOrModel ? kExitUsageOrModel
                : result != 0                                            ? result
                                                                         : code;

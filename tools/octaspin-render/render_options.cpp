@@ -25,6 +25,7 @@ const char kHelpText[] =
     "  --background B     transparent or #rrggbb (transparent)\n"
     "  --samples N        N x N samples a pixel, 1 to 4 (2)\n"
     "  --threads N        drawing threads, 1 to 8 (the processor's cores)\n"
+    "  --timings          each model's reading, drawing and writing time on stderr\n"
     "  --help, --version\n"
     "\n"
     "Exit code 0 when every picture was written, 2 when a model could not be\n"
@@ -182,6 +183,10 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
         }
         if (argument == "--version") {
             line.version = true;
+            continue;
+        }
+        if (argument == "--timings") {
+            line.timings = true;
             continue;
         }
         std::string name = argument;

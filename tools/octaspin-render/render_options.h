@@ -20,6 +20,7 @@ struct CommandLine {
     std::string output;   // a file, a folder or "-" (standard output)
     bool help = false;    // --help: the usage text, nothing drawn
     bool version = false; // --version
+    bool timings = false; // --timings: each model's stage times on stderr
 };
 
 // False, with what is wrong in `error` (one line), for an unknown option, a
