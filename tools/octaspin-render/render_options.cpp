@@ -1,5 +1,7 @@
 #include "tools/octaspin-render/render_options.h"
 
+#include "device/worker_pool.h"
+
 #include <charconv>
 #include <cstdint>
 
@@ -147,7 +149,7 @@ bool takeValue(const std::string& name, const std::string& value, CommandLine& l
     } else if (name == "--samples") {
         ok = parseInt(value, 1, 4, p.samples);
     } else if (name == "--threads") {
-        ok = parseInt(value, 1, 8, p.threads);
+        ok = parseInt(value, 1, kMaxRenderThreads, p.threads);
     }
     if (!ok) {
         error = "bad value for " + name + ": '" + value + "'";
