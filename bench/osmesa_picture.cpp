@@ -20,15 +20,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 namespace {
 
-double msSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
+// Wall and processor time of a stage (processor time of all threads).
+struct Stage {
+    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+    std::clock_t cpu = std::clock();
+    double wallMs() const {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall)
+            .count();
+    }
+    double cpuMs() const {
+        return 1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
+    }
+};
 
 } // namespace
 
@@ -53,15 +62,16 @@ int main(int argc, char** argv) {
                              "[--timings] MODEL OUT.png\n");
         return 2;
     }
-    const auto start = std::chrono::steady_clock::now();
+    const Stage reading;
     model::LoadResult loaded = model::loadModelFile(files[0]);
     if (!loaded.ok()) {
         std::fprintf(stderr, "%s\n", loaded.error.c_str());
         return 2;
     }
-    const double readMs = msSince(start);
+    const double readMs = reading.wallMs();
+    const double readCpuMs = reading.cpuMs();
 
-    const auto drawStart = std::chrono::steady_clock::now();
+    const Stage drawing;
     const int side = size * samples;
     std::vector<std::uint8_t> frame(static_cast<std::size_t>(side) * side * 4);
     OSMesaContext context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
@@ -120,11 +130,12 @@ int main(int argc, char** argv) {
         glDrawElements(GL_TRIANGLES, 3 * mesh.faceCount, GL_UNSIGNED_SHORT, mesh.faces.data());
     }
     glFinish();
-    const double drawMs = msSince(drawStart);
+    const double drawMs = drawing.wallMs();
+    const double drawCpuMs = drawing.cpuMs();
 
     // Gathered as octaspin-render gathers: alpha the covered share, colour
     // the covered samples' mean.
-    const auto encodeStart = std::chrono::steady_clock::now();
+    const Stage writing;
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(size) * size * 4);
     const unsigned all = static_cast<unsigned>(samples * samples);
     for (int y = 0; y < size; ++y) {
@@ -162,8 +173,11 @@ int main(int argc, char** argv) {
     }
     OSMesaDestroyContext(context);
     if (timings) {
-        std::fprintf(stderr, "read %.1f ms, draw %.1f ms, encode and write %.1f ms\n", readMs,
-                     drawMs, msSince(encodeStart));
+        std::fprintf(stderr,
+                     "%s: read %.1f ms (cpu %.1f), draw %.1f ms (cpu %.1f), encode and write %.1f "
+                     "ms (cpu %.1f)\n",
+                     files[0].c_str(), readMs, readCpuMs, drawMs, drawCpuMs, writing.wallMs(),
+                     writing.cpuMs());
     }
     return 0;
 }

@@ -21,6 +21,8 @@ import glob
 import json
 import math
 import os
+import re
+import resource
 import shutil
 import statistics
 import struct
@@ -68,35 +70,42 @@ def icosphere_stl(path, levels=8):
 
 
 def wall(command):
+    """Wall and processor seconds (user + system, all threads) of one run."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     start = time.perf_counter()
     result = subprocess.run(command, capture_output=True)
     seconds = time.perf_counter() - start
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
     if result.returncode not in (0, 2):
         raise SystemExit(f"{command[0]} failed: {result.stderr.decode(errors='replace')}")
-    return seconds, result.stderr.decode(errors="replace")
+    return seconds, cpu, result.stderr.decode(errors="replace")
+
+
+TIMINGS = re.compile(r"read ([\d.]+) ms \(cpu ([\d.]+)\), draw ([\d.]+) ms \(cpu ([\d.]+)\), "
+                     r"encode and write ([\d.]+) ms \(cpu ([\d.]+)\)")
 
 
 def split(stderr):
-    """(read, draw, encode) milliseconds from a --timings line."""
-    for line in stderr.splitlines():
-        if "read " in line and "draw " in line:
-            parts = line.split("read ", 1)[1].replace(" ms", "").replace(",", "")
-            words = parts.split()
-            return float(words[0]), float(words[2]), float(words[6])
-    return None
+    """Processor milliseconds of reading, drawing and encoding from a --timings line."""
+    match = TIMINGS.search(stderr)
+    return (float(match[2]), float(match[4]), float(match[6])) if match else None
 
 
 def pair(ours, peer, runs):
     """Alternating runs; medians (ms) and the median of the pairwise ratios."""
-    a, b, ratios, a_split, b_split = [], [], [], [], []
+    a, b, ca, cb, ratios, cpu_ratios, a_split, b_split = [], [], [], [], [], [], [], []
     wall(ours)
     wall(peer)
     for _ in range(runs):
-        ta, ea = wall(ours)
-        tb, eb = wall(peer)
+        ta, ua, ea = wall(ours)
+        tb, ub, eb = wall(peer)
         a.append(ta * 1000)
         b.append(tb * 1000)
+        ca.append(ua * 1000)
+        cb.append(ub * 1000)
         ratios.append(ta / tb)
+        cpu_ratios.append(ua / ub)
         a_split.append(split(ea))
         b_split.append(split(eb))
 
@@ -110,8 +119,11 @@ def pair(ours, peer, runs):
         "llvmpipe_ms": round(statistics.median(b), 1),
         "llvmpipe_min_ms": round(min(b), 1),
         "ratio": round(statistics.median(ratios), 3),
-        "octaspin_read_draw_encode_ms": median_split(a_split),
-        "llvmpipe_read_draw_encode_ms": median_split(b_split),
+        "octaspin_cpu_ms": round(statistics.median(ca), 1),
+        "llvmpipe_cpu_ms": round(statistics.median(cb), 1),
+        "cpu_ratio": round(statistics.median(cpu_ratios), 3),
+        "octaspin_read_draw_encode_cpu_ms": median_split(a_split),
+        "llvmpipe_read_draw_encode_cpu_ms": median_split(b_split),
     }
 
 
@@ -153,11 +165,14 @@ def main():
             if stem not in names:
                 names.add(stem)
                 unique.append(f)
-        seconds, _ = wall([args.render, "-s", "256", *unique, "-o", folder])
-        times.append(seconds)
+        seconds, cpu, _ = wall([args.render, "-s", "256", *unique, "-o", folder])
+        times.append((seconds, cpu))
         drawn = len(os.listdir(folder))
-    corpus = {"files": len(unique), "drawn": drawn, "seconds": round(statistics.median(times), 3),
-              "files_per_second": round(len(unique) / statistics.median(times), 1)}
+    wall_s = statistics.median(t[0] for t in times)
+    cpu_s = statistics.median(t[1] for t in times)
+    corpus = {"files": len(unique), "drawn": drawn, "seconds": round(wall_s, 3),
+              "cpu_seconds": round(cpu_s, 3), "files_per_second": round(len(unique) / wall_s, 1),
+              "files_per_cpu_second": round(len(unique) / cpu_s, 1)}
     print("corpus", corpus)
 
     result = json.load(open(args.json)) if os.path.exists(args.json) else {}
@@ -174,16 +189,18 @@ def main():
         json.dump(result, f, indent=2)
         f.write("\n")
 
-    print("| job | octaspin-render (ms) | llvmpipe (ms) | ratio | read / draw / encode, octaspin-render (ms) | read / draw / encode, llvmpipe (ms) |")
+    print("| job (256 × 256, 2 × 2 samples) | octaspin-render: wall / processor (ms) | llvmpipe: wall / processor (ms) | ratio: wall / processor | processor time read / draw / encode, octaspin-render (ms) | the same, llvmpipe (ms) |")
     print("|---|---:|---:|---:|---|---|")
-    for name, label in (("bunny", "bunny, 69 451 triangles"), ("stl_1310720", "binary STL, 1 310 720 triangles")):
+    for name, label in (("bunny", "bunny.obj, 69 451 triangles"), ("stl_1310720", "binary STL, 1 310 720 triangles")):
         j = jobs[name]
         fmt = lambda s: " / ".join(f"{v:.0f}" for v in s) if s else "-"
-        print(f"| {label} | {j['octaspin_ms']:.0f} | {j['llvmpipe_ms']:.0f} | {j['ratio']:.2f} | "
-              f"{fmt(j['octaspin_read_draw_encode_ms'])} | {fmt(j['llvmpipe_read_draw_encode_ms'])} |")
-    print(f"\ncorpus: {corpus['files']} files ({corpus['drawn']} drawn) in {corpus['seconds']} s: "
-          f"{corpus['files_per_second']} files/s; load average {load_before:.1f} before, "
-          f"{os.getloadavg()[0]:.1f} after")
+        print(f"| {label} | {j['octaspin_ms']:.0f} / {j['octaspin_cpu_ms']:.0f} | "
+              f"{j['llvmpipe_ms']:.0f} / {j['llvmpipe_cpu_ms']:.0f} | {j['ratio']:.2f} / {j['cpu_ratio']:.2f} | "
+              f"{fmt(j['octaspin_read_draw_encode_cpu_ms'])} | {fmt(j['llvmpipe_read_draw_encode_cpu_ms'])} |")
+    print(f"\ncorpus: {corpus['files']} files ({corpus['drawn']} drawn) in {corpus['seconds']} s "
+          f"({corpus['cpu_seconds']} s of processor time): {corpus['files_per_second']} files/s, "
+          f"{corpus['files_per_cpu_second']} per processor second; load average {load_before:.1f} "
+          f"before, {os.getloadavg()[0]:.1f} after")
 
 
 if __name__ == "__main__":

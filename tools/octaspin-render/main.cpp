@@ -30,6 +30,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -72,10 +73,18 @@ std::string pictureName(const std::string& modelPath) {
     return name + ".png";
 }
 
-double msSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
-}
+// Wall and processor time of a stage (processor time of all threads).
+struct Stage {
+    std::chrono::steady_clock::time_point wall = std::chrono::steady_clock::now();
+    std::clock_t cpu = std::clock();
+    double wallMs() const {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall)
+            .count();
+    }
+    double cpuMs() const {
+        return 1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
+    }
+};
 
 bool writeToStandardOutput(const std::vector<std::uint8_t>& png, std::string& error) {
 #ifdef _WIN32
@@ -91,9 +100,10 @@ bool writeToStandardOutput(const std::vector<std::uint8_t>& png, std::string& er
 // Reads, draws and writes one model; the exit code it earns.
 int renderOne(const std::string& modelPath, const std::string& output,
               const render::PictureOptions& options, bool timings) {
-    const auto start = std::chrono::steady_clock::now();
+    const Stage reading;
     model::LoadResult loaded = model::loadModelFile(modelPath);
-    const double readMs = msSince(start);
+    const double readMs = reading.wallMs();
+    const double readCpuMs = reading.cpuMs();
     if (!loaded.ok()) {
         std::fprintf(stderr, "%s\n", loaded.error.c_str());
         return kExitUsageOrModel;
@@ -101,13 +111,14 @@ int renderOne(const std::string& modelPath, const std::string& output,
     render::Picture picture;
     std::string error;
     const Color3 color = render::modelColor(options, loaded.model);
-    const auto drawStart = std::chrono::steady_clock::now();
+    const Stage drawing;
     if (!render::drawPicture(loaded.model.meshes, color, options, picture, error)) {
         std::fprintf(stderr, "%s: %s\n", modelPath.c_str(), error.c_str());
         return kExitWriteFailed;
     }
-    const double drawMs = msSince(drawStart);
-    const auto writeStart = std::chrono::steady_clock::now();
+    const double drawMs = drawing.wallMs();
+    const double drawCpuMs = drawing.cpuMs();
+    const Stage writing;
     loaded.model = model::LoadedModel{}; // the model's memory goes before the encoder's
     const image::ImageRows rows{
         picture.pixels.data(), static_cast<std::ptrdiff_t>(picture.width) * picture.channels,
@@ -122,8 +133,11 @@ int renderOne(const std::string& modelPath, const std::string& output,
         return kExitWriteFailed;
     }
     if (timings) {
-        std::fprintf(stderr, "%s: read %.1f ms, draw %.1f ms, encode and write %.1f ms\n",
-                     modelPath.c_str(), readMs, drawMs, msSince(writeStart));
+        std::fprintf(stderr,
+                     "%s: read %.1f ms (cpu %.1f), draw %.1f ms (cpu %.1f), encode and write %.1f "
+                     "ms (cpu %.1f)\n",
+                     modelPath.c_str(), readMs, readCpuMs, drawMs, drawCpuMs, writing.wallMs(),
+                     writing.cpuMs());
     }
     return 0;
 }
