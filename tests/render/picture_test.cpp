@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace render {
@@ -313,6 +314,46 @@ TEST(Bands, MatchTheWholeFrameAndEveryThreadCount) {
             differ += inRow;
         }
         EXPECT_LE(differ, options.width * options.height / 100) << "mode " << mode;
+    }
+}
+
+// Pictures one pixel wide or high, or both, in every mode: drawn within
+// their buffers (the sanitizer builds watch), and their alpha still the
+// larger frame's coverage gathered. (The model fits the shorter side, so
+// in a picture one pixel wide it is about one pixel across.)
+TEST(Samples, ExtremeShapesGatherTheLargerFrame) {
+    const model::LoadedModel loaded = knot();
+    for (const auto& [width, height] : {std::pair{1, 1}, {1, 300}, {300, 1}, {3, 2}}) {
+        for (const std::uint32_t mode :
+             {RenderMode::Flat, RenderMode::Gouraud, RenderMode::Wireframe}) {
+            const int n = 4;
+            PictureOptions options;
+            options.width = width;
+            options.height = height;
+            options.samples = n;
+            options.renderMode = mode;
+            const Picture p = draw(loaded, options);
+            options.width *= n;
+            options.height *= n;
+            options.samples = 1;
+            const Picture big = draw(loaded, options);
+            ASSERT_EQ(p.pixels.size(), static_cast<std::size_t>(width) * height * 4);
+            int covered = 0;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    unsigned samples = 0;
+                    for (int s = 0; s < n * n; ++s) {
+                        samples += at(big, x * n + s % n, y * n + s / n)[3] != 0 ? 1 : 0;
+                    }
+                    ASSERT_EQ(at(p, x, y)[3], (samples * 255 + 8) / 16)
+                        << width << "x" << height << " mode " << mode << " at " << x << "," << y;
+                    covered += samples;
+                }
+            }
+            if (std::min(width, height) > 1) {
+                EXPECT_GT(covered, 0) << width << "x" << height << " mode " << mode;
+            }
+        }
     }
 }
 
