@@ -5,7 +5,7 @@
 #
 # The renderer's stack, from the bottom: a folder may use every folder
 # before it, none after it. A new folder is its name at its place here.
-set(OCTASPIN_STACK math device raster geometry scene model app tools)
+set(OCTASPIN_STACK image math device raster geometry scene model app tools)
 
 # The platform layer (windows, graphics, the clock) stands beside the stack
 # and uses none of it. It has rooms, each a folder of platform/ with its

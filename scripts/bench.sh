@@ -9,17 +9,39 @@
 # (frame time against triangle count) and prints the tables the README
 # shows. Installs what is missing, gnuplot included. Takes a few minutes.
 #
+# Then times octaspin-render against Mesa's llvmpipe (bench/picture_bench.py)
+# and adds its medians to docs/perf.json under "pictures".
+#
 # Usage: scripts/bench.sh [--min-time SECONDS]   (per run; default 0.5)
+#        scripts/bench.sh --pictures             (the pictures alone)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 
 min_time=0.5
+pictures_only=0
 if [ "${1:-}" = "--min-time" ] && [ -n "${2:-}" ]; then
     min_time=$2
+elif [ "${1:-}" = "--pictures" ]; then
+    pictures_only=1
 fi
 
-scripts/install-deps.sh test gnuplot-nox
+scripts/install-deps.sh test gnuplot-nox libosmesa6-dev
+
+# octaspin-render and the same job through llvmpipe, start to PNG on disk.
+pictures() {
+    configure release -DOCTASPIN_BENCH=ON
+    build release octaspin-render octaspin_osmesa_picture
+    echo "=== running the picture benchmark (load before: $(cut -d' ' -f1-3 /proc/loadavg))"
+    python3 bench/picture_bench.py --render build/release/tools/octaspin-render/octaspin-render \
+        --peer build/release/bench/octaspin_osmesa_picture --work build/release/bench-pictures \
+        --json docs/perf.json
+}
+if [ "$pictures_only" -eq 1 ]; then
+    pictures
+    exit 0
+fi
+
 configure release -DOCTASPIN_BENCH=ON
 build release octaspin_bench octaspin_mesh_bench
 
@@ -81,3 +103,5 @@ plot "$meshdat" using 1:2 with linespoints lw 2 lc 1 dt 2 title "flat, 1 thread"
      "" using 1:7 with linespoints lw 2 lc 3 title "wireframe, $threads_all threads"
 GP
 echo "=== wrote docs/triangles.png"
+
+pictures

@@ -23,8 +23,10 @@ usage() {
     exit 2
 }
 
-# Compiling, and the text font the platform layer draws with.
-base=(build-essential cmake pkg-config libfreetype-dev libfontconfig-dev fonts-dejavu-core)
+# Compiling, the text font the platform layer draws with, and the PNG
+# encoder's header (image/), which every build compiles.
+base=(build-essential cmake pkg-config libfreetype-dev libfontconfig-dev fonts-dejavu-core
+    libstb-dev)
 run=("${base[@]}" libpng-dev libfltk1.3-dev
     # xdpyinfo: scripts/run.sh asks whether the display can be reached.
     x11-utils)
@@ -34,7 +36,10 @@ test=("${run[@]}" git
     openbox wmctrl
     desktop-file-utils dpkg-dev file
     clang-14 libclang-rt-14-dev libfuzzer-14-dev
-    assimp-testmodels glmark2-data)
+    assimp-testmodels glmark2-data
+    # The thumbnail service and its session bus, for octaspin-render's
+    # thumbnails end to end (tests/packaging).
+    tumbler dbus dbus-bin libglib2.0-bin shared-mime-info)
 web=("${base[@]}" googletest emscripten chromium
     # esbuild bundles the page's modules (platform/web/page/) into the
     # script that runs before the program.

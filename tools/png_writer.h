@@ -1,5 +1,7 @@
-// Writes a 24-bit image (rows from the top, bytes blue, green, red) as an
-// 8-bit RGB PNG file, or red, green, blue, alpha pixels as an RGBA one.
+// The runner's frames and pictures as PNG files (image/png_writer.h): a
+// frame of the platform's bitmap (rows from the top, bytes blue, green,
+// red) as an 8-bit RGB file, or red, green, blue, alpha pixels as an RGBA
+// one.
 #pragma once
 
 #include "platform/core/backend.h"

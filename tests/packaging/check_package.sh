@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package of a Release build: made with CPack into a temporary
 # folder, unpacked there (never installed), its files checked, its runner
-# run against the build tree's, its desktop entry validated.
+# and octaspin-render run against the build tree's, its desktop entry
+# validated.
 #
 #   check_package.sh BUILD_DIR
 set -euo pipefail
@@ -15,11 +16,13 @@ unpacked=$work/unpacked
 dpkg-deb -x "$deb" "$unpacked"
 
 files=(
-    usr/bin/octaspin usr/bin/octaspin-headless
+    usr/bin/octaspin usr/bin/octaspin-headless usr/bin/octaspin-render
     usr/share/applications/octaspin.desktop
+    usr/share/thumbnailers/octaspin.thumbnailer usr/share/mime/packages/octaspin.xml
     usr/share/icons/hicolor/32x32/apps/octaspin.png
     usr/share/icons/hicolor/256x256/apps/octaspin.png
-    usr/share/man/man1/octaspin-headless.1.gz usr/share/doc/octaspin/copyright
+    usr/share/man/man1/octaspin-headless.1.gz usr/share/man/man1/octaspin-render.1.gz
+    usr/share/doc/octaspin/copyright
 )
 for f in "${files[@]}"; do
     [ -s "$unpacked/$f" ] || { echo "package: $f missing from $(basename "$deb")"; exit 1; }
@@ -35,4 +38,12 @@ desktop-file-validate "$unpacked/usr/share/applications/octaspin.desktop"
 "$build/tools/octaspin-headless" --frames 1 --png "$work/expected.png" --quiet
 cmp "$work/first.png" "$work/expected.png" ||
     { echo "package: the unpacked runner draws a different first frame"; exit 1; }
+grep -q '^MimeType=model/obj;model/stl;model/x-ply;$' \
+    "$unpacked/usr/share/applications/octaspin.desktop" ||
+    { echo "package: the desktop entry opens no model files"; exit 1; }
+knot=$(dirname "$0")/../frames/knot.obj
+"$unpacked/usr/bin/octaspin-render" -s 64 "$knot" -o "$work/knot.png"
+"$build/tools/octaspin-render/octaspin-render" -s 64 "$knot" -o "$work/knot-expected.png"
+cmp "$work/knot.png" "$work/knot-expected.png" ||
+    { echo "package: the unpacked octaspin-render draws a different picture"; exit 1; }
 echo "package: $(basename "$deb") unpacks and runs"
