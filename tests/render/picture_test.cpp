@@ -1,8 +1,8 @@
 // octaspin-render's pictures: framing, coverage as alpha, supersampling,
 // bands and threads, each against an independent way to the same pixels.
 
-#include "app/demo_view.h"
-#include "app/scene_values.h"
+#include "scene/demo_view.h"
+#include "scene/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/framing.h"
 #include "image/png_writer.h"

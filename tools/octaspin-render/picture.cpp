@@ -1,6 +1,6 @@
 #include "tools/octaspin-render/picture.h"
 
-#include "app/scene_values.h"
+#include "scene/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/framing.h"
 #include "raster/line_stepper.h"
