@@ -12,7 +12,7 @@
 //  - core -> backend: the virtual functions of Backend (create and show a
 //    native window, show a presented frame, update the menu bar, run a
 //    modal dialog, show a message box, poll pending events, retitle a
-//    window, ask for a file to open);
+//    window, ask for a file to open or a name to save under);
 //  - backend -> core: the functions in namespace platform::input, which
 //    turn native events into the platform's messages (posted to the queue,
 //    or sent at once where the platform sends them).
@@ -53,6 +53,7 @@ struct MenuItemView {
     unsigned id = 0;
     bool separator = false;
     bool checked = false;
+    bool grayed = false; // shown dimmed; choosing it does nothing
 };
 
 struct MenuPopupView {
@@ -103,6 +104,13 @@ struct OpenFileView {
     std::string initialDir;      // empty: the backend's choice
 };
 
+// The save-file dialog: the open-file dialog's fields, the name it
+// suggests at first, and whether it asks before naming a file that exists.
+struct SaveFileView : OpenFileView {
+    std::string suggestedName; // a bare file name, or empty
+    bool overwritePrompt = false;
+};
+
 class Backend {
   public:
     virtual ~Backend() = default;
@@ -117,7 +125,8 @@ class Backend {
     virtual void showWindow(WindowId window, bool visible) = 0;
     virtual void destroyWindow(WindowId window) = 0;
 
-    // The menu's check marks changed; `menu` is the whole bar as it is now.
+    // The menu's check marks or greyed items changed; `menu` is the whole
+    // bar as it is now.
     virtual void menuChanged(WindowId window, const std::vector<MenuPopupView>& menu) = 0;
 
     // A BitBlt reached the window: `image` is the window's whole client
@@ -160,6 +169,15 @@ class Backend {
         (void)request;
         return std::nullopt;
     }
+
+    // Runs the save-file dialog the same way: the path the user named (with
+    // overwritePrompt, confirmed when the file exists), or nothing when the
+    // user cancelled. A backend whose files go elsewhere (the web page's, as
+    // downloads) answers a path of its own that the program then writes.
+    virtual std::optional<std::string> saveFile(const SaveFileView& request) {
+        (void)request;
+        return std::nullopt;
+    }
 };
 
 // Installs the backend the layer uses from now on (not owned; must outlive
@@ -170,6 +188,17 @@ Backend* backend();
 // Native events reported by a backend. Coordinates are client pixels.
 namespace input {
 
+// The mouse buttons and the keys held during a mouse event, as bits: the
+// values of the platform's MK_ flags, which the mouse messages carry.
+enum MouseKeys : unsigned {
+    kLeftButton = 0x01,
+    kRightButton = 0x02,
+    kShiftKey = 0x04,
+    kControlKey = 0x08,
+    kMiddleButton = 0x10,
+};
+enum class MouseButton { Left, Middle, Right };
+
 // With `controlHeld`, TranslateMessage makes a letter's control character
 // (Ctrl+A is 1, ..., Ctrl+Z is 26), as the platform does.
 void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat,
@@ -177,6 +206,14 @@ void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat,
 void mouseMove(WindowId window, int x, int y, bool leftButtonHeld);
 void leftButtonDown(WindowId window, int x, int y);
 void leftButtonUp(WindowId window, int x, int y);
+// The same for any button, with `keys` (MouseKeys) held as well; a press
+// adds its own button's bit, a release takes it away.
+void mouseMoveHolding(WindowId window, int x, int y, unsigned keys);
+void buttonDown(WindowId window, MouseButton button, int x, int y, unsigned keys);
+void buttonUp(WindowId window, MouseButton button, int x, int y, unsigned keys);
+// The wheel turned by `delta` (120 a notch, positive away from the user,
+// held to a 16-bit value) with the pointer at client (x, y).
+void wheelTurned(WindowId window, int x, int y, int delta, unsigned keys);
 void menuCommand(WindowId window, unsigned commandId);
 // The close box: posts WM_CLOSE.
 void closeRequested(WindowId window);

@@ -1,4 +1,5 @@
-// The open-file dialog and files dropped on a window, over the backend.
+// The open-file and save-file dialogs and files dropped on a window, over
+// the backend.
 #include "platform/core/state.h"
 #include "platform/core/win32_files.h"
 
@@ -10,7 +11,7 @@ using namespace platform::core;
 
 namespace {
 
-// What CommDlgExtendedError reports about the last GetOpenFileNameA.
+// What CommDlgExtendedError reports about the last file dialog.
 DWORD gLastDialogError = 0;
 
 std::string trimmed(const std::string& text) {
@@ -60,34 +61,42 @@ const std::vector<std::string>* dropNamed(HDROP drop) {
     return it == drops.end() ? nullptr : &it->second;
 }
 
-} // namespace
+// What both file dialogs show, from the request's fields.
+void describe(const OPENFILENAMEA& request, OpenFileView& view) {
+    view.owner = findWindow(request.hwndOwner) != nullptr ? handleOf(request.hwndOwner) : 0;
+    view.title = request.lpstrTitle != nullptr ? request.lpstrTitle : "";
+    view.filters = filtersOf(request.lpstrFilter);
+    view.filterIndex = request.nFilterIndex > 0 ? request.nFilterIndex - 1 : 0;
+    view.initialDir = request.lpstrInitialDir != nullptr ? request.lpstrInitialDir : "";
+}
 
-BOOL GetOpenFileNameA(LPOPENFILENAMEA request) {
-    gLastDialogError = 0;
-    platform::Backend* backend = platform::backend();
-    if (request == nullptr || request->lpstrFile == nullptr || request->nMaxFile == 0 ||
-        backend == nullptr) {
-        return FALSE;
-    }
-    OpenFileView view;
-    view.owner = findWindow(request->hwndOwner) != nullptr ? handleOf(request->hwndOwner) : 0;
-    view.title = request->lpstrTitle != nullptr ? request->lpstrTitle : "";
-    view.filters = filtersOf(request->lpstrFilter);
-    view.filterIndex = request->nFilterIndex > 0 ? request->nFilterIndex - 1 : 0;
-    view.initialDir = request->lpstrInitialDir != nullptr ? request->lpstrInitialDir : "";
-
-    // The dialog is modal: its owner takes no input until it closes.
-    if (Window* w = findWindow(view.owner)) {
+// Runs a file dialog modal over its owner (which takes no input until it
+// closes) and hands its answer back in the request: the path (with
+// `defaultExtension` after a name that has none, unless null), its name's
+// and extension's offsets and the name alone. FALSE when cancelled or when
+// the path does not fit.
+template <typename Ask>
+BOOL runFileDialog(LPOPENFILENAMEA request, WindowId owner, LPCSTR defaultExtension, Ask ask) {
+    if (Window* w = findWindow(owner)) {
         ++w->disabled;
     }
-    const std::optional<std::string> chosen = backend->openFile(view);
-    if (Window* w = findWindow(view.owner)) {
+    const std::optional<std::string> chosen = ask();
+    if (Window* w = findWindow(owner)) {
         --w->disabled;
     }
     if (!chosen) {
         return FALSE;
     }
-    const std::string& path = *chosen;
+    std::string path = *chosen;
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = path.rfind('.');
+    if ((dot == std::string::npos || dot < name) && defaultExtension != nullptr &&
+        *defaultExtension != '\0') {
+        dot = path.size();
+        path += '.';
+        path += defaultExtension;
+    }
     if (path.size() + 1 > request->nMaxFile) {
         gLastDialogError = FNERR_BUFFERTOOSMALL;
         if (request->nMaxFile >= 2) {
@@ -97,9 +106,6 @@ BOOL GetOpenFileNameA(LPOPENFILENAMEA request) {
         return FALSE;
     }
     std::memcpy(request->lpstrFile, path.c_str(), path.size() + 1);
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = path.rfind('.');
     const std::size_t extension = dot == std::string::npos || dot < name ? path.size() : dot + 1;
     request->nFileOffset = static_cast<WORD>(std::min<std::size_t>(name, 0xffff));
     request->nFileExtension = static_cast<WORD>(std::min<std::size_t>(extension, 0xffff));
@@ -110,6 +116,39 @@ BOOL GetOpenFileNameA(LPOPENFILENAMEA request) {
         request->lpstrFileTitle[count] = '\0';
     }
     return TRUE;
+}
+
+bool usable(LPOPENFILENAMEA request) {
+    return request != nullptr && request->lpstrFile != nullptr && request->nMaxFile != 0 &&
+           platform::backend() != nullptr;
+}
+
+} // namespace
+
+BOOL GetOpenFileNameA(LPOPENFILENAMEA request) {
+    gLastDialogError = 0;
+    if (!usable(request)) {
+        return FALSE;
+    }
+    OpenFileView view;
+    describe(*request, view);
+    // The file chosen exists already: its name is kept as it is.
+    return runFileDialog(request, view.owner, nullptr,
+                         [&] { return platform::backend()->openFile(view); });
+}
+
+BOOL GetSaveFileNameA(LPOPENFILENAMEA request) {
+    gLastDialogError = 0;
+    if (!usable(request)) {
+        return FALSE;
+    }
+    SaveFileView view;
+    describe(*request, view);
+    // The suggested name: what lpstrFile holds, up to its first zero.
+    view.suggestedName.assign(request->lpstrFile, strnlen(request->lpstrFile, request->nMaxFile));
+    view.overwritePrompt = (request->Flags & OFN_OVERWRITEPROMPT) != 0;
+    return runFileDialog(request, view.owner, request->lpstrDefExt,
+                         [&] { return platform::backend()->saveFile(view); });
 }
 
 DWORD CommDlgExtendedError() {

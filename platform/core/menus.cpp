@@ -1,5 +1,5 @@
-// Menus loaded from resources, their check marks, and what the backend is
-// told about them.
+// Menus loaded from resources, their check marks and greyed items, and what
+// the backend is told about them.
 #include "platform/core/state.h"
 
 using namespace platform;
@@ -46,7 +46,7 @@ std::vector<MenuPopupView> menuView(Handle bar) {
         if (Menu* popup = findMenu(entry.popup)) {
             for (const MenuEntry& item : popup->entries) {
                 popupView.items.push_back(
-                    MenuItemView{item.text, item.id, item.separator, item.checked});
+                    MenuItemView{item.text, item.id, item.separator, item.checked, item.grayed});
             }
         }
         view.push_back(std::move(popupView));
@@ -128,6 +128,15 @@ Handle windowOfMenu(Handle handle) {
     return menu != nullptr ? menu->window : 0;
 }
 
+// Tells the backend of the window whose bar holds `menu` that the bar
+// changed.
+void notifyMenuChanged(Handle menu) {
+    Handle window = windowOfMenu(menu);
+    if (window != 0 && findWindow(window) != nullptr && platform::backend() != nullptr) {
+        platform::backend()->menuChanged(window, menuView(findWindow(window)->menu));
+    }
+}
+
 } // namespace
 
 HMENU GetMenu(HWND window) {
@@ -159,10 +168,23 @@ DWORD CheckMenuItem(HMENU menu, UINT item, UINT check) {
         return previous;
     }
     entry->checked = checked;
-    Handle window = windowOfMenu(owner);
-    if (window != 0 && findWindow(window) != nullptr && platform::backend() != nullptr) {
-        platform::backend()->menuChanged(window, menuView(findWindow(window)->menu));
+    notifyMenuChanged(owner);
+    return previous;
+}
+
+BOOL EnableMenuItem(HMENU menu, UINT item, UINT enable) {
+    Handle owner = 0;
+    MenuEntry* entry = locate(handleOf(menu), item, enable, &owner);
+    if (entry == nullptr) {
+        return -1; // no such item
     }
+    const BOOL previous = entry->grayed ? MF_GRAYED : MF_ENABLED;
+    const bool grayed = (enable & (MF_GRAYED | MF_DISABLED)) != 0;
+    if (entry->grayed == grayed) {
+        return previous;
+    }
+    entry->grayed = grayed;
+    notifyMenuChanged(owner);
     return previous;
 }
 

@@ -121,6 +121,27 @@ LPARAM packPoint(int x, int y) {
     return MAKELPARAM(static_cast<short>(x), static_cast<short>(y));
 }
 
+// The key-state bits a mouse message carries.
+constexpr unsigned kMouseKeyBits = MK_LBUTTON | MK_RBUTTON | MK_SHIFT | MK_CONTROL | MK_MBUTTON;
+
+struct ButtonMessages {
+    UINT down;
+    UINT up;
+    unsigned bit; // the button's key-state bit
+};
+
+ButtonMessages buttonMessages(platform::input::MouseButton button) {
+    switch (button) {
+    case platform::input::MouseButton::Middle:
+        return {WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON};
+    case platform::input::MouseButton::Right:
+        return {WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON};
+    case platform::input::MouseButton::Left:
+        break;
+    }
+    return {WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON};
+}
+
 bool gPolling = false;
 
 // A key-down's lParam bit that says Ctrl was held: one of the bits the
@@ -295,27 +316,59 @@ void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat, bo
 }
 
 void mouseMove(WindowId window, int x, int y, bool leftButtonHeld) {
-    if (!acceptsInput(window)) {
-        return;
-    }
-    postMessage(window, WM_MOUSEMOVE, leftButtonHeld ? MK_LBUTTON : 0, packPoint(x, y));
+    mouseMoveHolding(window, x, y, leftButtonHeld ? MK_LBUTTON : 0);
 }
 
 void leftButtonDown(WindowId window, int x, int y) {
-    if (!acceptsInput(window)) {
-        return;
-    }
-    postMessage(window, WM_LBUTTONDOWN, MK_LBUTTON, packPoint(x, y));
+    buttonDown(window, MouseButton::Left, x, y, 0);
 }
 
 void leftButtonUp(WindowId window, int x, int y) {
+    buttonUp(window, MouseButton::Left, x, y, 0);
+}
+
+void mouseMoveHolding(WindowId window, int x, int y, unsigned keys) {
+    if (!acceptsInput(window)) {
+        return;
+    }
+    postMessage(window, WM_MOUSEMOVE, keys & kMouseKeyBits, packPoint(x, y));
+}
+
+void buttonDown(WindowId window, MouseButton button, int x, int y, unsigned keys) {
+    if (!acceptsInput(window)) {
+        return;
+    }
+    const ButtonMessages m = buttonMessages(button);
+    postMessage(window, m.down, (keys & kMouseKeyBits) | m.bit, packPoint(x, y));
+}
+
+void buttonUp(WindowId window, MouseButton button, int x, int y, unsigned keys) {
     // A release reaches a captured window even when it would otherwise
     // take no input, so a drag can always end.
     Window* w = findWindow(window);
     if (w == nullptr || (w->disabled != 0 && state().capture != window)) {
         return;
     }
-    postMessage(window, WM_LBUTTONUP, 0, packPoint(x, y));
+    const ButtonMessages m = buttonMessages(button);
+    postMessage(window, m.up, keys & kMouseKeyBits & ~m.bit, packPoint(x, y));
+}
+
+void wheelTurned(WindowId window, int x, int y, int delta, unsigned keys) {
+    if (!acceptsInput(window)) {
+        return;
+    }
+    // The pointer travels in screen coordinates: the client area's origin
+    // taken to lie inside the outer rectangle with equal frames at the
+    // left, the right and the bottom.
+    const Window* w = findWindow(window);
+    const LONG frame = (w->outer.right - w->outer.left - w->clientWidth) / 2;
+    const long long screenX = static_cast<long long>(x) + w->outer.left + frame;
+    const long long screenY = static_cast<long long>(y) + w->outer.bottom - frame - w->clientHeight;
+    const auto turn = static_cast<short>(std::clamp(delta, SHRT_MIN, SHRT_MAX));
+    postMessage(window, WM_MOUSEWHEEL,
+                MAKEWPARAM(static_cast<WORD>(keys & kMouseKeyBits), static_cast<WORD>(turn)),
+                packPoint(static_cast<int>(std::clamp<long long>(screenX, INT_MIN, INT_MAX)),
+                          static_cast<int>(std::clamp<long long>(screenY, INT_MIN, INT_MAX))));
 }
 
 void menuCommand(WindowId window, unsigned commandId) {

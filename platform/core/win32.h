@@ -26,7 +26,12 @@
 //  - SetWindowTextA on a single-line edit control sends EN_CHANGE to its
 //    dialog, as a change typed by the user does.
 //  - Input reaches no window that a modal dialog or message box disabled,
-//    except the button release of a window holding the capture.
+//    except the button releases of a window holding the capture.
+//  - Mouse messages carry client coordinates, except WM_MOUSEWHEEL, whose
+//    lParam holds the pointer on the screen: the client point moved by the
+//    client area's origin there, taken to lie inside the window's outer
+//    rectangle with equal frames left, right and below.
+//  - A greyed menu item (EnableMenuItem) sends no WM_COMMAND.
 #pragma once
 
 #if defined(_WIN32)
@@ -276,6 +281,9 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must keep the pl
 #define WM_LBUTTONDBLCLK 0x0203
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
+#define WM_MOUSEWHEEL 0x020A
 #define WM_CAPTURECHANGED 0x0215
 #define WM_USER 0x0400
 
@@ -305,17 +313,26 @@ static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must keep the pl
 #define VK_F1 0x70
 #define VK_F10 0x79
 
-// Mouse key-state bits in wParam.
+// Mouse key-state bits in wParam (WM_MOUSEWHEEL: its low word).
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
+
+// WM_MOUSEWHEEL: the wheel's turn in its wParam's high word, signed, in
+// units of which one notch is WHEEL_DELTA (positive: away from the user);
+// the key state in the low word.
+#define WHEEL_DELTA 120
+#define GET_WHEEL_DELTA_WPARAM(w) (static_cast<short>(HIWORD(w)))
+#define GET_KEYSTATE_WPARAM(w) (LOWORD(w))
 
 // Menus.
 #define MF_BYCOMMAND 0x00000000L
 #define MF_BYPOSITION 0x00000400L
 #define MF_UNCHECKED 0x00000000L
 #define MF_CHECKED 0x00000008L
+#define MF_ENABLED 0x00000000L
 #define MF_GRAYED 0x00000001L
 #define MF_DISABLED 0x00000002L
 #define MF_STRING 0x00000000L
@@ -485,6 +502,7 @@ HWND GetCapture();
 HMENU GetMenu(HWND window);
 HMENU GetSubMenu(HMENU menu, int position);
 DWORD CheckMenuItem(HMENU menu, UINT item, UINT check);
+BOOL EnableMenuItem(HMENU menu, UINT item, UINT enable);
 UINT GetMenuState(HMENU menu, UINT item, UINT flags);
 int GetMenuItemCount(HMENU menu);
 

@@ -1,5 +1,6 @@
-// The platform's calls for opening files: the common open-file dialog and
-// files dropped on a window, under their own names, types and constants.
+// The platform's calls for choosing files: the common open-file and
+// save-file dialogs and files dropped on a window, under their own names,
+// types and constants.
 //
 // On the platform itself these are its common-dialog and shell headers,
 // which the lean build of platform/core/win32.h leaves out. Everywhere else this
@@ -13,6 +14,11 @@
 //    nFileExtension set), or zero when the user cancelled or the path does
 //    not fit nMaxFile (CommDlgExtendedError then says FNERR_BUFFERTOOSMALL,
 //    and the first two bytes of lpstrFile hold the size needed).
+//  - GetSaveFileNameA the same, with the path the user named (it need not
+//    exist). lpstrFile holds the name the dialog suggests at first (a bare
+//    name, or empty). A name without an extension gets lpstrDefExt (when
+//    set) after a dot. With OFN_OVERWRITEPROMPT the dialog asks before it
+//    returns the name of a file that exists (the backend's dialog does).
 //  - A window that DragAcceptFiles(window, TRUE) gets WM_DROPFILES, posted,
 //    when files are dropped on it; wParam is an HDROP that DragQueryFileA
 //    reads (index 0xFFFFFFFF: the count; a null buffer: a name's length
@@ -65,6 +71,7 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 #define WM_DROPFILES 0x0233
 
 #define OFN_READONLY 0x00000001
+#define OFN_OVERWRITEPROMPT 0x00000002
 #define OFN_HIDEREADONLY 0x00000004
 #define OFN_NOCHANGEDIR 0x00000008
 #define OFN_PATHMUSTEXIST 0x00000800
@@ -74,6 +81,7 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 #define FNERR_BUFFERTOOSMALL 0x3003
 
 BOOL GetOpenFileNameA(LPOPENFILENAMEA openFileName);
+BOOL GetSaveFileNameA(LPOPENFILENAMEA openFileName);
 DWORD CommDlgExtendedError();
 
 void DragAcceptFiles(HWND window, BOOL accept);

@@ -88,6 +88,7 @@ class HeadlessBackend final : public Backend {
                     std::uint32_t type) override;
     void titleChanged(WindowId window, const std::string& title) override;
     std::optional<std::string> openFile(const OpenFileView& request) override;
+    std::optional<std::string> saveFile(const SaveFileView& request) override;
 
     // --- Test and runner controls -----------------------------------------
 
@@ -136,6 +137,10 @@ class HeadlessBackend final : public Backend {
     // The open-file dialogs shown, in order; the latest, kept as the titles
     // are.
     const std::vector<OpenFileView>& openFileRequests() const { return openFileRequests_; }
+    // The same for the save-file dialogs: the paths the user names (taken
+    // as confirmed where the file exists), or nothing for Cancel.
+    void queueSaveFileAnswer(std::optional<std::string> path);
+    const std::vector<SaveFileView>& saveFileRequests() const { return saveFileRequests_; }
     // The user drops files on the window (see platform::input::filesDropped).
     void dropFiles(HWND window, const std::vector<std::string>& paths);
 
@@ -156,6 +161,8 @@ class HeadlessBackend final : public Backend {
     std::vector<RecordedMessageBox> boxes_;
     std::deque<std::optional<std::string>> openFileAnswers_;
     std::vector<OpenFileView> openFileRequests_;
+    std::deque<std::optional<std::string>> saveFileAnswers_;
+    std::vector<SaveFileView> saveFileRequests_;
     std::function<void()> pollHook_;
     HWND capture_ = nullptr;
     long long dialogCount_ = 0;

@@ -201,6 +201,21 @@ void HeadlessBackend::queueOpenFileAnswer(std::optional<std::string> path) {
     openFileAnswers_.push_back(std::move(path));
 }
 
+std::optional<std::string> HeadlessBackend::saveFile(const SaveFileView& request) {
+    saveFileRequests_.push_back(request);
+    keepLast(saveFileRequests_, kRecordsKept);
+    if (saveFileAnswers_.empty()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> answer = std::move(saveFileAnswers_.front());
+    saveFileAnswers_.pop_front();
+    return answer;
+}
+
+void HeadlessBackend::queueSaveFileAnswer(std::optional<std::string> path) {
+    saveFileAnswers_.push_back(std::move(path));
+}
+
 void HeadlessBackend::dropFiles(HWND window, const std::vector<std::string>& paths) {
     input::filesDropped(core::handleOf(window), paths);
 }
