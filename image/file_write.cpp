@@ -10,6 +10,13 @@
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -42,14 +49,37 @@ long writeSome(int fd, const std::uint8_t* data, std::size_t size) {
 }
 #endif
 
+// The file's bytes on the disk before it is renamed over another.
+bool flushToDisk(int fd) {
+#ifdef _WIN32
+    return _commit(fd) == 0;
+#else
+    return ::fsync(fd) == 0;
+#endif
+}
+
+// Renames `from` over `to`, replacing the file there (std::rename does not
+// on Windows).
+bool renameOver(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    return false;
+#else
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
 std::string failure(const std::string& path, int code) {
     return path + ": " + std::strerror(code);
 }
 
-// Writes every byte and closes; false, with errno's reason, on a short
-// write or a failed close.
+// Writes every byte (flushed to the disk when `flush`) and closes; false,
+// with errno's reason, on a short write or a failed flush or close.
 bool writeAndClose(int fd, std::span<const std::uint8_t> bytes, const std::string& path,
-                   std::string& error) {
+                   std::string& error, bool flush = false) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const auto wrote = writeSome(fd, bytes.data() + done, bytes.size() - done);
@@ -63,6 +93,11 @@ bool writeAndClose(int fd, std::span<const std::uint8_t> bytes, const std::strin
         }
         done += static_cast<std::size_t>(wrote);
     }
+    if (flush && !flushToDisk(fd)) {
+        error = failure(path, errno);
+        ::close(fd);
+        return false;
+    }
     if (::close(fd) != 0) {
         error = failure(path, errno);
         return false;
@@ -70,9 +105,15 @@ bool writeAndClose(int fd, std::span<const std::uint8_t> bytes, const std::strin
     return true;
 }
 
-bool isRegularFile(const std::string& path) {
+bool isRegularFile(const std::string& path, unsigned* permissions = nullptr) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+    if (::stat(path.c_str(), &info) != 0 || (info.st_mode & S_IFMT) != S_IFREG) {
+        return false;
+    }
+    if (permissions != nullptr) {
+        *permissions = static_cast<unsigned>(info.st_mode) & 07777u;
+    }
+    return true;
 }
 
 // The folder part of a path, with its separator ("" for a bare name).
@@ -127,7 +168,9 @@ bool writeFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
     if (mode == FileWrite::Direct) {
         return writeDirect(path, bytes, error);
     }
-    if (isRegularFile(path)) {
+    unsigned permissions = 0;
+    const bool exists = isRegularFile(path, &permissions);
+    if (exists && mode == FileWrite::Atomic) {
         // In place: whoever made the file reads it through the same name
         // and, on some systems, the same open file.
         const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | kBinary | kNoInherit);
@@ -146,11 +189,21 @@ bool writeFileBytes(const std::string& path, std::span<const std::uint8_t> bytes
         error = failure(path, errno);
         return false;
     }
-    if (!writeAndClose(fd, bytes, path, error)) {
+    const bool replacing = mode == FileWrite::Replace;
+#ifndef _WIN32
+    if (replacing && exists && ::fchmod(fd, static_cast<mode_t>(permissions)) != 0) {
+        error = failure(path, errno);
+        ::close(fd);
         std::remove(temporary.c_str());
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+#endif
+    if (!writeAndClose(fd, bytes, path, error, replacing)) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    if (replacing ? !renameOver(temporary, path)
+                  : std::rename(temporary.c_str(), path.c_str()) != 0) {
         error = failure(path, errno);
         std::remove(temporary.c_str());
         return false;

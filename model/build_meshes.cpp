@@ -404,7 +404,7 @@ class Builder {
             reason_ = "all its vertices lie at one point: the model has no extent";
             return false;
         }
-        const double scale = 100.0 / radius;
+        const double scale = kModelRadius / radius;
         if (!charge(std::uint64_t{sources_.position.size()} * sizeof(Vec3))) {
             return false;
         }

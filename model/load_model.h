@@ -121,6 +121,9 @@ namespace model {
 
 inline constexpr std::uint64_t kModelMemoryLimit = std::uint64_t{2} << 30;
 
+// The radius of the sphere about the origin that every model fits (item 4).
+inline constexpr float kModelRadius = 100.0f;
+
 enum class Format { Obj, Ply, Stl };
 
 struct LoadedModel {
