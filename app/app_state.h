@@ -28,6 +28,12 @@ struct AppState {
     Matrix4 modelRotation;
     // The drag in progress, relative to the press point.
     Matrix4 dragRotation;
+    // The pan in progress: the key-state bit of the button that holds it
+    // (MK_MBUTTON or MK_RBUTTON; 0 while there is none) and the client
+    // point the pointer was last seen at.
+    unsigned panButton = 0;
+    std::int32_t panX = 0;
+    std::int32_t panY = 0;
     // Owned from setupScene to shutdown. The device borrows the lights and
     // the material, so it must be released before they are freed.
     std::unique_ptr<RenderDevice> device;

@@ -60,6 +60,13 @@ void panCamera(float sign) {
     appState.target = add(appState.target, shift);
 }
 
+// The camera's axis in world space: column `column` of the view matrix as
+// the last lookAt left it (0 right, 1 up).
+Vec3 cameraAxis(int column) {
+    const Matrix4& view = appState.device->viewMatrix;
+    return Vec3{view.at(0, column), view.at(1, column), view.at(2, column)};
+}
+
 } // namespace
 
 void handleCameraKey(WPARAM virtualKey) {
@@ -149,10 +156,83 @@ void handleLeftButtonUp() {
     if (!appState.running || !appState.dragging) {
         return;
     }
-    ReleaseCapture();
+    // A pan still under way keeps the capture.
+    if (appState.panButton == 0) {
+        ReleaseCapture();
+    }
     appState.dragging = false;
     multiply(appState.modelRotation, appState.modelRotation, appState.dragRotation);
     restoreRigidRotation(appState.modelRotation);
+}
+
+void handleMouseWheel(WPARAM wParam) {
+    if (appState.device == nullptr) {
+        return;
+    }
+    double step = static_cast<double>(kWalkStep) * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+    if ((GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0) {
+        step *= kShiftWheelFactor;
+    }
+    if (step == 0.0) {
+        return;
+    }
+    walkEye(static_cast<float>(step));
+    appState.device->lookAt(appState.eye, appState.target, appState.up);
+}
+
+void handlePanButtonDown(unsigned button, int x, int y) {
+    if (!appState.running || appState.device == nullptr) {
+        return;
+    }
+    // A press while a pan is marked (its release was lost) starts afresh.
+    SetCapture(appState.window);
+    appState.panButton = button;
+    appState.panX = x;
+    appState.panY = y;
+}
+
+void handlePanMove(WPARAM keyState, int x, int y) {
+    if (!appState.running || appState.panButton == 0 || (keyState & appState.panButton) == 0 ||
+        appState.device == nullptr) {
+        return;
+    }
+    const RenderDevice& device = *appState.device;
+    const int dx = x - appState.panX;
+    const int dy = y - appState.panY;
+    appState.panX = x;
+    appState.panY = y;
+    const double depth = length(subtract(appState.target, appState.eye));
+    const double sx = device.projectionMatrix[0];
+    const double sy = device.projectionMatrix[5];
+    // Without a frame or a usable projection no pixel has a size.
+    if ((dx == 0 && dy == 0) || device.maxX <= 0 || device.maxY <= 0 || !(sx > 0.0) ||
+        !(sy > 0.0)) {
+        return;
+    }
+    const double alongRight = -dx * 2.0 * depth / (sx * device.maxX);
+    const double alongUp = dy * 2.0 * depth / (sy * device.maxY);
+    const Vec3 right = cameraAxis(0);
+    const Vec3 up = cameraAxis(1);
+    const Vec3 shift{static_cast<float>(right.x * alongRight + up.x * alongUp),
+                     static_cast<float>(right.y * alongRight + up.y * alongUp),
+                     static_cast<float>(right.z * alongRight + up.z * alongUp)};
+    if (!std::isfinite(shift.x) || !std::isfinite(shift.y) || !std::isfinite(shift.z)) {
+        return;
+    }
+    appState.eye = add(appState.eye, shift);
+    appState.target = add(appState.target, shift);
+    appState.device->lookAt(appState.eye, appState.target, appState.up);
+}
+
+void handlePanButtonUp(unsigned button) {
+    if (appState.panButton == 0 || button != appState.panButton) {
+        return;
+    }
+    appState.panButton = 0;
+    // A drag still under way keeps the capture.
+    if (!appState.dragging) {
+        ReleaseCapture();
+    }
 }
 
 bool hitTestMesh(const RenderDevice& device, const Mesh& mesh, int x, int y) {

@@ -1,4 +1,5 @@
-// Keyboard camera and mouse-drag rotation of the polyhedron.
+// Keyboard camera, mouse-drag rotation of the polyhedron, and the camera's
+// wheel walk and pan.
 #pragma once
 
 #include "device/render_device.h"
@@ -15,6 +16,8 @@ inline constexpr float kDragRadiansPerPixel = 0.01f;
 // A refuses a step that would leave the eye nearer than this to the
 // target: the view direction must keep a length to be normalized.
 inline constexpr float kMinEyeToTarget = 1.0f;
+// A wheel turn with Shift held walks this many times as far.
+inline constexpr float kShiftWheelFactor = 5.0f;
 
 // WM_KEYDOWN: arrows turn the view direction about the world's Y and X
 // axes through the eye, A and Z walk the eye towards or away from the
@@ -30,6 +33,27 @@ void handleMouseMove(WPARAM keyState, int x, int y);
 // WM_LBUTTONUP: ends the drag and folds its rotation in (keeping the result
 // a rotation, as the spin does).
 void handleLeftButtonUp();
+
+// WM_MOUSEWHEEL: walks the eye towards the target (a turn away from the
+// user, delta > 0) or away from it, kWalkStep for each notch of WHEEL_DELTA
+// and in proportion for a part of one, kShiftWheelFactor times as far with
+// MK_SHIFT; a step that would leave the eye nearer than kMinEyeToTarget to
+// the target is refused, as A's is. So one notch is one A or Z.
+void handleMouseWheel(WPARAM wParam);
+
+// WM_MBUTTONDOWN and WM_RBUTTONDOWN at client (x, y): `button` (MK_MBUTTON
+// or MK_RBUTTON) starts a pan, on the model or beside it.
+void handlePanButtonDown(unsigned button, int x, int y);
+// WM_MOUSEMOVE: while the pan's button is held, slides eye and target in
+// the camera's plane (along its right and up axes) so that the point under
+// the pointer at the target's depth stays under the pointer: a move of
+// (dx, dy) pixels moves the camera by -dx * 2z / (sx * maxX) along its
+// right axis and dy * 2z / (sy * maxY) along its up axis, z = |target -
+// eye| and sx, sy the projection's scales (elements 0 and 5), in double,
+// from the camera as it stands.
+void handlePanMove(WPARAM keyState, int x, int y);
+// WM_MBUTTONUP and WM_RBUTTONUP: the release of the pan's button ends it.
+void handlePanButtonUp(unsigned button);
 
 // True when client point (x, y) lies inside the screen projection of at
 // least one face of the mesh under the device's current transforms (even-odd

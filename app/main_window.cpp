@@ -1,17 +1,18 @@
 #include "app/main_window.h"
 
 #include "app/app_state.h"
+#include "app/camera_framing.h"
 #include "app/camera_input.h"
 #include "app/demo_scene.h"
 #include "app/menu_commands.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
+#include "app/save_image.h"
+#include "app/shown_frame.h"
 #include "app/winmain_command_line.h"
-#include "geometry/draw_mesh.h"
 #include "scene/demo_view.h"
 
 #include <new>
-#include <span>
 #include <string>
 
 namespace {
@@ -139,13 +140,20 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     }
     case WM_KEYDOWN:
-        handleCameraKey(wParam);
+        if (wParam == 'F') {
+            fitCamera();
+        } else {
+            handleCameraKey(wParam);
+        }
         break;
     case WM_CHAR:
-        // Ctrl+O, as TranslateMessage makes it: the frame loop translates
-        // keys but no accelerators, and Alt-keys belong to the menu bar.
+        // Ctrl+O and Ctrl+S, as TranslateMessage makes them: the frame loop
+        // translates keys but no accelerators, and Alt-keys belong to the
+        // menu bar.
         if (wParam == kControlO) {
             openModelFromDialog();
+        } else if (wParam == kControlS) {
+            saveImageFromDialog();
         }
         break;
     case WM_DROPFILES:
@@ -156,12 +164,25 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_MOUSEMOVE:
         handleMouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        handlePanMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
     case WM_LBUTTONDOWN:
         handleLeftButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
     case WM_LBUTTONUP:
         handleLeftButtonUp();
+        break;
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        handlePanButtonDown(message == WM_MBUTTONDOWN ? MK_MBUTTON : MK_RBUTTON,
+                            GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_MBUTTONUP:
+    case WM_RBUTTONUP:
+        handlePanButtonUp(message == WM_MBUTTONUP ? MK_MBUTTON : MK_RBUTTON);
+        break;
+    case WM_MOUSEWHEEL:
+        handleMouseWheel(wParam);
         break;
     default:
         break;
@@ -184,15 +205,9 @@ void updateModelRotation() {
 }
 
 void renderFrame() {
-    const std::span<const Mesh> meshes = shownMeshes();
-    if (appState.device == nullptr || meshes.empty()) {
-        return;
+    if (drawShownMeshes()) {
+        appState.device->present();
     }
-    appState.device->clear();
-    for (const Mesh& mesh : meshes) {
-        drawMesh(*appState.device, mesh);
-    }
-    appState.device->present();
 }
 
 void shutdown() {

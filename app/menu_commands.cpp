@@ -1,8 +1,10 @@
 #include "app/menu_commands.h"
 
 #include "app/app_state.h"
+#include "app/camera_framing.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
+#include "app/save_image.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -72,9 +74,20 @@ void handleMenuCommand(UINT commandId) {
         openModelFromDialog();
         break;
     case IDM_RESET:
-        // The camera, colours and fill style stay; so does a drag in progress.
+        // The start orientation; a model also gets its framed camera back,
+        // while the demo's camera stays where the keys put it. The colours
+        // and the fill style stay; so does a drag in progress.
         identity(appState.modelRotation);
         identity(appState.dragRotation);
+        if (!appState.model.meshes.empty()) {
+            frameCamera(kStartViewSide);
+        }
+        break;
+    case IDM_SAVE_IMAGE:
+        saveImageFromDialog();
+        break;
+    case IDM_FIT:
+        fitCamera();
         break;
     case IDM_DIFFUSE_COLOR:
         if (appState.material != nullptr && appState.device != nullptr) {

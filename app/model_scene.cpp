@@ -1,6 +1,7 @@
 #include "app/model_scene.h"
 
 #include "app/app_state.h"
+#include "app/camera_framing.h"
 #include "app/resource.h"
 #include "scene/scene_values.h"
 
@@ -35,16 +36,33 @@ bool openModel(const std::string& path) {
         MessageBoxA(appState.window, loaded.error.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    appState.model = std::move(loaded.model);
+    installModel(std::move(loaded.model), path);
+    return true;
+}
+
+void installModel(model::LoadedModel loaded, const std::string& path) {
+    appState.model = std::move(loaded);
     appState.modelPath = path;
     identity(appState.modelRotation);
     identity(appState.dragRotation);
     if (appState.device != nullptr) {
         setModelProjection(*appState.device);
     }
-    const std::string title = model::baseName(path) + " - " + kWindowTitle;
+    frameCamera(kStartViewSide);
+    const std::string title = modelTitle(path, appState.model.notes);
     SetWindowTextA(appState.window, title.c_str());
-    return true;
+}
+
+std::string modelTitle(const std::string& path, const std::vector<std::string>& notes) {
+    std::string title = model::baseName(path);
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        title += i == 0 ? " (" : "; ";
+        title += notes[i];
+    }
+    if (!notes.empty()) {
+        title += ")";
+    }
+    return title + " - " + kWindowTitle;
 }
 
 void openModelFromDialog() {

@@ -1,27 +1,40 @@
 // A model opened from a file (OBJ, PLY or STL; model/load_model.h), shown
-// instead of the polyhedron with the demo's camera, lights, material and
-// spin. What differs from the demo:
+// instead of the polyhedron with the demo's lights, material and spin.
+// What differs from the demo:
 //  - the projection is undistorted: the demo's perspective with aspect =
 //    frame height / frame width (as float), set again whenever the frame's
 //    size changes (the demo keeps aspect 1 whatever the window's shape);
-//  - the window's title names the file: "NAME - Windows Application";
+//  - the camera frames it (app/camera_framing.h) when it opens, on View >
+//    Fit and on File > Reset;
+//  - the window's title names the file, and what the loader left out of
+//    it (its notes, "; " between them): "NAME - Windows Application",
+//    "NAME (materials file not found: a.mtl) - Windows Application";
 //  - its meshes are drawn one after another, and a drag starts on any.
 // A model comes from the command line (WinMain), File > Open... or Ctrl+O
 // (the open-file dialog) and files dropped on the window. Opening resets
-// the rotation as File > Reset does; the camera, the colours and the fill
-// style stay. A file that cannot be opened is reported in a message box
-// (caption "Application Message") and what was shown stays.
+// the rotation as File > Reset does and frames the camera; the colours
+// and the fill style stay. A file that cannot be opened is reported in a
+// message box (caption "Application Message") and what was shown stays.
 #pragma once
 
 #include "geometry/mesh.h"
+#include "model/load_model.h"
 #include "platform/core/win32_files.h"
 
 #include <span>
 #include <string>
+#include <vector>
 
 // Opens the model at `path`: true when it is now shown; false after the
 // message box.
 bool openModel(const std::string& path);
+
+// Shows a model that was read from `path`: the rotation reset, the
+// projection, the framed camera and the title.
+void installModel(model::LoadedModel loaded, const std::string& path);
+
+// The window's title for a model read from `path` with the loader's notes.
+std::string modelTitle(const std::string& path, const std::vector<std::string>& notes);
 
 // File > Open... and Ctrl+O: the open-file dialog, then openModel.
 void openModelFromDialog();

@@ -35,6 +35,9 @@ inline constexpr int IDM_RESET = 40007;
 inline constexpr int IDM_DIFFUSE_COLOR = 40008;
 inline constexpr int IDM_AMBIENT_COLOR = 40009;
 inline constexpr int IDM_OPEN = 40010;
+inline constexpr int IDM_SAVE_IMAGE = 40011;
+inline constexpr int IDM_FIT = 40012;
+inline constexpr int IDM_MODEL_COLORS = 40013;
 
 // The colour dialog's three fields. Left to right on screen they read red,
 // green, blue; in tab order green comes first.

@@ -17,16 +17,21 @@ MenuResource mainMenu() {
     menu.popups = {
         {"&File",
          {{"&Open...\tCtrl+O", IDM_OPEN, false},
+          {"&Save Image...\tCtrl+S", IDM_SAVE_IMAGE, false},
           {"&Reset", IDM_RESET, false},
           {"", 0, true},
           {"E&xit", IDM_EXIT, false}}},
+        // Second on the bar: the fill styles' check marks find it there.
         {"&Render",
          {{"&Wireframe", IDM_WIREFRAME, false},
           {"&Flat", IDM_FLAT, false},
           {"&Gouraud", IDM_GOURAUD, false},
           {"", 0, true},
           {"&Diffuse Color", IDM_DIFFUSE_COLOR, false},
-          {"&Ambient Color", IDM_AMBIENT_COLOR, false}}},
+          {"&Ambient Color", IDM_AMBIENT_COLOR, false},
+          {"", 0, true},
+          {"&Model Colors", IDM_MODEL_COLORS, false}}},
+        {"&View", {{"&Fit\tF", IDM_FIT, false}}},
         {"&Help", {{"&About", IDM_ABOUT, false}}},
     };
     return menu;

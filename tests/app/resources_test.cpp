@@ -27,10 +27,13 @@ TEST_F(Resources, MenuBarHasThePopUpsItemsAndIds) {
         std::string text;
         unsigned id;
         bool separator;
+        bool grayed = false;
     };
+    // With the demo shown, Model Colors has no colours to switch to.
     const std::vector<std::pair<std::string, std::vector<Item>>> expected = {
         {"&File",
          {{"&Open...\tCtrl+O", 40010, false},
+          {"&Save Image...\tCtrl+S", 40011, false},
           {"&Reset", 40007, false},
           {"", 0, true},
           {"E&xit", 40003, false}}},
@@ -40,7 +43,10 @@ TEST_F(Resources, MenuBarHasThePopUpsItemsAndIds) {
           {"&Gouraud", 40005, false},
           {"", 0, true},
           {"&Diffuse Color", 40008, false},
-          {"&Ambient Color", 40009, false}}},
+          {"&Ambient Color", 40009, false},
+          {"", 0, true},
+          {"&Model Colors", 40013, false, true}}},
+        {"&View", {{"&Fit\tF", 40012, false}}},
         {"&Help", {{"&About", 40002, false}}},
     };
     ASSERT_EQ(bar.size(), expected.size());
@@ -54,6 +60,7 @@ TEST_F(Resources, MenuBarHasThePopUpsItemsAndIds) {
             if (!want.separator) {
                 EXPECT_EQ(item.text, want.text);
                 EXPECT_EQ(item.id, want.id) << item.text;
+                EXPECT_EQ(item.grayed, want.grayed) << item.text;
             }
         }
     }
@@ -122,8 +129,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
         return commandLineAnswer(arguments).value_or("(none)");
     };
     const std::string help = answer({"--help"});
-    EXPECT_EQ(help.rfind("usage: octaspin [FILE]\n       octaspin [--help | --version]\n", 0),
-              0u);
+    EXPECT_EQ(help.rfind("usage: octaspin [FILE]\n       octaspin [--help | --version]\n", 0), 0u);
     for (const char* mentioned : {"arrow keys", "mouse", "octaspin-headless"}) {
         EXPECT_NE(help.find(mentioned), std::string::npos) << mentioned;
     }

@@ -12,6 +12,7 @@
 #include "app/resource.h"
 #include "geometry/draw_mesh.h"
 #include "platform/core/win32.h"
+#include "scene/scene_values.h"
 #include "tests/support/checksum.h"
 
 #if !defined(_WIN32)
@@ -225,6 +226,14 @@ TEST_F(ModelFrameChecksums, AModelDrawsTheSameBytesOnEverySystem) {
     appState.running = true;
     ASSERT_TRUE(openModel(OCTASPIN_KNOT_MODEL));
     ASSERT_EQ(appState.model.triangleCount, 576u);
+    // Opened, the model is framed (app/camera_framing.h): its start
+    // orientation from the framed camera.
+    appState.device->setWorldMatrix(appState.modelRotation);
+    const std::uint64_t framed = renderedChecksum();
+    EXPECT_EQ(framed, 0xd75c03329fecc5f3u)
+        << "framed on opening: checksum 0x" << std::hex << framed;
+    // The rows below see it from the demo's start camera.
+    appState.device->lookAt(demo::kEye, demo::kTarget, demo::kUp);
 
     const struct {
         int pass;

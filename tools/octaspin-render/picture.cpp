@@ -1,9 +1,9 @@
 #include "tools/octaspin-render/picture.h"
 
-#include "scene/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/framing.h"
 #include "raster/line_stepper.h"
+#include "scene/scene_values.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,9 +18,6 @@ namespace {
 // the band's border gets an outline along it (wireframe) and its edges a
 // walk from another start; both stay in these rows.
 constexpr std::int32_t kBandOverlap = 2;
-
-// The loader scales every model to fit this sphere about the origin.
-constexpr float kModelRadius = 100.0f;
 
 Color3 toColor(const Rgb8& c) {
     return Color3{static_cast<float>(c.red / 255.0), static_cast<float>(c.green / 255.0),
@@ -209,7 +206,8 @@ bool drawPicture(std::span<const Mesh> meshes, const Color3& color, const Pictur
     const Matrix4 projection = pictureProjection(options.width, options.height);
     const ViewDirection from = viewDirection(options.view);
     framing::FramedView framed;
-    if (!framing::frameSphere(Vec3{}, kModelRadius, from.direction, from.up, projection, framed)) {
+    if (!framing::frameSphere(Vec3{}, model::kModelRadius, from.direction, from.up, projection,
+                              framed)) {
         error = "no view to frame";
         return false;
     }
