@@ -26,7 +26,7 @@ class InputSchedule {
 
     // Removes the input still waiting in the queue for the window (all the
     // schedule posts: keys, mouse and menu messages and the close box,
-    // WM_CLOSE up to WM_LBUTTONUP) and counts it as undelivered. The window
+    // WM_CLOSE up to WM_MOUSEWHEEL) and counts it as undelivered. The window
     // filter keeps the quit request, which ends the loop, out of reach.
     void dropWaiting(HWND window);
 

@@ -105,6 +105,14 @@ LineRead readLine(std::istream& in, std::string& line, std::size_t& total) {
     return line.empty() ? LineRead::End : LineRead::Line;
 }
 
+// The key-state bit of a button's name, 0 for a word that names none.
+unsigned buttonNamed(const std::string& word) {
+    return word == "left"     ? MK_LBUTTON
+           : word == "middle" ? MK_MBUTTON
+           : word == "right"  ? MK_RBUTTON
+                              : 0;
+}
+
 std::string upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -149,13 +157,18 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
     }
 
     if (name == "press" || name == "drag" || name == "move" || name == "release") {
-        if (auto reason = expectArguments(2, "X Y"); !reason.empty()) {
-            return reason;
+        // A button named after the point (not for a move, which holds none).
+        const unsigned button = name != "move" && arguments == 3 ? buttonNamed(w[4]) : 0;
+        if (button == 0) {
+            if (auto reason = expectArguments(2, "X Y"); !reason.empty()) {
+                return reason;
+            }
         }
         event.kind = name == "press"  ? EventKind::Press
                      : name == "drag" ? EventKind::Drag
                      : name == "move" ? EventKind::Move
                                       : EventKind::Release;
+        event.keys = name == "move" ? 0 : button != 0 ? button : MK_LBUTTON;
         long long x = 0;
         long long y = 0;
         if (!isInteger(w[2], x) || !isInteger(w[3], y)) {
@@ -166,6 +179,23 @@ std::string parseEvent(const std::vector<std::string>& w, ScriptEvent& event) {
         }
         event.a = static_cast<int>(x);
         event.b = static_cast<int>(y);
+        return {};
+    }
+
+    if (name == "wheel") {
+        const bool shift = arguments == 2 && w[3] == "shift";
+        if (!shift) {
+            if (auto reason = expectArguments(1, "D [shift]"); !reason.empty()) {
+                return reason;
+            }
+        }
+        long long delta = 0;
+        if (!isInteger(w[2], delta) || delta < kMinCoordinate || delta > kMaxCoordinate) {
+            return "wheel: D must be an integer -32768..32767";
+        }
+        event.kind = EventKind::Wheel;
+        event.a = static_cast<int>(delta);
+        event.keys = shift ? MK_SHIFT : 0;
         return {};
     }
 

@@ -1,10 +1,14 @@
 // Input scripts for the headless runner: one event per line,
 //
 //   <frame> key LEFT|RIGHT|UP|DOWN|A|Z|X|C|<virtual-key number>
-//   <frame> press X Y        left button down
-//   <frame> drag X Y         mouse move with the left button held
+//   <frame> press X Y [B]    button B down (left, middle or right; left
+//                            when not named)
+//   <frame> drag X Y [B]     mouse move with button B held
 //   <frame> move X Y         mouse move, no button
-//   <frame> release X Y      left button up
+//   <frame> release X Y [B]  button B up
+//   <frame> wheel D [shift]  the wheel turned by D (120 a notch, positive
+//                            away from the user), Shift held or not, the
+//                            pointer at the client area's centre
 //   <frame> menu <command id>
 //   <frame> fields R G B     texts typed into the next colour dialog, then Ok
 //   <frame> resize W H       the user resizes the client area
@@ -32,15 +36,19 @@ inline constexpr std::size_t kMaxScriptLineBytes = 4096; // '\n' not counted
 inline constexpr std::size_t kMaxScriptEvents = 100000;
 inline constexpr std::size_t kMaxScriptBytes = std::size_t{16} << 20;
 
-enum class EventKind { Key, Press, Drag, Move, Release, Menu, Fields, Resize, Close };
+enum class EventKind { Key, Press, Drag, Move, Release, Wheel, Menu, Fields, Resize, Close };
 
 struct ScriptEvent {
     int frame = 0;
     EventKind kind = EventKind::Close;
     // Key: the virtual-key code in a. Press/Drag/Move/Release: the client
-    // point (a, b). Menu: the command id in a. Resize: the client size (a, b).
+    // point (a, b). Wheel: the turn in a. Menu: the command id in a.
+    // Resize: the client size (a, b).
     int a = 0;
     int b = 0;
+    // Press/Drag/Release: the button's key-state bit (MK_LBUTTON,
+    // MK_MBUTTON or MK_RBUTTON). Wheel: MK_SHIFT or 0.
+    unsigned keys = 0;
     // Fields: red, green and blue texts.
     std::array<std::string, 3> fields;
     int line = 0; // 1-based line in the script

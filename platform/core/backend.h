@@ -190,13 +190,11 @@ namespace input {
 
 // The mouse buttons and the keys held during a mouse event, as bits: the
 // values of the platform's MK_ flags, which the mouse messages carry.
-enum MouseKeys : unsigned {
-    kLeftButton = 0x01,
-    kRightButton = 0x02,
-    kShiftKey = 0x04,
-    kControlKey = 0x08,
-    kMiddleButton = 0x10,
-};
+inline constexpr unsigned kLeftButton = 0x01;
+inline constexpr unsigned kRightButton = 0x02;
+inline constexpr unsigned kShiftKey = 0x04;
+inline constexpr unsigned kControlKey = 0x08;
+inline constexpr unsigned kMiddleButton = 0x10;
 enum class MouseButton { Left, Middle, Right };
 
 // With `controlHeld`, TranslateMessage makes a letter's control character
@@ -206,7 +204,7 @@ void keyDown(WindowId window, unsigned virtualKey, bool altHeld, bool repeat,
 void mouseMove(WindowId window, int x, int y, bool leftButtonHeld);
 void leftButtonDown(WindowId window, int x, int y);
 void leftButtonUp(WindowId window, int x, int y);
-// The same for any button, with `keys` (MouseKeys) held as well; a press
+// The same for any button, with `keys` (the bits above) held as well; a press
 // adds its own button's bit, a release takes it away.
 void mouseMoveHolding(WindowId window, int x, int y, unsigned keys);
 void buttonDown(WindowId window, MouseButton button, int x, int y, unsigned keys);

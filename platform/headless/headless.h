@@ -141,6 +141,9 @@ class HeadlessBackend final : public Backend {
     // as confirmed where the file exists), or nothing for Cancel.
     void queueSaveFileAnswer(std::optional<std::string> path);
     const std::vector<SaveFileView>& saveFileRequests() const { return saveFileRequests_; }
+    // The user turns the mouse wheel by `delta` with the pointer at client
+    // (x, y) and `keys` held (see platform::input::wheelTurned).
+    void turnWheel(HWND window, int x, int y, int delta, unsigned keys);
     // The user drops files on the window (see platform::input::filesDropped).
     void dropFiles(HWND window, const std::vector<std::string>& paths);
 

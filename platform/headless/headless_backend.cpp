@@ -216,6 +216,10 @@ void HeadlessBackend::queueSaveFileAnswer(std::optional<std::string> path) {
     saveFileAnswers_.push_back(std::move(path));
 }
 
+void HeadlessBackend::turnWheel(HWND window, int x, int y, int delta, unsigned keys) {
+    input::wheelTurned(core::handleOf(window), x, y, delta, keys);
+}
+
 void HeadlessBackend::dropFiles(HWND window, const std::vector<std::string>& paths) {
     input::filesDropped(core::handleOf(window), paths);
 }

@@ -25,9 +25,13 @@ bool valid(const headless::ScriptEvent& e) {
         return inRange(e.a, 1, 254);
     case EventKind::Press:
     case EventKind::Drag:
-    case EventKind::Move:
     case EventKind::Release:
-        return inRange(e.a, -32768, 32767) && inRange(e.b, -32768, 32767);
+        return inRange(e.a, -32768, 32767) && inRange(e.b, -32768, 32767) &&
+               (e.keys == MK_LBUTTON || e.keys == MK_MBUTTON || e.keys == MK_RBUTTON);
+    case EventKind::Move:
+        return inRange(e.a, -32768, 32767) && inRange(e.b, -32768, 32767) && e.keys == 0;
+    case EventKind::Wheel:
+        return inRange(e.a, -32768, 32767) && (e.keys == 0 || e.keys == MK_SHIFT);
     case EventKind::Menu:
         return inRange(e.a, 0, 65535);
     case EventKind::Resize:

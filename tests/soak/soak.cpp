@@ -6,8 +6,10 @@
 //
 // The input is what a user could give: camera keys (alone, in auto-repeat
 // bursts, with Alt), drags that start on or off the polyhedron and wander
-// inside and outside the window (some never released), moves without the
-// button, every menu command and unknown ones, both dialogs with hostile
+// inside and outside the window (some never released), pans with the
+// middle or the right button, wheel turns (with Shift, and of any size),
+// moves without a button, every menu command and unknown ones, both
+// dialogs with hostile
 // texts typed into them, resizes from nothing to beyond what memory allows,
 // minimizing, and closes at any point, also mid-drag and mid-dialog. A
 // close ends one run of the program and the next starts afresh, until N
@@ -38,6 +40,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,7 +81,8 @@ constexpr unsigned kCameraKeys[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'A', 'Z',
 // The key that undoes each camera key, by position.
 constexpr unsigned kUndoKeys[] = {VK_RIGHT, VK_LEFT, VK_DOWN, VK_UP, 'Z', 'A', 'C', 'X'};
 constexpr UINT kMenuCommands[] = {IDM_FLAT,  IDM_GOURAUD,       IDM_WIREFRAME,     IDM_RESET,
-                                  IDM_ABOUT, IDM_DIFFUSE_COLOR, IDM_AMBIENT_COLOR, IDM_FLAT};
+                                  IDM_ABOUT, IDM_DIFFUSE_COLOR, IDM_AMBIENT_COLOR, IDM_FLAT,
+                                  IDM_FIT,   IDM_SAVE_IMAGE,    IDM_MODEL_COLORS};
 
 class Soak {
   public:
@@ -170,7 +174,7 @@ class Soak {
     // Input posted to the window and not yet removed by the frame loop.
     bool inputPending() const {
         MSG message{};
-        return PeekMessageA(&message, window(), WM_CLOSE, WM_LBUTTONUP, PM_NOREMOVE) != 0;
+        return PeekMessageA(&message, window(), WM_CLOSE, WM_MOUSEWHEEL, PM_NOREMOVE) != 0;
     }
 
     void atPassStart() {
@@ -216,8 +220,12 @@ class Soak {
         const int roll = random_.below(10000);
         if (roll < 3300) {
             keys();
-        } else if (roll < 4800) {
+        } else if (roll < 4300) {
             dragging();
+        } else if (roll < 4600) {
+            panning();
+        } else if (roll < 4800) {
+            wheel();
         } else if (roll < 5200) {
             count();
             platform::input::mouseMove(windowId(), coordinate(), coordinate(), false);
@@ -318,6 +326,58 @@ class Soak {
         } // otherwise the release is lost
     }
 
+    // A pan with the middle or the right button: most end where they began,
+    // which puts the camera back; some release elsewhere, some never.
+    void panning() {
+        using platform::input::MouseButton;
+        const bool middle = random_.chance(0.5);
+        const MouseButton button = middle ? MouseButton::Middle : MouseButton::Right;
+        const unsigned held =
+            middle ? platform::input::kMiddleButton : platform::input::kRightButton;
+        const int startX = coordinate();
+        const int startY = coordinate();
+        int x = startX;
+        int y = startY;
+        count();
+        platform::input::buttonDown(windowId(), button, x, y, 0);
+        const int moves = random_.between(0, 20);
+        for (int i = 0; i < moves; ++i) {
+            x = std::max(-32768, std::min(32767, x + random_.between(-40, 40)));
+            y = std::max(-32768, std::min(32767, y + random_.between(-40, 40)));
+            count();
+            platform::input::mouseMoveHolding(windowId(), x, y, held);
+        }
+        if (random_.chance(0.7)) {
+            x = startX;
+            y = startY;
+            count();
+            platform::input::mouseMoveHolding(windowId(), x, y, held);
+        }
+        if (random_.chance(0.95)) {
+            count();
+            platform::input::buttonUp(windowId(), button, x, y, 0);
+        } // otherwise the release is lost
+    }
+
+    // A few notches of the wheel, undone later as a burst of A or Z is;
+    // now and then a turn of any size, which nothing undoes.
+    void wheel() {
+        count();
+        if (random_.chance(0.05)) {
+            platform::input::wheelTurned(windowId(), coordinate(), coordinate(),
+                                         random_.between(-32768, 32767),
+                                         random_.chance(0.5) ? platform::input::kShiftKey : 0);
+            return;
+        }
+        const int notches = random_.between(1, 5);
+        const bool towards = random_.chance(0.5);
+        const bool shift = random_.chance(0.2);
+        platform::input::wheelTurned(windowId(), coordinate(), coordinate(),
+                                     (towards ? 120 : -120) * notches,
+                                     shift ? platform::input::kShiftKey : 0);
+        undo_.push_back({towards ? unsigned{'Z'} : unsigned{'A'}, notches * (shift ? 5 : 1)});
+    }
+
     void menu() {
         count();
         if (random_.chance(0.03)) {
@@ -331,7 +391,7 @@ class Soak {
             closing_ = true;
             return;
         }
-        const UINT id = kMenuCommands[random_.below(8)];
+        const UINT id = kMenuCommands[random_.below(static_cast<int>(std::size(kMenuCommands)))];
         if (id == IDM_ABOUT || id == IDM_DIFFUSE_COLOR || id == IDM_AMBIENT_COLOR) {
             backend_->queueDialogScript([this](platform::DialogDriver& d) { inDialog(d); });
         }

@@ -24,6 +24,7 @@ struct LineCase {
     EventKind kind;
     int a;
     int b;
+    unsigned keys = 0;
 };
 
 class ScriptLine : public ::testing::TestWithParam<LineCase> {};
@@ -38,6 +39,7 @@ TEST_P(ScriptLine, ParsesToItsEvent) {
     EXPECT_EQ(e.kind, c.kind);
     EXPECT_EQ(e.a, c.a);
     EXPECT_EQ(e.b, c.b);
+    EXPECT_EQ(e.keys, c.keys);
     EXPECT_EQ(e.line, 1);
 }
 
@@ -53,10 +55,17 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"1 key C", 1, EventKind::Key, 'C', 0},
                       LineCase{"1 key 32", 1, EventKind::Key, 32, 0},
                       LineCase{"1 key 0x26", 1, EventKind::Key, VK_UP, 0},
-                      LineCase{"7 press 316 160", 7, EventKind::Press, 316, 160},
-                      LineCase{"8 drag -20 5", 8, EventKind::Drag, -20, 5},
+                      LineCase{"7 press 316 160", 7, EventKind::Press, 316, 160, MK_LBUTTON},
+                      LineCase{"8 drag -20 5", 8, EventKind::Drag, -20, 5, MK_LBUTTON},
                       LineCase{"9 move 0 -32768", 9, EventKind::Move, 0, -32768},
-                      LineCase{"10 release 32767 1", 10, EventKind::Release, 32767, 1},
+                      LineCase{"10 release 32767 1", 10, EventKind::Release, 32767, 1, MK_LBUTTON},
+                      LineCase{"7 press 1 2 left", 7, EventKind::Press, 1, 2, MK_LBUTTON},
+                      LineCase{"7 press 1 2 middle", 7, EventKind::Press, 1, 2, MK_MBUTTON},
+                      LineCase{"8 drag 3 4 right", 8, EventKind::Drag, 3, 4, MK_RBUTTON},
+                      LineCase{"10 release 5 6 middle", 10, EventKind::Release, 5, 6, MK_MBUTTON},
+                      LineCase{"3 wheel 120", 3, EventKind::Wheel, 120, 0},
+                      LineCase{"3 wheel -32768 shift", 3, EventKind::Wheel, -32768, 0, MK_SHIFT},
+                      LineCase{"3 wheel 0x1E", 3, EventKind::Wheel, 30, 0},
                       LineCase{"2 menu 40008", 2, EventKind::Menu, 40008, 0},
                       LineCase{"5 resize 400 300", 5, EventKind::Resize, 400, 300},
                       LineCase{"  12   close   ", 12, EventKind::Close, 0, 0},
@@ -154,6 +163,13 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"0 drag 10 y", "input.txt:1: drag: X and Y must be integers"},
         ErrorCase{"0 move 40000 0", "input.txt:1: move: coordinates must lie in -32768..32767"},
         ErrorCase{"0 release 1 2 3", "input.txt:1: release: unexpected '3' after X Y"},
+        ErrorCase{"0 press 1 2 top", "input.txt:1: press: unexpected 'top' after X Y"},
+        ErrorCase{"0 move 1 2 middle", "input.txt:1: move: unexpected 'middle' after X Y"},
+        ErrorCase{"0 drag 1 2 right 3", "input.txt:1: drag: unexpected 'right' after X Y"},
+        ErrorCase{"0 wheel", "input.txt:1: wheel: expected D [shift]"},
+        ErrorCase{"0 wheel 1 ctrl", "input.txt:1: wheel: unexpected 'ctrl' after D [shift]"},
+        ErrorCase{"0 wheel 32768", "input.txt:1: wheel: D must be an integer -32768..32767"},
+        ErrorCase{"0 wheel up shift", "input.txt:1: wheel: D must be an integer -32768..32767"},
         ErrorCase{"0 menu", "input.txt:1: menu: expected a command id"},
         ErrorCase{"0 menu 70000", "input.txt:1: menu: command id must be an integer 0..65535"},
         ErrorCase{"0 fields 1 2", "input.txt:1: fields: expected three texts R G B"},
