@@ -2,6 +2,7 @@
 
 #include "platform/desktop/file_transfer.h"
 #include "platform/desktop/fltk_support.h"
+#include "platform/desktop/mouse_codes.h"
 
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
@@ -43,19 +44,25 @@ int ClientArea::handle(int event) {
         return 1;
     case FL_PUSH:
         take_focus();
-        if (Fl::event_button() == FL_LEFT_MOUSE) {
-            input::leftButtonDown(id_, clientX(), clientY());
+        if (const auto button = mouseButtonFor(Fl::event_button())) {
+            input::buttonDown(id_, *button, clientX(), clientY(), mouseKeysFor(Fl::event_state()));
         }
         return 1;
     case FL_DRAG:
     case FL_MOVE:
         if (reachesWindow()) {
-            input::mouseMove(id_, clientX(), clientY(), Fl::event_state(FL_BUTTON1) != 0);
+            input::mouseMoveHolding(id_, clientX(), clientY(), mouseKeysFor(Fl::event_state()));
         }
         return 1;
     case FL_RELEASE:
-        if (Fl::event_button() == FL_LEFT_MOUSE && reachesWindow()) {
-            input::leftButtonUp(id_, clientX(), clientY());
+        if (const auto button = mouseButtonFor(Fl::event_button()); button && reachesWindow()) {
+            input::buttonUp(id_, *button, clientX(), clientY(), mouseKeysFor(Fl::event_state()));
+        }
+        return 1;
+    case FL_MOUSEWHEEL:
+        if (Fl::event_dy() != 0) {
+            input::wheelTurned(id_, clientX(), clientY(), wheelDeltaFor(Fl::event_dy()),
+                               mouseKeysFor(Fl::event_state()));
         }
         return 1;
     // Files dragged over the window: taken when the program takes them;

@@ -14,6 +14,7 @@
 #include "platform/desktop/main_window.h"
 #include "platform/desktop/message_box_window.h"
 #include "platform/desktop/open_file_dialog.h"
+#include "platform/desktop/save_file_dialog.h"
 #include "platform/desktop/window_layout.h"
 
 #include <FL/Fl.H>
@@ -200,6 +201,13 @@ class DesktopBackend final : public Backend {
 
     std::optional<std::string> openFile(const OpenFileView& request) override {
         std::optional<std::string> path = desktop::runOpenFileDialog(request);
+        Fl::check();
+        giveKeyboardTo(find(request.owner));
+        return path;
+    }
+
+    std::optional<std::string> saveFile(const SaveFileView& request) override {
+        std::optional<std::string> path = desktop::runSaveFileDialog(request);
         Fl::check();
         giveKeyboardTo(find(request.owner));
         return path;

@@ -85,6 +85,9 @@ int MainWindow::itemFlags(const MenuBarEntry& entry) {
     if (entry.checked) {
         flags |= FL_MENU_TOGGLE | FL_MENU_VALUE;
     }
+    if (entry.grayed) {
+        flags |= FL_MENU_INACTIVE;
+    }
     return flags;
 }
 

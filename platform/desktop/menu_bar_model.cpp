@@ -29,6 +29,7 @@ std::vector<MenuBarEntry> flattenMenuBar(const std::vector<MenuPopupView>& menu)
                 tab == std::string::npos ? 0 : toolkitShortcut(item.text.substr(tab + 1));
             entry.id = item.id;
             entry.checked = item.checked;
+            entry.grayed = item.grayed;
             entries.push_back(entry);
         }
 

@@ -17,7 +17,8 @@ struct MenuBarEntry {
     unsigned id = 0;      // command id of an Item
     bool divider = false; // a separator follows this item
     bool checked = false;
-    int shortcut = 0; // the toolkit's key combination of the accelerator text, 0: none
+    bool grayed = false; // shown inactive
+    int shortcut = 0;    // the toolkit's key combination of the accelerator text, 0: none
 };
 
 // The flat list for a whole bar. A separator becomes the divider flag of
@@ -26,7 +27,7 @@ struct MenuBarEntry {
 std::vector<MenuBarEntry> flattenMenuBar(const std::vector<MenuPopupView>& menu);
 
 // True when the two bars have the same pop-ups, items, texts and ids, so
-// that only check marks can differ between them.
+// that only check marks and greyed items can differ between them.
 bool sameMenuLayout(const std::vector<MenuPopupView>& a, const std::vector<MenuPopupView>& b);
 
 } // namespace platform::desktop

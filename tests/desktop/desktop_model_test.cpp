@@ -1,11 +1,13 @@
 // The desktop backend's toolkit-free translations: labels, the menu bar's
-// flat item list, key codes, frame copies and dialog control choices.
+// flat item list, key and mouse codes, frame copies and dialog control
+// choices.
 
 #include "platform/core/win32.h"
 #include "platform/desktop/image_copy.h"
 #include "platform/desktop/key_codes.h"
 #include "platform/desktop/labels.h"
 #include "platform/desktop/menu_bar_model.h"
+#include "platform/desktop/mouse_codes.h"
 #include "platform/desktop/window_layout.h"
 
 #include <FL/Enumerations.H>
@@ -161,6 +163,16 @@ TEST(MenuBarModel, EmptyBarHasNoEntries) {
     EXPECT_TRUE(flattenMenuBar({}).empty());
 }
 
+TEST(MenuBarModel, GreyedItemsStayGreyedAndKeepTheirCheckMark) {
+    std::vector<MenuPopupView> menu = programMenu();
+    menu[1].items[1].grayed = true; // Flat, checked
+    const std::vector<MenuBarEntry> entries = flattenMenuBar(menu);
+    for (const MenuBarEntry& entry : entries) {
+        EXPECT_EQ(entry.grayed, entry.id == 40004) << entry.label;
+    }
+    EXPECT_TRUE(entries[6].checked);
+}
+
 struct LayoutCase {
     const char* name;
     void (*change)(std::vector<MenuPopupView>&);
@@ -185,6 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
                        m[1].items[1].checked = false;
                        m[1].items[2].checked = true;
                    },
+                   true},
+        LayoutCase{"Greyed", [](std::vector<MenuPopupView>& m) { m[1].items[5].grayed = true; },
                    true},
         LayoutCase{"ItemText", [](std::vector<MenuPopupView>& m) { m[0].items[0].text = "R&eset"; },
                    false},
@@ -236,6 +250,42 @@ INSTANTIATE_TEST_SUITE_P(
         // No code: outside the function-key range, keypad digits, punctuation.
         KeyCase{FL_F, 0}, KeyCase{FL_F + 25, 0}, KeyCase{FL_KP + '5', 0}, KeyCase{'/', 0},
         KeyCase{'[', 0}, KeyCase{0, 0}));
+
+// ---------------------------------------------------------------------------
+// Mouse
+
+TEST(MouseCodes, ToolkitStateBitsBecomeThePlatformsKeys) {
+    const struct {
+        int state;
+        unsigned keys;
+    } cases[] = {{0, 0},
+                 {FL_BUTTON1, input::kLeftButton},
+                 {FL_BUTTON2, input::kMiddleButton},
+                 {FL_BUTTON3, input::kRightButton},
+                 {FL_SHIFT | FL_BUTTON2, input::kShiftKey | input::kMiddleButton},
+                 {FL_CTRL | FL_BUTTON3, input::kControlKey | input::kRightButton},
+                 {FL_ALT | FL_META | FL_CAPS_LOCK, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(mouseKeysFor(c.state), c.keys) << "state 0x" << std::hex << c.state;
+    }
+}
+
+TEST(MouseCodes, ButtonsAndWheelSteps) {
+    EXPECT_EQ(mouseButtonFor(FL_LEFT_MOUSE), input::MouseButton::Left);
+    EXPECT_EQ(mouseButtonFor(FL_MIDDLE_MOUSE), input::MouseButton::Middle);
+    EXPECT_EQ(mouseButtonFor(FL_RIGHT_MOUSE), input::MouseButton::Right);
+    EXPECT_FALSE(mouseButtonFor(0).has_value());
+    EXPECT_FALSE(mouseButtonFor(4).has_value());
+
+    // Toolkit steps are positive towards the user; a notch away is +120.
+    const struct {
+        int steps;
+        int delta;
+    } wheel[] = {{1, -120}, {-1, 120}, {3, -360}, {0, 0}, {1000, -32768}, {-1000, 32767}};
+    for (const auto& c : wheel) {
+        EXPECT_EQ(wheelDeltaFor(c.steps), c.delta) << c.steps << " steps";
+    }
+}
 
 TEST(KeyRepeatTracker, HeldKeyRepeatsUntilReleased) {
     KeyRepeatTracker keys;
