@@ -9,7 +9,14 @@
 //  - wholly outside the first plane any corner is outside of: empty;
 //  - otherwise (or with a corner that has no pixel): the five stages and
 //    projectToScreen, as for every face before.
+// Where the list carries the model's own colours, a polygon's points take
+// their corners' lit colours (through the stages when clipped) and the
+// polygon its face colour.
 #include "geometry/pipeline.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -22,22 +29,40 @@ Vertex workingVertex(const ViewVertex& v) {
 
 // The general path: near input -> output, left output -> input, right
 // input -> output, top output -> input, bottom input -> output. Returns the
-// number of points, left in worker.projected.
+// number of points, left in worker.projected; when `lit` is given (the
+// points carry colours) the corners take their lit colours through the
+// stages, and the points' colours are left in worker.projectedColors.
 std::int32_t clipAndProject(const RenderDevice& device, const VertexResults& vertices,
-                            const Face& face, FaceWorkerScratch& worker) {
+                            const Face& face, const Color3* lit, FaceWorkerScratch& worker) {
     ClipPolygon& input = worker.clipInput;
     ClipPolygon& output = worker.clipOutput;
     input.vertexCount = 0;
-    appendVertex(input, workingVertex(vertices.view[face.i0]));
-    appendVertex(input, workingVertex(vertices.view[face.i1]));
-    appendVertex(input, workingVertex(vertices.view[face.i2]));
+    input.colored = lit != nullptr;
+    for (const std::uint16_t corner : {face.i0, face.i1, face.i2}) {
+        if (lit != nullptr) {
+            appendVertex(input, workingVertex(vertices.view[corner]), lit[corner]);
+        } else {
+            appendVertex(input, workingVertex(vertices.view[corner]));
+        }
+    }
     ClipPolygon* from = &input;
     ClipPolygon* to = &output;
-    for (ClipStage stage : kClipStages) {
-        clipPolygon(device, stage, *from, *to);
+    for (Plane plane : kClipPlanes) {
+        clipPolygon(device, plane, *from, *to);
         std::swap(from, to);
     }
-    return projectToScreen(device, *from, worker.projected, worker.projection);
+    if (lit == nullptr) {
+        return projectToScreen(device, *from, worker.projected, worker.projection);
+    }
+    const std::int32_t count =
+        projectToScreen(device, *from, worker.coloredProjected, worker.projection);
+    worker.projected.resize(static_cast<std::size_t>(count));
+    worker.projectedColors.resize(static_cast<std::size_t>(count));
+    for (std::size_t q = 0; q < static_cast<std::size_t>(count); ++q) {
+        worker.projected[q] = worker.coloredProjected[q].point;
+        worker.projectedColors[q] = worker.coloredProjected[q].color;
+    }
+    return count;
 }
 
 } // namespace
@@ -48,6 +73,7 @@ void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::in
     const VertexResults& vertices = *pass.vertices;
     const std::uint8_t* const outcode = vertices.outcode.data();
     const ScreenPoint* const pixel = vertices.pixel.data();
+    const Color3* const lit = pass.pointColors != nullptr ? vertices.lit.data() : nullptr;
     for (std::int32_t n = 0; n < count; ++n) {
         const std::uint32_t k = faces[n];
         const std::int32_t j = firstPolygon + n;
@@ -59,27 +85,45 @@ void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::in
         const std::uint8_t b = outcode[face.i1];
         const std::uint8_t c = outcode[face.i2];
         std::int32_t pointCount = 0;
+        Color3* const colorPlaces =
+            lit != nullptr ? pass.pointColors + 3 * static_cast<std::ptrdiff_t>(j) : nullptr;
         if ((a | b | c) == 0) {
             places[0] = pixel[face.i0];
             places[1] = pixel[face.i1];
             places[2] = pixel[face.i2];
             pointCount = 3;
+            if (lit != nullptr) {
+                colorPlaces[0] = lit[face.i0];
+                colorPlaces[1] = lit[face.i1];
+                colorPlaces[2] = lit[face.i2];
+            }
         } else if (classifyTriangle(a, b, c) != TriangleClip::Outside) {
-            pointCount = clipAndProject(*pass.device, vertices, face, worker);
+            pointCount = clipAndProject(*pass.device, vertices, face, lit, worker);
             const ScreenPoint* projected = worker.projected.data();
+            const Color3* projectedColors = worker.projectedColors.data();
             if (pointCount <= 3) {
                 for (std::int32_t q = 0; q < pointCount; ++q) {
                     places[q] = projected[q];
+                    if (lit != nullptr) {
+                        colorPlaces[q] = projectedColors[q];
+                    }
                 }
             } else {
                 polygon.firstPoint = static_cast<std::int32_t>(worker.extraPoints.size());
                 worker.extraPoints.insert(worker.extraPoints.end(), projected,
                                           projected + pointCount);
+                if (lit != nullptr) {
+                    worker.extraColors.insert(worker.extraColors.end(), projectedColors,
+                                              projectedColors + pointCount);
+                }
                 worker.extraPolygons.push_back(j);
             }
         }
         polygon.pointCount = pointCount;
         polygon.normal = pointCount > 0 && pass.flat ? mesh.faceNormals[k] : Vec3{};
+        if (pass.faceColors != nullptr) {
+            pass.faceColors[j] = faceColorOf(mesh, face);
+        }
         if (pass.bandMasks != nullptr) {
             const ScreenPoint* own = pointCount <= 3 ? places : worker.projected.data();
             pass.bandMasks[j] = worker.bands.add(pass.layout, own, pointCount, pass.fillsOnly);

@@ -44,6 +44,7 @@ struct CullAndTransform {
     PipelineScratch& scratch;
     std::size_t faceCount;
     std::int32_t ranges;
+    bool litColors; // the points carry the mesh's colours, lit
 
     void operator()(std::int32_t r, std::int32_t /*worker*/) const {
         const std::size_t vertexCount = mesh.vertices.size();
@@ -53,6 +54,10 @@ struct CullAndTransform {
         cullFaces(device, mesh, share(faceCount, 0), share(faceCount, 1), scratch.kept[r]);
         scratch.beyondFar[r] = !transformVertices(device, mesh, share(vertexCount, 0),
                                                   share(vertexCount, 1), scratch.vertices);
+        if (litColors && !scratch.beyondFar[r]) {
+            lightVertexColors(device, mesh, share(vertexCount, 0), share(vertexCount, 1),
+                              scratch.vertices);
+        }
     }
 };
 
@@ -74,7 +79,7 @@ struct BuildRuns {
 // nothing whatever the threads do. (A clipped triangle has at most 8
 // points, 12 after a cut to the frame; the convex repair's hull takes twice
 // as many.)
-void prepareWorkers(PipelineScratch& scratch, std::int32_t threads) {
+void prepareWorkers(PipelineScratch& scratch, std::int32_t threads, bool litColors) {
     constexpr std::size_t kPolygonRoom = 16;
     for (std::int32_t w = 0; w < threads; ++w) {
         FaceWorkerScratch& worker = scratch.workers[w];
@@ -85,12 +90,22 @@ void prepareWorkers(PipelineScratch& scratch, std::int32_t threads) {
         worker.projection.repair.hull.reserve(2 * kPolygonRoom);
         worker.extraPoints.reserve(scratch.extraPointsHeld);
         worker.extraPolygons.reserve(scratch.extraPolygonsHeld);
+        if (litColors) {
+            growTo(worker.clipInput.colors, worker.clipInput.vertices.size());
+            growTo(worker.clipOutput.colors, worker.clipOutput.vertices.size());
+            worker.coloredProjected.reserve(kPolygonRoom);
+            worker.projectedColors.reserve(kPolygonRoom);
+            worker.projection.coloredRepair.sorted.reserve(kPolygonRoom);
+            worker.projection.coloredRepair.hull.reserve(2 * kPolygonRoom);
+            worker.extraColors.reserve(scratch.extraPointsHeld);
+        }
         worker.bands = BandTally{};
     }
 }
 
-// Stage 4: the extra points of each thread behind the three places of
-// every face, in thread order, and their polygons pointed at them.
+// Stage 4: the extra points (and their colours) of each thread behind the
+// three places of every face, in thread order, and their polygons pointed
+// at them.
 void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
                        std::int32_t threads) {
     ScreenPolygonList& list = scratch.list;
@@ -99,6 +114,9 @@ void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
         total += scratch.workers[w].extraPoints.size();
     }
     growTo(list.points, total);
+    if (list.colors.points) {
+        growTo(list.colors.pointColors, total);
+    }
     std::size_t extraPolygons = 0;
     for (std::int32_t w = 0; w < threads; ++w) {
         extraPolygons += scratch.workers[w].extraPolygons.size();
@@ -110,11 +128,16 @@ void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
         FaceWorkerScratch& worker = scratch.workers[w];
         std::copy(worker.extraPoints.begin(), worker.extraPoints.end(),
                   list.points.begin() + static_cast<std::ptrdiff_t>(at));
+        if (list.colors.points) {
+            std::copy(worker.extraColors.begin(), worker.extraColors.end(),
+                      list.colors.pointColors.begin() + static_cast<std::ptrdiff_t>(at));
+        }
         for (const std::int32_t j : worker.extraPolygons) {
             list.polygons[static_cast<std::size_t>(j)].firstPoint += static_cast<std::int32_t>(at);
         }
         at += worker.extraPoints.size();
         worker.extraPoints.clear();
+        worker.extraColors.clear();
         worker.extraPolygons.clear();
     }
 }
@@ -149,6 +172,9 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     ScreenPolygonList& list = scratch.list;
     list.count = 0;
     list.bands.count = 0;
+    const ListColoring coloring = listColoringOf(device, mesh);
+    list.colors.faces = coloring.faces;
+    list.colors.points = coloring.points;
     const std::size_t faceCount = usableFaces(mesh);
     const std::size_t vertexCount = mesh.vertices.size();
     const std::int32_t threads = workers != nullptr ? workers->size() : 1;
@@ -158,7 +184,10 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     growTo(vertices.view, vertexCount);
     growTo(vertices.outcode, vertexCount);
     growTo(vertices.pixel, vertexCount);
-    CullAndTransform first{device, mesh, scratch, faceCount, threads};
+    if (coloring.points) {
+        growTo(vertices.lit, vertexCount);
+    }
+    CullAndTransform first{device, mesh, scratch, faceCount, threads, coloring.points};
     if (workers != nullptr) {
         workers->run(threads, first);
     } else {
@@ -211,7 +240,15 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         growTo(list.bands.masks, faceCount);
         pass.bandMasks = list.bands.masks.data();
     }
-    prepareWorkers(scratch, threads);
+    if (coloring.faces) {
+        growTo(list.colors.faceColors, faceCount);
+        pass.faceColors = list.colors.faceColors.data();
+    }
+    if (coloring.points) {
+        growTo(list.colors.pointColors, list.points.size());
+        pass.pointColors = list.colors.pointColors.data();
+    }
+    prepareWorkers(scratch, threads, coloring.points);
 
     // 3. Face pass.
     BuildRuns build{pass, scratch};

@@ -1,11 +1,12 @@
 // A span's columns in groups, with the same bits as one column at a time.
 //
-// The span loop steps depth (and the Gouraud fill its intensity) from column
-// to column by adding a step to a running double: v(k+1) = v(k) + step. That
-// chain of additions bounds the loop's speed, one addition's latency per
-// column. When no addition of the chain rounds, though, v(k) is exactly
-// start + k * step, however it is summed, and whole groups of columns can be
-// filled at once from that closed form.
+// The span loop steps depth (and the Gouraud fill its intensity, or the
+// channels of a model's colours) from column to column by adding a step to
+// a running double: v(k+1) = v(k) + step. That chain of additions bounds
+// the loop's speed, one addition's latency per column. When no addition of
+// the chain rounds, though, v(k) is exactly start + k * step, however it is
+// summed, and whole groups of columns can be filled at once from that
+// closed form.
 //
 // The invariant (stepsExact): start and step are 32-bit float values, so
 // each is a whole multiple of 2^e, e being the lower of the exponents of
@@ -71,14 +72,25 @@ struct ShadingProducts {
     double ambientRed, ambientGreen, ambientBlue;
 };
 
+// The channels of a span's own colours (a model's colours in Gouraud):
+// red, green and blue each stepped from its value at the span's first
+// column, and each turned into a byte at every column.
+struct SteppedChannels {
+    double red, green, blue;
+    double redStep, greenStep, blueStep;
+};
+
 // A span's color for the grouped paths: `color` at every column when
-// `products` is null (flat fill); otherwise formed per column from the
-// intensity i + k * iStep as the Gouraud fill does.
+// `products` and `channels` are null (flat fill); formed per column from
+// the intensity i + k * iStep as the Gouraud fill does when `products` is
+// given; or per column from each channel's start + k * step, clamped to
+// 0..1, as trunc(v * 255) when `channels` is given.
 struct GroupColor {
     PixelColor color;
     const ShadingProducts* products = nullptr;
     double i = 0.0;
     double iStep = 0.0;
+    const SteppedChannels* channels = nullptr;
 };
 
 // The span's memory from its first column on.
@@ -94,6 +106,7 @@ struct SpanColumns {
 // column, or the largest multiple of the group width that fits (the caller
 // fills the rest one at a time). Depth test and colors as in the column
 // loop. Precondition: stepsExact holds over `count` columns for z and zStep
-// and, when the color is shaded, for i and iStep.
+// and, when the color is shaded, for i and iStep, or for every channel and
+// its step.
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
                               const GroupColor& color);

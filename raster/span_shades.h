@@ -43,3 +43,34 @@ struct GouraudShade {
     // Exact by stepsExact: i + k * iStep is the value k additions reach.
     void skip(std::int32_t k) { i += k * iStep; }
 };
+
+// The color from the span's own channels (a model's colors in Gouraud): per
+// channel the current column's value v, carried in double, as the byte
+// trunc(v * 255) with v clamped to 0..1 (NaN giving 0).
+struct ColoredShade {
+    SteppedChannels c;
+
+    void write(std::uint8_t* pixel) const {
+        writePixel(pixel, {colorByte(c.blue), colorByte(c.green), colorByte(c.red)});
+    }
+    void next() {
+        c.red += c.redStep;
+        c.green += c.greenStep;
+        c.blue += c.blueStep;
+    }
+    bool stepsExact(std::int32_t count) const {
+        return ::stepsExact(c.red, c.redStep, count) && ::stepsExact(c.green, c.greenStep, count) &&
+               ::stepsExact(c.blue, c.blueStep, count);
+    }
+    GroupColor groupColor() const {
+        GroupColor group;
+        group.channels = &c;
+        return group;
+    }
+    // Exact by stepsExact: start + k * step is the value k additions reach.
+    void skip(std::int32_t k) {
+        c.red += k * c.redStep;
+        c.green += k * c.greenStep;
+        c.blue += k * c.blueStep;
+    }
+};
