@@ -2,9 +2,9 @@
 // of 65 536 vertices and 130 050 faces over a 1920 x 1080 frame, part of it
 // out of view so that faces are clipped into polygons of more than three
 // points, drawn after a smaller mesh into the same frame, on one thread and
-// on two, in every fill style. After warm-up frames in each style, frames
-// in all of them make no call to operator new (nor, where the hook counts
-// it, to malloc).
+// on two, in every fill style, in the material's colours and in the
+// meshes' own. After warm-up frames in each style, frames in all of them
+// make no call to operator new (nor, where the hook counts it, to malloc).
 #include "geometry/draw_mesh.h"
 #include "render_fixture.h"
 #include "tests/support/allocation_hook.h"
@@ -47,12 +47,35 @@ std::unique_ptr<Mesh> sheet(int side, float reach) {
     return mesh;
 }
 
+// The same mesh in colours of its own, one per vertex.
+std::unique_ptr<Mesh> painted(const Mesh& mesh) {
+    auto colored = std::make_unique<Mesh>(mesh);
+    colored->colors.resize(colored->vertices.size());
+    for (std::size_t i = 0; i < colored->colors.size(); ++i) {
+        const float shade = static_cast<float>(i % 256) / 255.0f;
+        colored->colors[i] = Vec3{shade, 1.0f - shade, 0.5f};
+    }
+    return colored;
+}
+
 TEST(MeshAllocation, SteadyFramesOfTheBiggestMeshAllocateNothing) {
     const std::unique_ptr<Mesh> biggest = sheet(256, 150.0f);
     ASSERT_EQ(biggest->vertices.size(), 65536u);
     const std::unique_ptr<Mesh> smaller = sheet(40, 80.0f);
-    const std::uint32_t modes[] = {RenderMode::Flat, RenderMode::Gouraud, RenderMode::Wireframe,
-                                   RenderMode::Flat | RenderMode::Wireframe};
+    const std::unique_ptr<Mesh> coloredBiggest = painted(*biggest);
+    const std::unique_ptr<Mesh> coloredSmaller = painted(*smaller);
+    // Each style with the material's colours and with the meshes' own.
+    const struct {
+        std::uint32_t mode;
+        bool colored;
+    } frames[] = {{RenderMode::Flat, false},
+                  {RenderMode::Gouraud, false},
+                  {RenderMode::Wireframe, false},
+                  {RenderMode::Flat | RenderMode::Wireframe, false},
+                  {RenderMode::Flat, true},
+                  {RenderMode::Gouraud, true},
+                  {RenderMode::Wireframe, true},
+                  {RenderMode::Flat | RenderMode::Gouraud | RenderMode::Wireframe, true}};
     for (const std::int32_t threads : {1, 2}) {
         RenderDevice device;
         MemoryFrame frame(device, 1920, 1080);
@@ -65,21 +88,21 @@ TEST(MeshAllocation, SteadyFramesOfTheBiggestMeshAllocateNothing) {
         material.diffuse = Color3{0.2f, 0.95f, 0.2f};
         device.setMaterial(&material);
         device.setRenderThreads(threads);
-        const auto drawFrame = [&](std::uint32_t mode) {
+        const auto drawFrame = [&](std::uint32_t mode, bool colored) {
             device.renderMode = mode;
             device.clear();
-            drawMesh(device, *smaller);
-            drawMesh(device, *biggest);
+            drawMesh(device, colored ? *coloredSmaller : *smaller);
+            drawMesh(device, colored ? *coloredBiggest : *biggest);
         };
-        for (const std::uint32_t mode : modes) {
-            drawFrame(mode);
-            drawFrame(mode);
+        for (const auto& f : frames) {
+            drawFrame(f.mode, f.colored);
+            drawFrame(f.mode, f.colored);
         }
         const long news = allocation_hook::allocationsSeen;
         const long mallocs = allocation_hook::mallocsSeen;
         for (int round = 0; round < 2; ++round) {
-            for (const std::uint32_t mode : modes) {
-                drawFrame(mode);
+            for (const auto& f : frames) {
+                drawFrame(f.mode, f.colored);
             }
         }
         EXPECT_EQ(allocation_hook::allocationsSeen - news, 0) << threads << " threads";
