@@ -65,15 +65,17 @@ std::int32_t clipAndProject(const RenderDevice& device, const VertexResults& ver
     return count;
 }
 
-} // namespace
-
-void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::int32_t count,
-                       std::int32_t firstPolygon, FaceWorkerScratch& worker) {
+// Colored: the list carries the model's own colours (face colours, point
+// colours or both); the colourless pass has none of their code.
+template <bool Colored>
+void buildFaces(const FacePass& pass, const std::uint32_t* faces, std::int32_t count,
+                std::int32_t firstPolygon, FaceWorkerScratch& worker) {
     const Mesh& mesh = *pass.mesh;
     const VertexResults& vertices = *pass.vertices;
     const std::uint8_t* const outcode = vertices.outcode.data();
     const ScreenPoint* const pixel = vertices.pixel.data();
-    const Color3* const lit = pass.pointColors != nullptr ? vertices.lit.data() : nullptr;
+    const Color3* const lit =
+        Colored && pass.pointColors != nullptr ? vertices.lit.data() : nullptr;
     for (std::int32_t n = 0; n < count; ++n) {
         const std::uint32_t k = faces[n];
         const std::int32_t j = firstPolygon + n;
@@ -92,10 +94,12 @@ void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::in
             places[1] = pixel[face.i1];
             places[2] = pixel[face.i2];
             pointCount = 3;
-            if (lit != nullptr) {
-                colorPlaces[0] = lit[face.i0];
-                colorPlaces[1] = lit[face.i1];
-                colorPlaces[2] = lit[face.i2];
+            if constexpr (Colored) {
+                if (lit != nullptr) {
+                    colorPlaces[0] = lit[face.i0];
+                    colorPlaces[1] = lit[face.i1];
+                    colorPlaces[2] = lit[face.i2];
+                }
             }
         } else if (classifyTriangle(a, b, c) != TriangleClip::Outside) {
             pointCount = clipAndProject(*pass.device, vertices, face, lit, worker);
@@ -104,29 +108,46 @@ void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::in
             if (pointCount <= 3) {
                 for (std::int32_t q = 0; q < pointCount; ++q) {
                     places[q] = projected[q];
-                    if (lit != nullptr) {
-                        colorPlaces[q] = projectedColors[q];
+                    if constexpr (Colored) {
+                        if (lit != nullptr) {
+                            colorPlaces[q] = projectedColors[q];
+                        }
                     }
                 }
             } else {
                 polygon.firstPoint = static_cast<std::int32_t>(worker.extraPoints.size());
                 worker.extraPoints.insert(worker.extraPoints.end(), projected,
                                           projected + pointCount);
-                if (lit != nullptr) {
-                    worker.extraColors.insert(worker.extraColors.end(), projectedColors,
-                                              projectedColors + pointCount);
+                if constexpr (Colored) {
+                    if (lit != nullptr) {
+                        worker.extraColors.insert(worker.extraColors.end(), projectedColors,
+                                                  projectedColors + pointCount);
+                    }
                 }
                 worker.extraPolygons.push_back(j);
             }
         }
         polygon.pointCount = pointCount;
         polygon.normal = pointCount > 0 && pass.flat ? mesh.faceNormals[k] : Vec3{};
-        if (pass.faceColors != nullptr) {
-            pass.faceColors[j] = faceColorOf(mesh, face);
+        if constexpr (Colored) {
+            if (pass.faceColors != nullptr) {
+                pass.faceColors[j] = faceColorOf(mesh, face);
+            }
         }
         if (pass.bandMasks != nullptr) {
             const ScreenPoint* own = pointCount <= 3 ? places : worker.projected.data();
             pass.bandMasks[j] = worker.bands.add(pass.layout, own, pointCount, pass.fillsOnly);
         }
+    }
+}
+
+} // namespace
+
+void buildFacePolygons(const FacePass& pass, const std::uint32_t* faces, std::int32_t count,
+                       std::int32_t firstPolygon, FaceWorkerScratch& worker) {
+    if (pass.faceColors != nullptr || pass.pointColors != nullptr) {
+        buildFaces<true>(pass, faces, count, firstPolygon, worker);
+    } else {
+        buildFaces<false>(pass, faces, count, firstPolygon, worker);
     }
 }

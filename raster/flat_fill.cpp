@@ -9,8 +9,8 @@ namespace {
 // I = dot(normal, lightDirInObject) when greater than 0, else 0 (NaN
 // included); per channel v = I * diffuse + ambient in double precision,
 // clamped at 1, as the byte trunc(v * 255).
-PixelColor flatColor(const RenderDevice& device, const Vec3& normal, const Color3& diffuse,
-                     const Color3& ambient) {
+inline PixelColor flatColor(const RenderDevice& device, const Vec3& normal, const Color3& diffuse,
+                            const Color3& ambient) {
     const float lit = dot(normal, device.lightDirInObject);
     const double intensity = lit > 0.0f ? static_cast<double>(lit) : 0.0;
     return {colorByte(intensity * diffuse.b + ambient.b),
@@ -33,22 +33,23 @@ SpanSetup<FlatShade> flatSpan(const EdgeEntry& left, const EdgeEntry& right,
 }
 
 // A polygon's spans, its color formed at the first one: a polygon without
-// a span never needs it. The products are the material's, or those of the
-// polygon's face colour where the list carries the model's own colours.
-struct FlatSpans {
+// a span never needs it. The products are the material's, or with
+// OwnColor those of the polygon's face colour (the list carries the
+// model's own colours).
+template <bool OwnColor> struct FlatSpans {
     const RenderDevice& device;
     const Vec3& normal;
-    const Color3* faceColor; // null: the material's products
+    const Color3* faceColor; // OwnColor: the polygon's face colour
     PixelColor color;
     bool colored = false;
 
     SpanSetup<FlatShade> operator()(const EdgeEntry& left, const EdgeEntry& right) {
         if (!colored) {
-            if (faceColor == nullptr) {
-                color = flatColor(device, normal, device.diffuseProduct, device.ambientProduct);
-            } else {
+            if constexpr (OwnColor) {
                 const ColorProducts products = device.colorProducts(*faceColor);
                 color = flatColor(device, normal, products.diffuse, products.ambient);
+            } else {
+                color = flatColor(device, normal, device.diffuseProduct, device.ambientProduct);
             }
             colored = true;
         }
@@ -61,13 +62,19 @@ struct FlatSpans {
 FrameBox fillFlatRows(const RenderDevice& device, const FrameView& view,
                       const ScreenPolygonList& list, const RowWindow& window,
                       const EdgeTables<EdgeEntry>& tables, SpanPath path) {
-    const Color3* const faceColors = list.hasFaceColors() ? list.colors.faceColors.data() : nullptr;
-    return fillPolygonRows(view, list, window, tables, path, PointEdges<EdgeEntry>{list, walkEdge},
-                           [&device, faceColors](const ScreenPolygon& polygon, std::int32_t i) {
-                               return FlatSpans{device,
-                                                polygon.normal,
-                                                faceColors != nullptr ? faceColors + i : nullptr,
-                                                {}};
+    const PointEdges<EdgeEntry> edges{walkEdge};
+    if (list.hasFaceColors()) {
+        const Color3* const faceColors = list.colors.faceColors.data();
+        return fillPolygonRows(
+                   view, list, window, tables, path, edges,
+                   [&device, faceColors](const ScreenPolygon& polygon, std::int32_t i) {
+                       return FlatSpans<true>{device, polygon.normal, faceColors + i, {}};
+                   })
+            .box();
+    }
+    return fillPolygonRows(view, list, window, tables, path, edges,
+                           [&device](const ScreenPolygon& polygon, std::int32_t) {
+                               return FlatSpans<false>{device, polygon.normal, nullptr, {}};
                            })
         .box();
 }

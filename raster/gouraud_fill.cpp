@@ -69,7 +69,7 @@ FrameBox fillGouraudRows(const RenderDevice& device, const FrameView& view,
     const ShadingProducts products{diffuse.r, diffuse.g, diffuse.b,
                                    ambient.r, ambient.g, ambient.b};
     return fillPolygonRows(
-               view, list, window, tables, path, PointEdges<ShadedEdgeEntry>{list, walkShadedEdge},
+               view, list, window, tables, path, PointEdges<ShadedEdgeEntry>{walkShadedEdge},
                [&products](const ScreenPolygon&, std::int32_t) {
                    return [&products](const ShadedEdgeEntry& left, const ShadedEdgeEntry& right) {
                        return gouraudSpan(left, right, products);

@@ -161,17 +161,15 @@ inline void stepEdgeInto(Entry* table, const Point& upper, const Point& lower,
 }
 
 // How a fill steps the edges of a list's polygons: step(table, polygon,
-// upper, lower) steps the edge from point `upper` down to point `lower`
-// (indices into the polygon's points) into the table.
+// points, upper, lower) steps the edge from point `upper` down to point
+// `lower` (indices into the polygon's points, `points`) into the table.
 //
 // From the points alone, with `walk`:
 template <typename Entry> struct PointEdges {
-    const ScreenPolygonList& list;
     void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&);
 
-    void step(Entry* table, const ScreenPolygon& polygon, std::int32_t upper,
+    void step(Entry* table, const ScreenPolygon&, const ScreenPoint* points, std::int32_t upper,
               std::int32_t lower) const {
-        const ScreenPoint* points = list.pointsOf(polygon);
         stepEdgeInto(table, points[upper], points[lower], walk);
     }
 };
@@ -181,9 +179,8 @@ template <typename Entry> struct PointEdges {
 struct ColoredEdges {
     const ScreenPolygonList& list;
 
-    void step(ColoredEdgeEntry* table, const ScreenPolygon& polygon, std::int32_t upper,
-              std::int32_t lower) const {
-        const ScreenPoint* points = list.pointsOf(polygon);
+    void step(ColoredEdgeEntry* table, const ScreenPolygon& polygon, const ScreenPoint* points,
+              std::int32_t upper, std::int32_t lower) const {
         const Color3* colors = list.colors.pointColors.data() + polygon.firstPoint;
         stepEdgeInto(table, ColoredPoint{points[upper], colors[upper]},
                      ColoredPoint{points[lower], colors[lower]}, walkColoredEdge);
@@ -280,7 +277,7 @@ SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
         do {
             const std::int32_t next = nextPoint(cur, count);
             if (!samePixel(points[cur], points[next])) {
-                edges.step(left, polygon, cur, next);
+                edges.step(left, polygon, points, cur, next);
             }
             cur = next;
         } while (cur != ends.bottom);
@@ -291,7 +288,7 @@ SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
         do {
             const std::int32_t next = nextPoint(cur, count);
             if (!samePixel(points[cur], points[next])) {
-                edges.step(right, polygon, next, cur);
+                edges.step(right, polygon, points, next, cur);
             }
             cur = next;
         } while (cur != ends.top);

@@ -58,10 +58,6 @@ struct ShadedSpan {
 // when one leaves [0, 1], share when two have the same start and step).
 ShadedSpan shadedSpan(const GroupColor& color, std::int32_t count);
 
-// What a group loop forms a column's color from: one color for the span,
-// the products and the stepped intensity, or three stepped channels.
-enum class GroupKind { Flat, Shaded, Channels };
-
 // The group loops: as fillColumnGroups, for a span whose `shading` was
 // decided by shadedSpan (or is the default when the color is flat).
 #if defined(__SSE2__)

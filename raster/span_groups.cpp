@@ -49,7 +49,7 @@ ShadedSpan channelSpan(const SteppedChannels& c, std::int32_t count) {
 }
 
 ShadedSpan shadedSpan(const GroupColor& color, std::int32_t count) {
-    if (color.channels != nullptr) {
+    if (color.kind == GroupKind::Channels) {
         return channelSpan(*color.channels, count);
     }
     const ShadingProducts& p = *color.products;
@@ -82,9 +82,8 @@ SpanPath fastestSpanPath() {
 
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
                               const GroupColor& color) {
-    const ShadedSpan shading = color.products != nullptr || color.channels != nullptr
-                                   ? shadedSpan(color, span.count)
-                                   : ShadedSpan{};
+    const ShadedSpan shading =
+        color.kind != GroupKind::Flat ? shadedSpan(color, span.count) : ShadedSpan{};
     switch (path) {
 #if OCTASPIN_AVX512_SPANS
     case SpanPath::Avx512:

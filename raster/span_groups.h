@@ -80,13 +80,17 @@ struct SteppedChannels {
     double redStep, greenStep, blueStep;
 };
 
-// A span's color for the grouped paths: `color` at every column when
-// `products` and `channels` are null (flat fill); formed per column from
-// the intensity i + k * iStep as the Gouraud fill does when `products` is
-// given; or per column from each channel's start + k * step, clamped to
-// 0..1, as trunc(v * 255) when `channels` is given.
+// What a group forms a column's color from.
+enum class GroupKind : std::uint8_t {
+    Flat,     // `color` at every column (flat fill)
+    Shaded,   // `products` and the intensity i + k * iStep, as the Gouraud fill
+    Channels, // each of `channels` at start + k * step, clamped to 0..1, trunc(v * 255)
+};
+
+// A span's color for the grouped paths.
 struct GroupColor {
     PixelColor color;
+    GroupKind kind = GroupKind::Flat;
     const ShadingProducts* products = nullptr;
     double i = 0.0;
     double iStep = 0.0;

@@ -139,15 +139,16 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
 // the processor can run.
 std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
                                 const GroupColor& color, const ShadedSpan& shading) {
-    if (color.channels != nullptr) {
-        return shading.clamp
-                   ? avx512Groups<GroupKind::Channels, true>(span, z, zStep, color, shading)
-                   : avx512Groups<GroupKind::Channels, false>(span, z, zStep, color, shading);
+    if (color.kind == GroupKind::Flat) {
+        return avx512Groups<GroupKind::Flat, false>(span, z, zStep, color, shading);
     }
-    return color.products == nullptr
-               ? avx512Groups<GroupKind::Flat, false>(span, z, zStep, color, shading)
-           : shading.clamp ? avx512Groups<GroupKind::Shaded, true>(span, z, zStep, color, shading)
-                           : avx512Groups<GroupKind::Shaded, false>(span, z, zStep, color, shading);
+    if (color.kind == GroupKind::Shaded) {
+        return shading.clamp
+                   ? avx512Groups<GroupKind::Shaded, true>(span, z, zStep, color, shading)
+                   : avx512Groups<GroupKind::Shaded, false>(span, z, zStep, color, shading);
+    }
+    return shading.clamp ? avx512Groups<GroupKind::Channels, true>(span, z, zStep, color, shading)
+                         : avx512Groups<GroupKind::Channels, false>(span, z, zStep, color, shading);
 }
 
 #endif

@@ -151,15 +151,15 @@ std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const G
 
 std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
                               const GroupColor& color, const ShadedSpan& shading) {
-    if (color.channels != nullptr) {
-        return shading.clamp
-                   ? sse2Groups<GroupKind::Channels, true>(span, z, zStep, color, shading)
-                   : sse2Groups<GroupKind::Channels, false>(span, z, zStep, color, shading);
+    if (color.kind == GroupKind::Flat) {
+        return sse2Groups<GroupKind::Flat, false>(span, z, zStep, color, shading);
     }
-    return color.products == nullptr
-               ? sse2Groups<GroupKind::Flat, false>(span, z, zStep, color, shading)
-           : shading.clamp ? sse2Groups<GroupKind::Shaded, true>(span, z, zStep, color, shading)
-                           : sse2Groups<GroupKind::Shaded, false>(span, z, zStep, color, shading);
+    if (color.kind == GroupKind::Shaded) {
+        return shading.clamp ? sse2Groups<GroupKind::Shaded, true>(span, z, zStep, color, shading)
+                             : sse2Groups<GroupKind::Shaded, false>(span, z, zStep, color, shading);
+    }
+    return shading.clamp ? sse2Groups<GroupKind::Channels, true>(span, z, zStep, color, shading)
+                         : sse2Groups<GroupKind::Channels, false>(span, z, zStep, color, shading);
 }
 
 #endif

@@ -39,7 +39,7 @@ struct GouraudShade {
     }
     void next() { i += iStep; }
     bool stepsExact(std::int32_t count) const { return ::stepsExact(i, iStep, count); }
-    GroupColor groupColor() const { return {{}, products, i, iStep}; }
+    GroupColor groupColor() const { return {{}, GroupKind::Shaded, products, i, iStep}; }
     // Exact by stepsExact: i + k * iStep is the value k additions reach.
     void skip(std::int32_t k) { i += k * iStep; }
 };
@@ -64,6 +64,7 @@ struct ColoredShade {
     }
     GroupColor groupColor() const {
         GroupColor group;
+        group.kind = GroupKind::Channels;
         group.channels = &c;
         return group;
     }
