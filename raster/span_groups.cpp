@@ -33,7 +33,7 @@ bool staysInUnit(double first, double last, double diffuse, double ambient) {
 } // namespace
 
 // Channels of their own: start + k * step, exact over the span.
-ShadedSpan channelSpan(const SteppedChannels& c, std::int32_t count) {
+ShadedSpan shadedSpan(const SteppedChannels& c, std::int32_t count) {
     const double k = static_cast<double>(count - 1);
     const auto staysInUnitOver = [k](double first, double step) {
         const double last = first + k * step;
@@ -49,9 +49,6 @@ ShadedSpan channelSpan(const SteppedChannels& c, std::int32_t count) {
 }
 
 ShadedSpan shadedSpan(const GroupColor& color, std::int32_t count) {
-    if (color.kind == GroupKind::Channels) {
-        return channelSpan(*color.channels, count);
-    }
     const ShadingProducts& p = *color.products;
     const double first = color.i;
     const double last = color.i + static_cast<double>(count - 1) * color.iStep;
@@ -80,10 +77,12 @@ SpanPath fastestSpanPath() {
 #endif
 }
 
-std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
-                              const GroupColor& color) {
-    const ShadedSpan shading =
-        color.kind != GroupKind::Flat ? shadedSpan(color, span.count) : ShadedSpan{};
+namespace {
+
+// The group loop of `path` for a color of either kind.
+template <typename Color>
+std::int32_t groupsOnPath(SpanPath path, const SpanColumns& span, double z, double zStep,
+                          const Color& color, const ShadedSpan& shading) {
     switch (path) {
 #if OCTASPIN_AVX512_SPANS
     case SpanPath::Avx512:
@@ -96,4 +95,17 @@ std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, 
     default:
         return 0;
     }
+}
+
+} // namespace
+
+std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
+                              const GroupColor& color) {
+    return groupsOnPath(path, span, z, zStep, color,
+                        color.products != nullptr ? shadedSpan(color, span.count) : ShadedSpan{});
+}
+
+std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
+                              const SteppedChannels& channels) {
+    return groupsOnPath(path, span, z, zStep, channels, shadedSpan(channels, span.count));
 }

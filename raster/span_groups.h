@@ -80,21 +80,14 @@ struct SteppedChannels {
     double redStep, greenStep, blueStep;
 };
 
-// What a group forms a column's color from.
-enum class GroupKind : std::uint8_t {
-    Flat,     // `color` at every column (flat fill)
-    Shaded,   // `products` and the intensity i + k * iStep, as the Gouraud fill
-    Channels, // each of `channels` at start + k * step, clamped to 0..1, trunc(v * 255)
-};
-
-// A span's color for the grouped paths.
+// A span's color for the grouped paths: `color` at every column when
+// `products` is null (flat fill); otherwise formed per column from the
+// intensity i + k * iStep as the Gouraud fill does.
 struct GroupColor {
     PixelColor color;
-    GroupKind kind = GroupKind::Flat;
     const ShadingProducts* products = nullptr;
     double i = 0.0;
     double iStep = 0.0;
-    const SteppedChannels* channels = nullptr;
 };
 
 // The span's memory from its first column on.
@@ -110,7 +103,12 @@ struct SpanColumns {
 // column, or the largest multiple of the group width that fits (the caller
 // fills the rest one at a time). Depth test and colors as in the column
 // loop. Precondition: stepsExact holds over `count` columns for z and zStep
-// and, when the color is shaded, for i and iStep, or for every channel and
-// its step.
+// and, when the color is shaded, for i and iStep.
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
                               const GroupColor& color);
+
+// The same with each column's color from a span's own channels: each at
+// start + k * step, clamped to 0..1, as trunc(v * 255). Precondition:
+// stepsExact holds for z and zStep and for every channel and its step.
+std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
+                              const SteppedChannels& channels);

@@ -72,9 +72,8 @@ OCTASPIN_AVX512 inline __m256i avx512ChannelColors(__m512d red, __m512d green, _
 // also keep the loads and stores inside it, so every column is filled.
 template <GroupKind Kind, bool Clamp>
 OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, double zStep,
-                                          const GroupColor& color, const ShadedSpan& shading) {
-    constexpr SteppedChannels kNoChannels{};
-    const SteppedChannels& channels = Kind == GroupKind::Channels ? *color.channels : kNoChannels;
+                                          const GroupColor& color, const SteppedChannels& channels,
+                                          const ShadedSpan& shading) {
     __m512d depths = avx512Columns(z, zStep);
     const __m512d depthStep8 = _mm512_set1_pd(8.0 * zStep);
     __m512d intensities = avx512Columns(color.i, color.iStep);
@@ -137,18 +136,26 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
 
 // Plain code itself: it only picks the loop, which the caller has made sure
 // the processor can run.
+// The loops' other color kind: none, as the loops of each kind need.
+constexpr GroupColor kNoColor{};
+constexpr SteppedChannels kNoChannels{};
+
 std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
                                 const GroupColor& color, const ShadedSpan& shading) {
-    if (color.kind == GroupKind::Flat) {
-        return avx512Groups<GroupKind::Flat, false>(span, z, zStep, color, shading);
-    }
-    if (color.kind == GroupKind::Shaded) {
-        return shading.clamp
-                   ? avx512Groups<GroupKind::Shaded, true>(span, z, zStep, color, shading)
-                   : avx512Groups<GroupKind::Shaded, false>(span, z, zStep, color, shading);
-    }
-    return shading.clamp ? avx512Groups<GroupKind::Channels, true>(span, z, zStep, color, shading)
-                         : avx512Groups<GroupKind::Channels, false>(span, z, zStep, color, shading);
+    return color.products == nullptr
+               ? avx512Groups<GroupKind::Flat, false>(span, z, zStep, color, kNoChannels, shading)
+           : shading.clamp
+               ? avx512Groups<GroupKind::Shaded, true>(span, z, zStep, color, kNoChannels, shading)
+               : avx512Groups<GroupKind::Shaded, false>(span, z, zStep, color, kNoChannels,
+                                                        shading);
+}
+
+std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
+                                const SteppedChannels& channels, const ShadedSpan& shading) {
+    return shading.clamp ? avx512Groups<GroupKind::Channels, true>(span, z, zStep, kNoColor,
+                                                                   channels, shading)
+                         : avx512Groups<GroupKind::Channels, false>(span, z, zStep, kNoColor,
+                                                                    channels, shading);
 }
 
 #endif

@@ -110,9 +110,7 @@ void sse2WritePixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes, __m128i col
 // need clamping somewhere in the span (ShadedSpan).
 template <GroupKind Kind, bool Clamp>
 std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const GroupColor& color,
-                        const ShadedSpan& shading) {
-    constexpr SteppedChannels kNoChannels{};
-    const SteppedChannels& channels = Kind == GroupKind::Channels ? *color.channels : kNoChannels;
+                        const SteppedChannels& channels, const ShadedSpan& shading) {
     Sse2Columns depths(z, zStep);
     Sse2Columns intensities(color.i, color.iStep);
     Sse2Columns reds(channels.red, channels.redStep);
@@ -149,17 +147,25 @@ std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const G
 
 } // namespace
 
+// The loops' other color kind: none, as the loops of each kind need.
+constexpr GroupColor kNoColor{};
+constexpr SteppedChannels kNoChannels{};
+
 std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
                               const GroupColor& color, const ShadedSpan& shading) {
-    if (color.kind == GroupKind::Flat) {
-        return sse2Groups<GroupKind::Flat, false>(span, z, zStep, color, shading);
-    }
-    if (color.kind == GroupKind::Shaded) {
-        return shading.clamp ? sse2Groups<GroupKind::Shaded, true>(span, z, zStep, color, shading)
-                             : sse2Groups<GroupKind::Shaded, false>(span, z, zStep, color, shading);
-    }
-    return shading.clamp ? sse2Groups<GroupKind::Channels, true>(span, z, zStep, color, shading)
-                         : sse2Groups<GroupKind::Channels, false>(span, z, zStep, color, shading);
+    return color.products == nullptr
+               ? sse2Groups<GroupKind::Flat, false>(span, z, zStep, color, kNoChannels, shading)
+           : shading.clamp
+               ? sse2Groups<GroupKind::Shaded, true>(span, z, zStep, color, kNoChannels, shading)
+               : sse2Groups<GroupKind::Shaded, false>(span, z, zStep, color, kNoChannels, shading);
+}
+
+std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
+                              const SteppedChannels& channels, const ShadedSpan& shading) {
+    return shading.clamp
+               ? sse2Groups<GroupKind::Channels, true>(span, z, zStep, kNoColor, channels, shading)
+               : sse2Groups<GroupKind::Channels, false>(span, z, zStep, kNoColor, channels,
+                                                        shading);
 }
 
 #endif

@@ -2,7 +2,8 @@
 // asks for them: write(pixel) writes the current column's color and next()
 // steps to the next column; for the grouped paths, stepsExact(count) tells
 // whether the shade's own stepped value stays exact over the span,
-// groupColor() describes the color from the current column on, and
+// groupColor() describes the color from the current column on (what
+// fillColumnGroups takes: a GroupColor, or a span's own channels), and
 // skip(k) moves on by k columns.
 #pragma once
 
@@ -39,7 +40,7 @@ struct GouraudShade {
     }
     void next() { i += iStep; }
     bool stepsExact(std::int32_t count) const { return ::stepsExact(i, iStep, count); }
-    GroupColor groupColor() const { return {{}, GroupKind::Shaded, products, i, iStep}; }
+    GroupColor groupColor() const { return {{}, products, i, iStep}; }
     // Exact by stepsExact: i + k * iStep is the value k additions reach.
     void skip(std::int32_t k) { i += k * iStep; }
 };
@@ -62,12 +63,7 @@ struct ColoredShade {
         return ::stepsExact(c.red, c.redStep, count) && ::stepsExact(c.green, c.greenStep, count) &&
                ::stepsExact(c.blue, c.blueStep, count);
     }
-    GroupColor groupColor() const {
-        GroupColor group;
-        group.kind = GroupKind::Channels;
-        group.channels = &c;
-        return group;
-    }
+    const SteppedChannels& groupColor() const { return c; }
     // Exact by stepsExact: start + k * step is the value k additions reach.
     void skip(std::int32_t k) {
         c.red += k * c.redStep;
