@@ -55,6 +55,25 @@ template <> struct CarriedValues<ShadedEdgeEntry> {
     static ShadedEdgeEntry exact(const ScreenPoint& p) { return {p.x, p.depth, p.intensity}; }
 };
 
+// The four steps of a coloured edge (depth and the three channels), each
+// as stepOf forms it, in one call: out of line and handed back as floats
+// for the same reason as stepOf.
+struct ColoredSteps {
+    float depth;
+    float red;
+    float green;
+    float blue;
+};
+
+[[gnu::noinline]] ColoredSteps coloredStepsOf(const ColoredPoint& a, const ColoredPoint& b,
+                                              std::int32_t steps) {
+    const auto step = [steps](float from, float to) {
+        return static_cast<float>((static_cast<double>(to) - static_cast<double>(from)) / steps);
+    };
+    return {step(a.point.depth, b.point.depth), step(a.color.r, b.color.r),
+            step(a.color.g, b.color.g), step(a.color.b, b.color.b)};
+}
+
 template <> struct CarriedValues<ColoredEdgeEntry> {
     double depth;
     double red;
@@ -64,11 +83,12 @@ template <> struct CarriedValues<ColoredEdgeEntry> {
     explicit CarriedValues(const ColoredPoint& p)
         : depth(p.point.depth), red(p.color.r), green(p.color.g), blue(p.color.b) {}
     static CarriedValues steps(const ColoredPoint& a, const ColoredPoint& b, std::int32_t n) {
+        const ColoredSteps f = coloredStepsOf(a, b, n);
         CarriedValues s(a);
-        s.depth = stepOf(a.point.depth, b.point.depth, n);
-        s.red = stepOf(a.color.r, b.color.r, n);
-        s.green = stepOf(a.color.g, b.color.g, n);
-        s.blue = stepOf(a.color.b, b.color.b, n);
+        s.depth = f.depth;
+        s.red = f.red;
+        s.green = f.green;
+        s.blue = f.blue;
         return s;
     }
     void advance(const CarriedValues& step) {
