@@ -268,6 +268,12 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     if (layout.count > 1) {
         growTo(list.bands.masks, faceCount);
     }
+    if (coloring.faces) {
+        growTo(list.colors.faceColors, faceCount);
+    }
+    if (coloring.points) {
+        growTo(list.colors.pointColors, list.points.size());
+    }
 
     // 1. Cull and vertex pass.
     CullAndTransform first{device, mesh, scratch, faceCount, threads, coloring.points};
@@ -315,11 +321,9 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
         pass.bandMasks = list.bands.masks.data();
     }
     if (coloring.faces) {
-        growTo(list.colors.faceColors, faceCount);
         pass.faceColors = list.colors.faceColors.data();
     }
     if (coloring.points) {
-        growTo(list.colors.pointColors, list.points.size());
         pass.pointColors = list.colors.pointColors.data();
     }
     prepareWorkers(scratch, threads, coloring.points);
