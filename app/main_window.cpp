@@ -5,6 +5,7 @@
 #include "app/camera_input.h"
 #include "app/demo_scene.h"
 #include "app/menu_commands.h"
+#include "app/model_colors_item.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
 #include "app/save_image.h"
@@ -94,6 +95,8 @@ bool startProgram(HINSTANCE instance, int showCommand) {
     }
     // The program starts in Flat fill, its menu item checked.
     selectRenderMode(*appState.device, RenderMode::Flat);
+    // The demo has no colours of its own: Model Colors starts greyed.
+    showModelColorsItem(false);
     // Model files dropped on the window open (WM_DROPFILES).
     DragAcceptFiles(appState.window, TRUE);
     return true;

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/camera_framing.h"
+#include "app/model_colors_item.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
 #include "app/save_image.h"
@@ -88,6 +89,9 @@ void handleMenuCommand(UINT commandId) {
         break;
     case IDM_FIT:
         fitCamera();
+        break;
+    case IDM_MODEL_COLORS:
+        toggleModelColors();
         break;
     case IDM_DIFFUSE_COLOR:
         if (appState.material != nullptr && appState.device != nullptr) {

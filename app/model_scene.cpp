@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/camera_framing.h"
+#include "app/model_colors_item.h"
 #include "app/resource.h"
 #include "scene/scene_values.h"
 
@@ -49,6 +50,7 @@ void installModel(model::LoadedModel loaded, const std::string& path) {
         setModelProjection(*appState.device);
     }
     frameCamera(kStartViewSide);
+    showModelColorsItem(true);
     const std::string title = modelTitle(path, appState.model.notes);
     SetWindowTextA(appState.window, title.c_str());
 }

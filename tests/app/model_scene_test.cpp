@@ -1,10 +1,11 @@
 // Models in the program: opened from the command line, File > Open..., Ctrl+O
 // and a drop; the title, the undistorted projection, a drag on the model and
 // File > Reset; a file that cannot be opened told in a message box with what
-// was shown kept. And the command line that carries a model's name to WinMain.
+// was shown kept; Render > Model Colors with and without a model's own
+// colours. And the command line that carries a model's name to WinMain.
 #include "app/model_scene.h"
-#include "app/winmain_command_line.h"
 #include "app/resource.h"
+#include "app/winmain_command_line.h"
 #include "app_harness.h"
 #include "platform/core/win32_files.h"
 #include "scene/scene_values.h"
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <unistd.h>
 
 namespace apptest {
@@ -210,6 +212,92 @@ TEST_F(ModelScene, MenuCtrlOAndDropsOpenModelsAndBadFilesKeepWhatIsShown) {
     EXPECT_EQ(backend->messageBoxes()[0].text, bad + ": line 3: expected 'loop', found 'lop'");
     EXPECT_EQ(platform::liveObjects().drops, 0u);
 }
+
+// Render > Model Colors for each kind of thing shown: its greying, its
+// check mark and the picture's colours, at opening and after the item is
+// chosen once and twice. The coloured models are pure red, so with their
+// colours every lit pixel is red alone; in the material's (51, 242, 51)
+// every pixel has green.
+struct ModelColorsCase {
+    const char* name;
+    const char* file; // nullptr: the demo
+    const char* text;
+    const char* title;
+    bool hasColors;
+};
+
+void PrintTo(const ModelColorsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ModelColorsItem : public ModelScene, public ::testing::WithParamInterface<ModelColorsCase> {};
+
+TEST_P(ModelColorsItem, GreysChecksAndSwitchesThePicturesColours) {
+    const ModelColorsCase& c = GetParam();
+    const std::string line = c.file == nullptr ? "" : quoteArgument(writeFile(c.file, c.text));
+    struct Seen {
+        bool grayed = false;
+        bool checked = false;
+        bool deviceOn = false;
+        std::set<COLORREF> colors;
+    };
+    std::vector<Seen> seen;
+    std::string shownTitle;
+    runWith(line, 7, [&](int pass) {
+        if (pass == 2 || pass == 4 || pass == 6) {
+            const auto* bar = backend->menuBar(appState.window);
+            ASSERT_NE(bar, nullptr);
+            const platform::MenuItemView& item = (*bar)[1].items.back();
+            ASSERT_EQ(item.id, static_cast<unsigned>(IDM_MODEL_COLORS));
+            seen.push_back({item.grayed, item.checked, appState.device->modelColors,
+                            silhouetteOf(screen()).colors});
+            shownTitle = title();
+            menu(IDM_MODEL_COLORS);
+        }
+    });
+    EXPECT_EQ(shownTitle, c.title);
+    ASSERT_EQ(seen.size(), 3u);
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE("choice " + std::to_string(i));
+        // Opened in the file's colours; each choice flips them.
+        const bool inFileColors = c.hasColors && i % 2 == 0;
+        EXPECT_EQ(seen[i].grayed, !c.hasColors);
+        EXPECT_EQ(seen[i].checked, inFileColors);
+        if (c.hasColors) {
+            EXPECT_EQ(seen[i].deviceOn, inFileColors);
+        }
+        ASSERT_FALSE(seen[i].colors.empty());
+        for (COLORREF color : seen[i].colors) {
+            const bool redOnly = GetGValue(color) == 0 && GetBValue(color) == 0;
+            ASSERT_EQ(redOnly, inFileColors) << std::hex << color;
+        }
+    }
+}
+
+constexpr char kRedPly[] = "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
+                           "property float y\nproperty float z\nproperty uchar red\n"
+                           "property uchar green\nproperty uchar blue\nelement face 2\n"
+                           "property list uchar int vertex_indices\nend_header\n"
+                           "-1 -1 0 255 0 0\n1 -1 0 255 0 0\n1 1 0 255 0 0\n-1 1 0 255 0 0\n"
+                           "3 0 1 2\n3 0 2 3\n";
+constexpr char kRedObj[] = "v -1 -1 0 1 0 0\nv 1 -1 0 1 0 0\nv 1 1 0 1 0 0\nv -1 1 0 1 0 0\n"
+                           "f 1 2 3 4\n";
+constexpr char kPlainObj[] = "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nf 1 2 3 4\n";
+constexpr char kMissingMtlObj[] = "mtllib gone.mtl\nv -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\n"
+                                  "usemtl red\nf 1 2 3 4\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    , ModelColorsItem,
+    ::testing::Values(
+        ModelColorsCase{"Demo", nullptr, "", "Windows Application", false},
+        ModelColorsCase{"ColouredPly", "red.ply", kRedPly, "red.ply - Windows Application", true},
+        ModelColorsCase{"ColouredObj", "red.obj", kRedObj, "red.obj - Windows Application", true},
+        ModelColorsCase{"PlainObj", "plain.obj", kPlainObj, "plain.obj - Windows Application",
+                        false},
+        ModelColorsCase{"MissingMaterials", "nomtl.obj", kMissingMtlObj,
+                        "nomtl.obj (materials file not found: gone.mtl) - Windows Application",
+                        false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace apptest
