@@ -22,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,7 +88,8 @@ struct Size {
     std::vector<std::uint64_t> checksums; // one per checkpoint
 };
 
-class FrameChecksums : public ::testing::TestWithParam<Size> {
+// A window and the scene drawn in it, as the program sets them up.
+class FrameWindow : public ::testing::Test {
   protected:
     void SetUp() override {
         resetAppState();
@@ -161,6 +164,8 @@ class FrameChecksums : public ::testing::TestWithParam<Size> {
 #endif
 };
 
+class FrameChecksums : public FrameWindow, public ::testing::WithParamInterface<Size> {};
+
 TEST_P(FrameChecksums, ReplayDrawsTheSameBytesOnEverySystem) {
     const Size& size = GetParam();
     ASSERT_EQ(size.checksums.size(), kCheckpoints.size());
@@ -219,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
 // frame from wide to tall, and then in colours of its own: each vertex
 // coloured by its position, ((x, y, z) + 100) / 200 in float arithmetic
 // (the model fits a sphere of radius 100), the same bits everywhere.
-class ModelFrameChecksums : public FrameChecksums {};
+class ModelFrameChecksums : public FrameWindow {};
 
 void paintByPosition(std::vector<Mesh>& meshes) {
     for (Mesh& mesh : meshes) {
@@ -292,5 +297,109 @@ TEST_F(ModelFrameChecksums, AModelDrawsTheSameBytesOnEverySystem) {
     }
     EXPECT_EQ(next, std::size(checkpoints));
 }
+
+// Models with colours of their own, one of each kind the loader reads,
+// written at test time: an octahedron with a different colour at each
+// corner (uchar and float PLY, OBJ "v x y z r g b"), and OBJs whose
+// materials file is there (two materials), missing, or named by a path
+// that leaves the model's folder (refused; drawn as a model without
+// colours). Each opens framed and is checked in one fill style.
+struct ColouredModel {
+    const char* name;
+    const char* file;
+    const char* text;
+    const char* materials; // written as mats.mtl beside it; nullptr: none
+    bool fileColors;
+    UINT command; // the fill style
+    std::uint64_t checksum;
+};
+
+void PrintTo(const ColouredModel& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ColouredModelFrames : public FrameWindow,
+                            public ::testing::WithParamInterface<ColouredModel> {};
+
+constexpr char kPlyHeader[] = "ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\n"
+                              "property float y\nproperty float z\n";
+constexpr char kPlyFaces[] = "element face 8\nproperty list uchar int vertex_indices\nend_header\n";
+constexpr char kPlyFaceList[] = "3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n"
+                                "3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n";
+constexpr char kObjFaces[] =
+    "f 1 3 5\nf 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n";
+constexpr char kObjCorners[] = "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\n";
+
+const std::string kUcharPly = std::string(kPlyHeader) +
+                              "property uchar red\nproperty uchar green\nproperty uchar blue\n" +
+                              kPlyFaces +
+                              "1 0 0 255 0 0\n-1 0 0 0 255 0\n0 1 0 0 0 255\n0 -1 0 255 255 0\n"
+                              "0 0 1 0 255 255\n0 0 -1 255 0 255\n" +
+                              kPlyFaceList;
+const std::string kFloatPly = std::string(kPlyHeader) +
+                              "property float red\nproperty float green\nproperty float blue\n" +
+                              kPlyFaces +
+                              "1 0 0 1 0.25 0\n-1 0 0 0 1 0.5\n0 1 0 0 0 1\n0 -1 0 0.75 1 0\n"
+                              "0 0 1 0 1 1\n0 0 -1 1 0 0.125\n" +
+                              kPlyFaceList;
+const std::string kColouredObj = std::string("v 1 0 0 1 0 0\nv -1 0 0 0 1 0\nv 0 1 0 0 0 1\n"
+                                             "v 0 -1 0 1 1 0\nv 0 0 1 0 1 1\nv 0 0 -1 1 0 1\n") +
+                                 kObjFaces;
+const std::string kMaterialObj = std::string("mtllib mats.mtl\n") + kObjCorners +
+                                 "usemtl warm\nf 1 3 5\nf 3 2 5\nf 2 4 5\nf 4 1 5\n"
+                                 "usemtl cold\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n";
+const std::string kMissingMaterialObj =
+    std::string("mtllib gone.mtl\n") + kObjCorners + "usemtl warm\n" + kObjFaces;
+const std::string kEscapingMaterialObj =
+    std::string("mtllib ../mats.mtl\n") + kObjCorners + "usemtl warm\n" + kObjFaces;
+constexpr char kMaterials[] = "newmtl warm\nKd 0.9 0.4 0.1\nnewmtl cold\nKd 0.1 0.3 0.8\n";
+
+TEST_P(ColouredModelFrames, AColouredModelDrawsTheSameBytesOnEverySystem) {
+    const ColouredModel& c = GetParam();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / (std::string("octaspin colours ") + c.name);
+    std::filesystem::create_directories(folder / "models");
+    const std::string path = (folder / "models" / c.file).string();
+    std::ofstream(path, std::ios::binary) << c.text;
+    if (c.materials != nullptr) {
+        std::ofstream(folder / "models" / "mats.mtl", std::ios::binary) << c.materials;
+    }
+    // Beside the folder, where "../mats.mtl" would find it.
+    std::ofstream(folder / "mats.mtl", std::ios::binary) << kMaterials;
+
+    appState.window = openWindow(632, 432);
+    ASSERT_NE(appState.window, nullptr);
+    ASSERT_TRUE(setupScene());
+    appState.running = true;
+    const bool opened = openModel(path);
+    std::filesystem::remove_all(folder);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(appState.model.fileColors, c.fileColors);
+    // A materials file not read is told (in the title).
+    EXPECT_EQ(appState.model.notes.empty(), c.fileColors);
+    EXPECT_EQ(appState.model.triangleCount, 8u);
+    SendMessageA(appState.window, WM_COMMAND, c.command, 0);
+    appState.device->setWorldMatrix(appState.modelRotation);
+    const std::uint64_t actual = renderedChecksum();
+    EXPECT_EQ(actual, c.checksum) << c.name << ": checksum 0x" << std::hex << actual;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ColouredModelFrames,
+    ::testing::Values(ColouredModel{"UcharPly", "corners.ply", kUcharPly.c_str(), nullptr, true,
+                                    IDM_GOURAUD, 0x9bf9db4d7660c2a4u},
+                      ColouredModel{"FloatPly", "corners.ply", kFloatPly.c_str(), nullptr, true,
+                                    IDM_FLAT, 0x5577df270b826d89u},
+                      ColouredModel{"ObjVertexColours", "corners.obj", kColouredObj.c_str(),
+                                    nullptr, true, IDM_WIREFRAME, 0x966a26ec3f551d46u},
+                      ColouredModel{"ObjMaterials", "corners.obj", kMaterialObj.c_str(), kMaterials,
+                                    true, IDM_GOURAUD, 0x91dcabe56011811fu},
+                      ColouredModel{"ObjMaterialsMissing", "corners.obj",
+                                    kMissingMaterialObj.c_str(), nullptr, false, IDM_GOURAUD,
+                                    0xcd5ff2b96beb1df4u},
+                      ColouredModel{"ObjMaterialsOutsideTheFolder", "corners.obj",
+                                    kEscapingMaterialObj.c_str(), nullptr, false, IDM_GOURAUD,
+                                    0xcd5ff2b96beb1df4u}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

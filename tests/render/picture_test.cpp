@@ -1,12 +1,12 @@
 // octaspin-render's pictures: framing, coverage as alpha, supersampling,
 // bands and threads, each against an independent way to the same pixels.
 
-#include "scene/demo_view.h"
-#include "scene/scene_values.h"
 #include "geometry/draw_mesh.h"
 #include "geometry/framing.h"
 #include "image/png_writer.h"
 #include "model/load_model.h"
+#include "scene/demo_view.h"
+#include "scene/scene_values.h"
 #include "tests/geometry/render_fixture.h"
 #include "tools/octaspin-render/picture.h"
 
@@ -401,6 +401,57 @@ TEST(Golden, TheKnotsPictureAndFile) {
         << error;
     EXPECT_EQ(fnv1a(p.pixels), 3039414179373721979ull);
     EXPECT_EQ(fnv1a(png), 2697325077593579507ull);
+}
+
+// A model with colours of its own is drawn in them in every fill style,
+// unless a colour is given: a pure red box shows red alone; the same box
+// with --color #0000ff shows blue over the material's grey ambient (grey
+// alone where a vertex is turned from the light).
+TEST(Colours, TheFilesColoursUnlessAColourIsGiven) {
+    std::string obj;
+    for (int i = 0; i < 8; ++i) {
+        obj += "v " + std::to_string(i & 1) + " " + std::to_string((i >> 1) & 1) + " " +
+               std::to_string((i >> 2) & 1) + " 1 0 0\n";
+    }
+    obj += "f 1 3 4 2\nf 5 6 8 7\nf 1 2 6 5\nf 3 7 8 4\nf 1 5 7 3\nf 2 4 8 6\n";
+    const model::LoadedModel red = loadObj(obj);
+    ASSERT_TRUE(red.fileColors);
+    for (const std::uint32_t mode :
+         {RenderMode::Flat, RenderMode::Gouraud, RenderMode::Wireframe}) {
+        for (const bool given : {false, true}) {
+            SCOPED_TRACE(std::to_string(mode) + (given ? ", --color #0000ff" : ""));
+            PictureOptions options;
+            options.width = 48;
+            options.height = 40;
+            options.renderMode = mode;
+            options.colorGiven = given;
+            options.color = Rgb8{0, 0, 255};
+            EXPECT_EQ(modelColor(options, red).fileColors, !given);
+            const Picture p = draw(red, options);
+            int covered = 0;
+            int blue = 0;
+            for (int y = 0; y < p.height; ++y) {
+                for (int x = 0; x < p.width; ++x) {
+                    const std::uint8_t* px = at(p, x, y);
+                    if (px[3] == 0) {
+                        continue;
+                    }
+                    ++covered;
+                    if (given) {
+                        // The material's white ambient adds a grey.
+                        ASSERT_EQ(px[0], px[1]) << x << "," << y;
+                        ASSERT_GE(px[2], px[0]) << x << "," << y;
+                        blue += px[2] > px[0] ? 1 : 0;
+                    } else {
+                        ASSERT_EQ(px[1] | px[2], 0) << x << "," << y;
+                        ASSERT_GT(px[0], 0) << x << "," << y;
+                    }
+                }
+            }
+            EXPECT_GT(covered, 20);
+            EXPECT_EQ(blue > covered / 2, given);
+        }
+    }
 }
 
 } // namespace

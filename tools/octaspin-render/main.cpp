@@ -110,9 +110,9 @@ int renderOne(const std::string& modelPath, const std::string& output,
     }
     render::Picture picture;
     std::string error;
-    const Color3 color = render::modelColor(options, loaded.model);
+    const render::ModelColoring coloring = render::modelColor(options, loaded.model);
     const Stage drawing;
-    if (!render::drawPicture(loaded.model.meshes, color, options, picture, error)) {
+    if (!render::drawPicture(loaded.model.meshes, coloring, options, picture, error)) {
         std::fprintf(stderr, "%s: %s\n", modelPath.c_str(), error.c_str());
         return kExitWriteFailed;
     }

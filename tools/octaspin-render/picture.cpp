@@ -158,12 +158,13 @@ Color3 defaultModelColor() {
     return demo::kMaterialDiffuse;
 }
 
-Color3 modelColor(const PictureOptions& options, const model::LoadedModel& /*loaded*/) {
-    return options.colorGiven ? toColor(options.color) : defaultModelColor();
+ModelColoring modelColor(const PictureOptions& options, const model::LoadedModel& loaded) {
+    return ModelColoring{options.colorGiven ? toColor(options.color) : defaultModelColor(),
+                         loaded.fileColors && !options.colorGiven};
 }
 
-bool drawPicture(std::span<const Mesh> meshes, const Color3& color, const PictureOptions& options,
-                 Picture& picture, std::string& error) {
+bool drawPicture(std::span<const Mesh> meshes, const ModelColoring& coloring,
+                 const PictureOptions& options, Picture& picture, std::string& error) {
     const std::int32_t n = options.samples;
     if (options.width < 1 || options.height < 1 || options.width > 4096 || options.height > 4096 ||
         n < 1 || n > 4) {
@@ -227,7 +228,8 @@ bool drawPicture(std::span<const Mesh> meshes, const Color3& color, const Pictur
     Vec3 unit;
     normalize(unit, directional.direction); // writes the unit vector back too
     material.ambient = demo::kMaterialAmbient;
-    material.diffuse = color;
+    material.diffuse = coloring.material;
+    device.setModelColors(coloring.fileColors);
     device.setLight(LightKind::Ambient, &ambient);
     device.setLight(LightKind::Directional, &directional);
     device.setMaterial(&material);

@@ -15,7 +15,9 @@
 //    demo's camera: in view space the direction (0, 1, -1), normalised. The
 //    side the viewer sees is lit.
 //  - Material. The demo's: ambient (1, 1, 1) and the model's colour as the
-//    diffuse colour (modelColor() below).
+//    diffuse colour; a model with colours of its own (the file's vertex or
+//    material colours) is drawn in those instead, unless a colour is given
+//    (modelColor() below).
 //  - Samples. The frame is drawn at samples x samples times the picture's
 //    size; output pixel (x, y) gathers the samples of columns
 //    x * samples .. x * samples + samples - 1 and the same rows. A sample is
@@ -90,10 +92,14 @@ struct PictureOptions {
 // The demo's green, (0.2, 0.95, 0.2).
 Color3 defaultModelColor();
 
-// The colour the model is drawn in: the one given, else the demo's green.
-// (Where the file's own colours will be chosen, when the device draws
-// them: unless a colour is given.)
-Color3 modelColor(const PictureOptions& options, const model::LoadedModel& loaded);
+// How the model is coloured: the material's diffuse colour (the one given,
+// else the demo's green), and whether the meshes' own colours are drawn in
+// its place (the file has colours and no colour is given).
+struct ModelColoring {
+    Color3 material;
+    bool fileColors = false;
+};
+ModelColoring modelColor(const PictureOptions& options, const model::LoadedModel& loaded);
 
 // A picture: width x height pixels, rows from the top; 4 bytes a pixel
 // (red, green, blue, alpha) on a transparent background, else 3.
@@ -107,7 +113,7 @@ struct Picture {
 // Draws the meshes as the header says. False, with the reason, when the
 // options are out of range (the command line checks them first) or the
 // memory cannot be had.
-bool drawPicture(std::span<const Mesh> meshes, const Color3& color, const PictureOptions& options,
-                 Picture& picture, std::string& error);
+bool drawPicture(std::span<const Mesh> meshes, const ModelColoring& coloring,
+                 const PictureOptions& options, Picture& picture, std::string& error);
 
 } // namespace render
