@@ -88,20 +88,37 @@ unsigned virtualKeyForCode(std::string_view code) {
     return 0;
 }
 
-PointerAction pointerActionFor(PointerKind kind, int button) {
-    switch (kind) {
-    case PointerKind::Down:
-        return button == 0 ? PointerAction::LeftDown : PointerAction::None;
-    case PointerKind::Up:
-        return button == 0 ? PointerAction::LeftUp : PointerAction::None;
-    case PointerKind::Move:
-        return PointerAction::Move;
+std::optional<input::MouseButton> mouseButtonFor(int button) {
+    switch (button) {
+    case 0:
+        return input::MouseButton::Left;
+    case 1:
+        return input::MouseButton::Middle;
+    case 2:
+        return input::MouseButton::Right;
+    default:
+        return std::nullopt;
     }
-    return PointerAction::None;
 }
 
-bool leftButtonHeld(int buttons) {
-    return (buttons & 1) != 0;
+unsigned mouseKeysFor(int buttons, bool shift, bool ctrl) {
+    unsigned keys = 0;
+    keys |= (buttons & 1) != 0 ? input::kLeftButton : 0;
+    keys |= (buttons & 2) != 0 ? input::kRightButton : 0;
+    keys |= (buttons & 4) != 0 ? input::kMiddleButton : 0;
+    keys |= shift ? input::kShiftKey : 0;
+    keys |= ctrl ? input::kControlKey : 0;
+    return keys;
+}
+
+int wheelDeltaFor(double deltaY, int deltaMode) {
+    // Platform units for one unit of each mode.
+    constexpr double kPerUnit[] = {120.0 / 100.0, 120.0 / 3.0, 120.0};
+    if (deltaMode < 0 || deltaMode > 2 || !(std::abs(deltaY) < 1e9)) {
+        return 0;
+    }
+    const double delta = std::round(-deltaY * kPerUnit[deltaMode]);
+    return static_cast<int>(std::clamp(delta, -32768.0, 32767.0));
 }
 
 ClientPoint clientPointFor(double offsetX, double offsetY, double cssWidth, double cssHeight,

@@ -1,10 +1,13 @@
 // The page's input in the platform's terms: keys by their physical code
 // (KeyboardEvent.code) to virtual-key codes, pointer events on the canvas
-// to the left-button messages at client pixels, and the open-file dialog's
+// and the wheel to the mouse messages at client pixels, and the open-file dialog's
 // filter as the file picker's list of types. Free of browser calls, so it
 // is tested in every build.
 #pragma once
 
+#include "platform/core/backend.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,16 +19,21 @@ namespace platform::web {
 // Letters give 0x41 to 0x5A whatever the shift state or layout.
 unsigned virtualKeyForCode(std::string_view code);
 
-// What a pointer event on the canvas means to the window.
-enum class PointerKind { Down, Move, Up };
-enum class PointerAction { None, LeftDown, Move, LeftUp };
+// The window's button for a pointer event's `button` (0 primary, 1 middle,
+// 2 secondary), or nothing for another (-1 none, 3 back, 4 forward), whose
+// presses and releases the window does not see. Every move is a move.
+std::optional<input::MouseButton> mouseButtonFor(int button);
 
-// `button`: the event's button (0 primary, 1 middle, 2 secondary, -1 none).
-// Only the primary button presses and releases; every move is a move.
-PointerAction pointerActionFor(PointerKind kind, int button);
+// The platform's held buttons and keys (input::kLeftButton and the others)
+// from a pointer event's `buttons` mask (1 primary, 2 secondary, 4 middle)
+// and its Shift and Ctrl keys.
+unsigned mouseKeysFor(int buttons, bool shift, bool ctrl);
 
-// Whether the primary button is held, from the event's `buttons` mask.
-bool leftButtonHeld(int buttons);
+// The platform's wheel turn (120 a notch, positive away from the user, held
+// to 16 bits) for a WheelEvent's deltaY (positive towards the user) in its
+// deltaMode: 0 pixels (a notch is 100), 1 lines (a notch is 3), 2 pages
+// (a page is a notch). Not a number, or another mode: 0.
+int wheelDeltaFor(double deltaY, int deltaMode);
 
 struct ClientPoint {
     int x = 0;

@@ -79,7 +79,8 @@ std::string menuJson(const std::vector<MenuPopupView>& menu) {
             out += i == 0 ? "" : ",";
             out += "{\"text\":" + jsonString(item.text) + ",\"id\":" + std::to_string(item.id) +
                    ",\"separator\":" + boolean(item.separator) +
-                   ",\"checked\":" + boolean(item.checked) + "}";
+                   ",\"checked\":" + boolean(item.checked) + ",\"grayed\":" + boolean(item.grayed) +
+                   "}";
         }
         out += "]}";
     }

@@ -11,7 +11,7 @@
 namespace platform::web {
 
 // [{"text": "&File", "items": [{"text": "&Reset", "id": 40007,
-//   "separator": false, "checked": false}, ...]}, ...]
+//   "separator": false, "checked": false, "grayed": false}, ...]}, ...]
 std::string menuJson(const std::vector<MenuPopupView>& menu);
 
 // {"id", "title", "width", "height", "focus" (control index or -1),

@@ -12,7 +12,9 @@
 //
 // Files reach the program as copies in the in-memory file system: the page
 // writes a file chosen in the browser's file picker, or dropped on the
-// canvas, under /models/ and hands over its path.
+// canvas, under /models/ and hands over its path. A file the program saves
+// (the save-file dialog) is written under /downloads/ and handed to the
+// browser as a download once the program is back in its frame loop.
 #include "platform/web/web.h"
 
 #include "platform/web/input_map.h"
@@ -20,9 +22,11 @@
 
 #include <emscripten/em_js.h>
 #include <emscripten/emscripten.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -88,6 +92,19 @@ EM_ASYNC_JS(int, page_choose_file, (int owner, const char* title, const char* ac
     stringToUTF8(chosen, path, size);
     return 1;
 });
+// The file at `path` of the in-memory file system offered to the browser as
+// a download named `name`.
+EM_JS(void, page_download, (const char* path, const char* name), {
+    const bytes = FS.readFile(UTF8ToString(path));
+    const url = URL.createObjectURL(new Blob([bytes], {type: 'image/png'}));
+    const link = document.createElement('a');
+    link.href = url;
+    link.download = UTF8ToString(name);
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function () { URL.revokeObjectURL(url); }, 60000);
+});
 // clang-format on
 
 namespace platform {
@@ -98,8 +115,10 @@ namespace {
 // (platform/web/page/input_queue.js).
 enum EventKind {
     kNoEvent = 0,
-    kKey = 1,          // window, alt held, repeat; text: KeyboardEvent.code
-    kPointer = 2,      // window, kind (0 down, 1 move, 2 up), button, buttons, x, y, css w, h
+    kKey = 1, // window, alt held, repeat, ctrl held; text: KeyboardEvent.code
+    // window, kind (0 down, 1 move, 2 up, 3 wheel), button (wheel: deltaMode),
+    // buttons, x, y, css w, h, keys (1 Shift, 2 Ctrl), wheel deltaY
+    kPointer = 2,
     kMenu = 3,         // window, command id
     kEdit = 4,         // dialog, control; text: the field's text
     kButton = 5,       // dialog, control
@@ -108,7 +127,7 @@ enum EventKind {
     kClose = 8,        // window
     kDrop = 9,         // window; text: the copies' paths, one a line
 };
-constexpr int kEventNumbers = 9;
+constexpr int kEventNumbers = 10;
 constexpr int kEventTextSize = 1024;
 // A modal loop looks at its end condition at least this often.
 constexpr int kModalWaitMilliseconds = 250;
@@ -208,7 +227,9 @@ class WebBackend final : public Backend {
     }
 
     // One yield to the browser, then everything the page queued meanwhile.
+    // A file saved since the last pass goes to the browser first.
     void pollEvents() override {
+        offerSavedFile();
         page_yield();
         drainEvents();
     }
@@ -270,7 +291,36 @@ class WebBackend final : public Backend {
         return std::string(path);
     }
 
+    // No dialog: the file is written where the page finds it, under the
+    // name suggested (a download does not replace anything, so there is
+    // nothing to confirm), and offered as a download after the write.
+    std::optional<std::string> saveFile(const SaveFileView& request) override {
+        std::string name = request.suggestedName;
+        if (name.empty() || name.find('/') != std::string::npos) {
+            name = "picture.png";
+        }
+        mkdir(kDownloads, 0777);
+        savedFile_ = std::string(kDownloads) + "/" + name;
+        savedName_ = name;
+        return savedFile_;
+    }
+
   private:
+    static constexpr char kDownloads[] = "/downloads";
+
+    // The file of the last saveFile answer, when the program wrote it.
+    void offerSavedFile() {
+        if (savedFile_.empty()) {
+            return;
+        }
+        struct stat info {};
+        if (stat(savedFile_.c_str(), &info) == 0) {
+            page_download(savedFile_.c_str(), savedName_.c_str());
+            std::remove(savedFile_.c_str());
+        }
+        savedFile_.clear();
+    }
+
     void drainEvents() {
         double n[kEventNumbers];
         char text[kEventTextSize];
@@ -288,7 +338,7 @@ class WebBackend final : public Backend {
         switch (kind) {
         case kKey:
             if (const unsigned key = web::virtualKeyForCode(text); key != 0) {
-                input::keyDown(target, key, n[1] != 0.0, n[2] != 0.0);
+                input::keyDown(target, key, n[1] != 0.0, n[2] != 0.0, n[3] != 0.0);
             }
             break;
         case kPointer:
@@ -329,25 +379,37 @@ class WebBackend final : public Backend {
             return;
         }
         const PageWindow& w = it->second;
-        const auto kind = static_cast<web::PointerKind>(static_cast<int>(n[1]));
-        const web::PointerAction action = web::pointerActionFor(kind, static_cast<int>(n[2]));
+        const int kind = static_cast<int>(n[1]);
+        const auto number = [&](int i) { return static_cast<int>(n[i]); };
+        const unsigned keys =
+            web::mouseKeysFor(number(3), (number(8) & 1) != 0, (number(8) & 2) != 0);
         const web::ClientPoint p =
             web::clientPointFor(n[4], n[5], n[6], n[7], w.clientWidth, w.clientHeight);
         const bool inside = p.x >= 0 && p.y >= 0 && p.x < w.clientWidth && p.y < w.clientHeight;
         if (!inside && capture_ != window) {
             return;
         }
-        switch (action) {
-        case web::PointerAction::LeftDown:
-            input::leftButtonDown(window, p.x, p.y);
+        const std::optional<input::MouseButton> button = web::mouseButtonFor(number(2));
+        switch (kind) {
+        case 0:
+            if (button) {
+                input::buttonDown(window, *button, p.x, p.y, keys);
+            }
             break;
-        case web::PointerAction::Move:
-            input::mouseMove(window, p.x, p.y, web::leftButtonHeld(static_cast<int>(n[3])));
+        case 1:
+            input::mouseMoveHolding(window, p.x, p.y, keys);
             break;
-        case web::PointerAction::LeftUp:
-            input::leftButtonUp(window, p.x, p.y);
+        case 2:
+            if (button) {
+                input::buttonUp(window, *button, p.x, p.y, keys);
+            }
             break;
-        case web::PointerAction::None:
+        case 3:
+            if (const int delta = web::wheelDeltaFor(n[9], number(2)); delta != 0) {
+                input::wheelTurned(window, p.x, p.y, delta, keys);
+            }
+            break;
+        default:
             break;
         }
     }
@@ -366,6 +428,8 @@ class WebBackend final : public Backend {
 
     std::map<WindowId, PageWindow> windows_;
     WindowId capture_ = 0;
+    std::string savedFile_; // the path saveFile answered last, until offered
+    std::string savedName_;
     bool messageBoxDismissed_ = false;
 };
 

@@ -13,10 +13,10 @@
 namespace {
 
 using platform::web::clientPointFor;
-using platform::web::PointerAction;
-using platform::web::pointerActionFor;
-using platform::web::PointerKind;
+using platform::web::mouseButtonFor;
+using platform::web::mouseKeysFor;
 using platform::web::virtualKeyForCode;
+using platform::web::wheelDeltaFor;
 
 TEST(WebKeys, PhysicalKeyCodesGiveTheProgramsVirtualKeys) {
     struct Row {
@@ -74,29 +74,45 @@ TEST(WebKeys, PhysicalKeyCodesGiveTheProgramsVirtualKeys) {
     EXPECT_EQ(virtualKeyForCode(std::string("KeyA\0", 5)), 0u);
 }
 
-TEST(WebPointer, OnlyThePrimaryButtonPressesAndReleasesAndEveryMoveMoves) {
-    struct Row {
-        PointerKind kind;
-        int button;
-        PointerAction action;
-    };
-    const Row rows[] = {
-        {PointerKind::Down, 0, PointerAction::LeftDown},
-        {PointerKind::Down, 1, PointerAction::None},
-        {PointerKind::Down, 2, PointerAction::None},
-        {PointerKind::Up, 0, PointerAction::LeftUp},
-        {PointerKind::Up, 2, PointerAction::None},
-        {PointerKind::Move, -1, PointerAction::Move},
-        {PointerKind::Move, 0, PointerAction::Move},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(pointerActionFor(row.kind, row.button), row.action)
-            << static_cast<int>(row.kind) << " " << row.button;
+TEST(WebPointer, ButtonsHeldKeysAndWheelTurnsInThePlatformsTerms) {
+    using platform::input::MouseButton;
+    EXPECT_EQ(mouseButtonFor(0), MouseButton::Left);
+    EXPECT_EQ(mouseButtonFor(1), MouseButton::Middle);
+    EXPECT_EQ(mouseButtonFor(2), MouseButton::Right);
+    for (const int other : {-1, 3, 4, 1000}) {
+        EXPECT_FALSE(mouseButtonFor(other).has_value()) << other;
     }
-    EXPECT_TRUE(platform::web::leftButtonHeld(1));
-    EXPECT_TRUE(platform::web::leftButtonHeld(1 | 4));
-    EXPECT_FALSE(platform::web::leftButtonHeld(2));
-    EXPECT_FALSE(platform::web::leftButtonHeld(0));
+
+    // The page's buttons mask orders secondary before middle; the
+    // platform's bits order them the other way.
+    const struct {
+        int buttons;
+        bool shift, ctrl;
+        unsigned keys;
+    } held[] = {{0, false, false, 0},
+                {1, false, false, MK_LBUTTON},
+                {2, false, false, MK_RBUTTON},
+                {4, false, false, MK_MBUTTON},
+                {4, true, false, MK_MBUTTON | MK_SHIFT},
+                {1 | 2 | 4 | 8 | 16, true, true,
+                 MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_SHIFT | MK_CONTROL}};
+    for (const auto& row : held) {
+        EXPECT_EQ(mouseKeysFor(row.buttons, row.shift, row.ctrl), row.keys) << row.buttons;
+    }
+
+    // A notch towards the user is deltaY 100 pixels, 3 lines or 1 page:
+    // -120 each time.
+    const struct {
+        double deltaY;
+        int mode;
+        int delta;
+    } wheel[] = {{100.0, 0, -120}, {-100.0, 0, 120}, {3.0, 1, -120},       {-1.0, 2, 120},
+                 {53.0, 0, -64},   {0.4, 0, 0},      {1e6, 0, -32768},     {-1e6, 1, 32767},
+                 {100.0, 3, 0},    {100.0, -1, 0},   {std::nan(""), 0, 0}, {HUGE_VAL, 0, 0}};
+    for (const auto& row : wheel) {
+        EXPECT_EQ(wheelDeltaFor(row.deltaY, row.mode), row.delta)
+            << row.deltaY << " in mode " << row.mode;
+    }
 }
 
 TEST(WebPointer, CssOffsetsBecomeTheClientPixelUnderThePointer) {

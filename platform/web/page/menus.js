@@ -63,16 +63,23 @@ export function buildMenu(win, menu) {
         element('div', 'menu-separator', list).setAttribute('role', 'separator');
         return;
       }
-      const entry = element('div', 'menu-item' + (item.checked ? ' checked' : ''), list);
+      const entry = element('div', 'menu-item' + (item.checked ? ' checked' : '') +
+                            (item.grayed ? ' grayed' : ''), list);
       entry.dataset.commandId = String(item.id);
+      entry.setAttribute('aria-disabled', item.grayed ? 'true' : 'false');
       entry.setAttribute('role', 'menuitemcheckbox');
       entry.setAttribute('aria-checked', item.checked ? 'true' : 'false');
       element('span', 'check', entry).textContent = item.checked ? '\u2713' : '';
       const label = element('span', 'label', entry);
-      list.itemMnemonics.push({ letter: labelled(label, item.text), id: item.id });
+      const letter = labelled(label, item.text);
+      if (!item.grayed) {
+        list.itemMnemonics.push({ letter: letter, id: item.id });
+      }
       entry.addEventListener('click', function (e) {
         e.stopPropagation();
-        choose(win, item.id);
+        if (!item.grayed) {
+          choose(win, item.id);
+        }
       });
     });
     head.addEventListener('mousedown', function (e) {

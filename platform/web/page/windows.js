@@ -15,7 +15,7 @@ function keyDown(win, e) {
   if (currentModal() || popupKey(win, e)) {
     return;
   }
-  queue(KEY, [win.id, e.altKey ? 1 : 0, e.repeat ? 1 : 0], e.code);
+  queue(KEY, [win.id, e.altKey ? 1 : 0, e.repeat ? 1 : 0, e.ctrlKey ? 1 : 0], e.code);
   if (e.altKey && e.code.startsWith('Key')) {
     // Alt and a pop-up's letter open it, as the menu bar does.
     const index = win.mnemonics.indexOf(e.code.slice(3));
@@ -23,15 +23,21 @@ function keyDown(win, e) {
       openMenu(win, index);
     }
   }
-  if (!e.ctrlKey && !e.metaKey) {
-    e.preventDefault(); // no page scrolling by the arrow keys, no browser menu for Alt
+  if ((!e.ctrlKey && !e.metaKey) || e.code === 'KeyO' || e.code === 'KeyS') {
+    // No page scrolling by the arrow keys, no browser menu for Alt, and
+    // Ctrl+O and Ctrl+S are the program's.
+    e.preventDefault();
   }
 }
 
+// kind: 0 down, 1 move, 2 up, 3 wheel (its deltaMode in place of the button
+// and its deltaY last).
 function pointer(win, kind, e) {
   const box = win.canvas.getBoundingClientRect();
-  queue(POINTER, [win.id, kind, e.button, e.buttons, e.clientX - box.left, e.clientY - box.top,
-                  box.width, box.height]);
+  const keys = (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0);
+  queue(POINTER, [win.id, kind, kind === 3 ? e.deltaMode : e.button, e.buttons,
+                  e.clientX - box.left, e.clientY - box.top, box.width, box.height, keys,
+                  kind === 3 ? e.deltaY : 0]);
 }
 
 export function createWindow(id, title, menu, clientWidth, clientHeight) {
@@ -76,6 +82,12 @@ export function createWindow(id, title, menu, clientWidth, clientHeight) {
   canvas.addEventListener('pointermove', function (e) { pointer(win, 1, e); });
   canvas.addEventListener('pointerup', function (e) { pointer(win, 2, e); });
   canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
+  canvas.addEventListener('wheel', function (e) {
+    e.preventDefault(); // the page does not scroll
+    if (!currentModal() && e.deltaY !== 0) {
+      pointer(win, 3, e);
+    }
+  }, { passive: false });
   // Files dropped on the canvas: copied in, then handed over as one drop.
   canvas.addEventListener('dragover', function (e) {
     if (!currentModal() && carriesFiles(e)) {
