@@ -6,8 +6,9 @@ draws the window frames itself (no window manager decorations, so every
 run looks the same), drives it with xdotool as a user would and checks
 screenshots by colours and regions: the window with the green polyhedron
 and the overlay, Render > Wireframe and Gouraud, the colour dialog, the
-About box, File > Exit, the close box, and a model named on the command
-line.
+About box, File > Exit, the close box, a model named on the command line,
+and a PLY with colours of its own (shown in them; Render > Model Colors
+switches to the material's green).
 
 The screenshot and session plumbing is the desktop test's (tests/e2e).
 
@@ -78,9 +79,9 @@ class WineSession(e2e.Session):
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=20)
         super().stop()
 
-    def model_argument(self):
+    def model_argument(self, model=None):
         """The model file as a Windows path (Wine's drive Z: is the root)."""
-        path = subprocess.run([self.args.wine, "winepath", "-w", self.args.model],
+        path = subprocess.run([self.args.wine, "winepath", "-w", model or self.args.model],
                               env=self.wine_env(), capture_output=True, check=True,
                               timeout=min(self.left(), 60)).stdout.decode().strip()
         return path
@@ -193,6 +194,69 @@ def check_close_box(s):
     e2e.wait_exit(s, "the close box")
 
 
+# An octahedron whose corners are all blue, as a PLY with uchar colours.
+COLOURED_PLY = (
+    "ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\nproperty float y\n"
+    "property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"
+    "element face 8\nproperty list uchar int vertex_indices\nend_header\n"
+    + "".join("%s 30 60 255\n" % c for c in ("1 0 0", "-1 0 0", "0 1 0", "0 -1 0", "0 0 1", "0 0 -1"))
+    + "3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n"
+)
+
+
+def check_coloured_model(s):
+    """octaspin blue.ply: drawn in the file's blue; Render > Model Colors
+    (Alt+R, M) switches to the material's green; the close box ends it."""
+    model = os.path.join(s.args.artifacts, "blue.ply")
+    with open(model, "w") as f:
+        f.write(COLOURED_PLY)
+    s.program_arguments = [s.model_argument(model)]
+    s.start_program()
+    s.program_arguments = []
+    title = "blue.ply - Windows Application"
+    window = s.wait_for(
+        "a window titled %r" % title, lambda: s.find_window(title), seconds=s.first_frame_seconds
+    )
+    s.geometry, _ = s.window_rect(window)
+    g = s.geometry
+    area = (g["X"], g["Y"], g["X"] + g["WIDTH"], g["Y"] + g["HEIGHT"])
+
+    def counts(shot):
+        blue = green = 0
+        for _, row in shot.rows(area):
+            for i in range(0, len(row), 3):
+                r, g, b = row[i], row[i + 1], row[i + 2]
+                if b > r + 60 and b > g + 40:
+                    blue += 1
+                elif e2e.is_green_lit(r, g, b):
+                    green += 1
+        return blue, green
+
+    s.wait_value(
+        "a frame", s.screenshot, lambda sh: counts(sh)[0] > 3000, seconds=s.first_frame_seconds
+    )
+    # From here on the client area only: the caption may be blue too.
+    s.locate_client(s.screenshot())
+    area = s.client
+    shot = s.wait_value(
+        "the model in the file's blue",
+        s.screenshot,
+        lambda sh: counts(sh)[0] > 3000 and counts(sh)[1] < 100,
+    )
+    s.screenshot("coloured-model")
+    print("  blue.ply: %d blue, %d green pixels" % counts(shot))
+    s.menu("r", "m")
+    shot = s.wait_value(
+        "Model Colors off: the material's green",
+        s.screenshot,
+        lambda sh: counts(sh)[1] > 3000 and counts(sh)[0] < 100,
+    )
+    s.screenshot("coloured-model-material")
+    print("  Model Colors off: %d blue, %d green pixels" % counts(shot))
+    s.close_window(window)
+    e2e.wait_exit(s, "the close box of the coloured model's window")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -222,6 +286,7 @@ def main():
         ("File > Exit", check_exit_menu),
         ("close box", check_close_box),
         ("a model named on the command line", e2e.check_model_argument),
+        ("a PLY with colours of its own", check_coloured_model),
     ]
     return e2e.run_checks(
         session,

@@ -58,6 +58,9 @@ const server = http.createServer((request, response) => {
   } else if (url === '/reference.png' && fs.existsSync(path.join(work, 'reference.png'))) {
     file = path.join(work, 'reference.png');
     type = 'image/png';
+  } else if (url.startsWith('/downloads/') && fs.existsSync(path.join(work, url))) {
+    file = path.join(work, url);
+    type = 'image/png';
   }
   if (!file) {
     response.writeHead(404);
@@ -167,7 +170,7 @@ try {
   await check('first frames show the green polyhedron', p.count > 5000 && p.green > 5000, p);
   await check('the overlay text is drawn', p.overlay > 80, p.overlay);
   await check('the menu bar comes from the menu resource',
-              (await page.$$eval('.menu-title', (h) => h.map((e) => e.textContent))).join(',') === 'File,Render,Help');
+              (await page.$$eval('.menu-title', (h) => h.map((e) => e.textContent))).join(',') === 'File,Render,View,Help');
   await check('Flat carries the check mark at start', (await checkedItems()).join() === '40004', await checkedItems());
   await check('window.octaspin.exitCode is null while the program runs', loaded.exitCode === null, loaded);
   await check('the canvas has the keyboard', await page.evaluate(() => document.activeElement.matches('canvas.client')));
@@ -390,7 +393,132 @@ try {
               dragOver.taken && (await caption()).startsWith('tetra.obj') && tetra.count > 1000 && tetra.colours <= 4,
               { dragOver, caption: await caption(), count: tetra.count, colours: tetra.colours });
 
-  // 9. File > Exit: exit code 0, and the page says so.
+  // 9. The camera on a model: the wheel walks it nearer (and the page does
+  //    not scroll), a drag with the middle button pans it, F (View > Fit)
+  //    frames the model again.
+  await menu('File', 40007);
+  const canvasBox = await (await page.$('canvas.client')).boundingBox();
+  await page.mouse.move(canvasBox.x + canvasBox.width / 2, canvasBox.y + canvasBox.height / 2);
+  await passes(10);
+  const framed = await picture(true);
+  for (let i = 0; i < 4; ++i) {
+    await page.mouse.wheel({ deltaY: -100 });
+  }
+  await passes(10);
+  const wheeled = await picture(true);
+  await check('the wheel walks the camera towards the model, the page stays put',
+              wheeled.height_ > framed.height_ + 10 && (await page.evaluate(() => window.scrollY)) === 0,
+              { framed: framed.height_, wheeled: wheeled.height_ });
+  const from = { x: canvasBox.x + canvasBox.width / 2, y: canvasBox.y + canvasBox.height / 2 };
+  await page.mouse.down({ button: 'middle' });
+  await page.mouse.move(from.x + 90, from.y, { steps: 5 });
+  await page.mouse.up({ button: 'middle' });
+  await passes(10);
+  const panned = await picture(true);
+  await check('a middle-button drag pans the model along with the pointer',
+              panned.centreX > wheeled.centreX + 45, { before: wheeled.centreX, after: panned.centreX });
+  await page.keyboard.press('KeyF');
+  await passes(10);
+  const fitted = await picture(true);
+  await check('F frames the model again',
+              Math.abs(fitted.height_ - framed.height_) <= 3 && Math.abs(fitted.centreX - framed.centreX) < 15,
+              { framed, fitted });
+  await check('Model Colors is greyed for a model without colours',
+              (await page.$$('.menu-item.grayed[data-command-id="40013"]')).length === 1);
+
+  // 10. A model with colours of its own (a PLY with blue vertex colours)
+  //     shows them; Render > Model Colors switches to the material's red
+  //     and back.
+  await page.evaluate(() => {
+    const corners = ['1 0 0', '-1 0 0', '0 1 0', '0 -1 0', '0 0 1', '0 0 -1'];
+    const text = 'ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\nproperty float y\n' +
+      'property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n' +
+      'element face 8\nproperty list uchar int vertex_indices\nend_header\n' +
+      corners.map((c) => c + ' 30 60 255\n').join('') +
+      '3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n';
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([text], 'blue.ply'));
+    const canvas = document.querySelector('canvas.client');
+    canvas.dispatchEvent(new DragEvent('dragover', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    canvas.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  });
+  await page.waitForFunction(() => document.querySelector('.caption-title').textContent.startsWith('blue.ply'),
+                             { timeout: 5000 }).catch(() => {});
+  await passes(20);
+  const blueness = () => page.evaluate(() => {
+    const canvas = document.querySelector('canvas.client');
+    const data = canvas.getContext('2d').getImageData(0, 30, canvas.width, canvas.height - 30).data;
+    let blue = 0, red = 0;
+    for (let i = 0; i < data.length; i += 4) {
+      if (data[i + 2] > data[i] + 40) ++blue;
+      if (data[i] > data[i + 2] + 40) ++red;
+    }
+    return { blue, red };
+  });
+  const own = await blueness();
+  await check('a PLY with vertex colours opens in them, Model Colors checked',
+              own.blue > 3000 && own.red < 100 && (await checkedItems()).includes('40013'),
+              { own, checked: await checkedItems() });
+  await page.screenshot({ path: path.join(args.artifacts, 'web-colours.png') });
+  await menu('Render', 40013);
+  await passes(10);
+  const material = await blueness();
+  await check('Model Colors unchecked: the material\'s red',
+              material.red > 3000 && material.blue < 100 && !(await checkedItems()).includes('40013'),
+              { material, checked: await checkedItems() });
+  await menu('Render', 40013);
+  await passes(10);
+  const again = await blueness();
+  await check('Model Colors again: the file\'s blue', again.blue > 3000 && again.red < 100, again);
+
+  // 11. File > Save Image... (and Ctrl+S): a download of the frame as a
+  //     PNG, the size of the canvas, without the overlay.
+  const downloads = path.join(work, 'downloads');
+  fs.mkdirSync(downloads, { recursive: true });
+  const session = await page.target().createCDPSession();
+  await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  await menu('File', 40011);
+  const saved = path.join(downloads, 'blue.png');
+  for (let i = 0; i < 100 && !fs.existsSync(saved); ++i) {
+    await sleep(100);
+  }
+  const png = fs.existsSync(saved) ? fs.readFileSync(saved) : Buffer.alloc(0);
+  const size = png.length > 24 ? [png.readUInt32BE(16), png.readUInt32BE(20)] : [];
+  await check('Save Image downloads blue.png, a PNG the size of the canvas',
+              png.subarray(1, 4).toString() === 'PNG' && size.join() === `${p.width},${p.height}`,
+              { bytes: png.length, size });
+  const shown = await page.evaluate(async () => {
+    const image = new Image();
+    image.src = '/downloads/blue.png';
+    await image.decode();
+    const c = document.createElement('canvas');
+    c.width = image.width;
+    c.height = image.height;
+    c.getContext('2d').drawImage(image, 0, 0);
+    const data = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    let overlay = 0, blue = 0;
+    for (let y = 8; y < 28; ++y) {
+      for (let x = 8; x < 200; ++x) {
+        const i = (y * c.width + x) * 4;
+        if (data[i] > 128 && data[i + 1] > 128 && data[i + 2] > 128) ++overlay;
+      }
+    }
+    for (let i = 0; i < data.length; i += 4) {
+      if (data[i + 2] > data[i] + 40) ++blue;
+    }
+    return { overlay, blue };
+  }).catch((e) => ({ error: e.message }));
+  await check('the saved picture is the model without the overlay', shown.overlay === 0 && shown.blue > 3000, shown);
+  fs.rmSync(saved, { force: true });
+  await page.keyboard.down('Control');
+  await page.keyboard.press('KeyS');
+  await page.keyboard.up('Control');
+  for (let i = 0; i < 100 && !fs.existsSync(saved); ++i) {
+    await sleep(100);
+  }
+  await check('Ctrl+S saves too', fs.existsSync(saved));
+
+  // 12. File > Exit: exit code 0, and the page says so.
   await menu('File', 40003);
   await page.waitForFunction(() => window.octaspin.exitCode !== null, { timeout: 10000 });
   const end = await status();
