@@ -1,15 +1,19 @@
-// Camera keys, the drag rotation and the hit test, driven through the
-// window's message queue as a user would.
+// Camera keys, the wheel, the pan, the drag rotation and the hit test,
+// driven through the window's message queue as a user would.
 
 #include "app_harness.h"
 
 #include "app/camera_input.h"
+#include "app/model_scene.h"
 #include "scene/demo_view.h"
 #include "scene/polyhedron.h"
 #include "scene/scene_values.h"
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 
 namespace apptest {
 namespace {
@@ -45,10 +49,16 @@ struct KeyCase {
     Vec3 target;
     int screenDx;
     int screenDy;
+    UINT message = WM_KEYDOWN; // WM_MOUSEWHEEL: `key` is its wParam
 };
 
 const double s05 = 200.0 * std::sin(0.05);
 const double c05 = 200.0 * std::cos(0.05);
+
+// WM_MOUSEWHEEL's wParam: the key state low, the signed turn high.
+constexpr WPARAM wheel(int delta, unsigned keys = 0) {
+    return MAKEWPARAM(keys, static_cast<WORD>(delta));
+}
 
 class CameraKey : public AppScenario, public ::testing::WithParamInterface<KeyCase> {};
 
@@ -68,7 +78,13 @@ TEST_P(CameraKey, MovesTheCameraAndThePicture) {
     bool viewFinite = false;
     run(1, [&](int pass) {
         if (pass == 0) {
-            key(c.key);
+            if (c.message == WM_KEYDOWN) {
+                key(c.key);
+            } else {
+                // The wheel's point is in screen coordinates; the walk
+                // does not depend on it.
+                post(c.message, c.key, MAKELPARAM(300, 200));
+            }
         }
         if (pass == 1) {
             eye = appState.eye;
@@ -108,7 +124,16 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"X", 'X', {-5, 0, -200}, {-5, 0, 0}, 1, 0},
         KeyCase{"C", 'C', {5, 0, -200}, {5, 0, 0}, -1, 0},
         // Any other key changes nothing.
-        KeyCase{"Space", VK_SPACE, {0, 0, -200}, {0, 0, 0}, 0, 0}),
+        KeyCase{"Space", VK_SPACE, {0, 0, -200}, {0, 0, 0}, 0, 0},
+        // The wheel: a notch away from the user is one A, towards the user
+        // one Z, a part of a notch that part of a step, Shift five steps.
+        KeyCase{"WheelAway", wheel(120), {0, 0, -196}, {0, 0, 0}, 0, 0, WM_MOUSEWHEEL},
+        KeyCase{"WheelTowardsTheUser", wheel(-120), {0, 0, -204}, {0, 0, 0}, 0, 0, WM_MOUSEWHEEL},
+        KeyCase{"WheelHalfANotch", wheel(60), {0, 0, -198}, {0, 0, 0}, 0, 0, WM_MOUSEWHEEL},
+        KeyCase{"WheelThreeNotches", wheel(-360), {0, 0, -212}, {0, 0, 0}, 0, 0, WM_MOUSEWHEEL},
+        KeyCase{
+            "WheelWithShift", wheel(120, MK_SHIFT), {0, 0, -180}, {0, 0, 0}, 0, 0, WM_MOUSEWHEEL},
+        KeyCase{"WheelStill", wheel(0, MK_SHIFT), {0, 0, -200}, {0, 0, 0}, 0, 0, WM_MOUSEWHEEL}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Pairs of keys that undo each other.
@@ -200,6 +225,126 @@ TEST_F(CameraWalk, WalkingIntoTheTargetStopsShortOfIt) {
     EXPECT_EQ(surfacePixelsAtStop, 0);
     EXPECT_NEAR(eyeAfterBackingOut.z, -24.0, 1e-3);
 }
+
+// The wheel stops short of the target as A does: 14 shifted notches of 20
+// would pass it; the walk stops at 20 - 0 (the next would reach 0), and
+// turning back works.
+TEST_F(CameraWalk, TheWheelStopsShortOfTheTargetToo) {
+    Vec3 eyeAtStop;
+    Vec3 eyeBack;
+    run(30, [&](int pass) {
+        if (pass == 0) {
+            for (int i = 0; i < 14; ++i) {
+                post(WM_MOUSEWHEEL, wheel(120, MK_SHIFT), MAKELPARAM(300, 200));
+            }
+        }
+        if (pass == 20) {
+            eyeAtStop = appState.eye;
+            post(WM_MOUSEWHEEL, wheel(-240), MAKELPARAM(300, 200));
+        }
+        if (pass == 30) {
+            eyeBack = appState.eye;
+        }
+    });
+    // Nine notches of 20 leave 20; the tenth would reach the target.
+    EXPECT_NEAR(eyeAtStop.z, -20.0, 1e-3);
+    EXPECT_GE(-eyeAtStop.z, kMinEyeToTarget);
+    EXPECT_NEAR(eyeBack.z, -28.0, 1e-3);
+}
+
+// A drag with the middle or the right button pans the camera: the point
+// under the pointer at the target's depth stays under the pointer. Seen on
+// a flat square that faces the camera at the target's depth (a model,
+// framed about it), whose centre moves as the pointer does against the
+// same pass's picture without the pan. The camera keeps its direction and distance; the
+// release ends the pan.
+struct PanCase {
+    const char* name;
+    UINT down, up;
+    unsigned held;
+    int dx, dy;
+};
+
+void PrintTo(const PanCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Panning : public AppScenario, public ::testing::WithParamInterface<PanCase> {
+  protected:
+    void TearDown() override {
+        AppScenario::TearDown();
+        std::filesystem::remove(square_);
+    }
+
+    // Runs with the square open from pass 0 on; `pan` posts the pan.
+    Picture squareAtPass3(bool pan) {
+        std::ofstream(square_, std::ios::binary)
+            << "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nf 1 2 3 4\nf 4 3 2 1\n";
+        const PanCase& c = GetParam();
+        Picture shown;
+        startFresh();
+        run(6, [&](int pass) {
+            if (pass == 0) {
+                ASSERT_TRUE(openModel(square_));
+                if (pan) {
+                    post(c.down, c.held, MAKELPARAM(300, 200));
+                    post(WM_MOUSEMOVE, c.held, MAKELPARAM(300 + c.dx / 2, 200 + c.dy / 2));
+                    post(WM_MOUSEMOVE, c.held, MAKELPARAM(300 + c.dx, 200 + c.dy));
+                }
+            }
+            if (pass == 4) {
+                shown = screen();
+                eye_ = appState.eye;
+                target_ = appState.target;
+                post(c.up, 0, MAKELPARAM(300 + c.dx, 200 + c.dy));
+                // Moves after the release change nothing.
+                post(WM_MOUSEMOVE, c.held, MAKELPARAM(0, 0));
+            }
+            if (pass == 6) {
+                panning_ = appState.panButton != 0;
+                eyeAfterRelease_ = appState.eye;
+            }
+        });
+        return shown;
+    }
+
+    std::string square_ = (std::filesystem::temp_directory_path() /
+                           ("octaspin square " + std::to_string(::getpid()) + ".obj"))
+                              .string();
+    Vec3 eye_, target_, eyeAfterRelease_;
+    bool panning_ = true;
+};
+
+TEST_P(Panning, ThePointUnderThePointerStaysUnderIt) {
+    const PanCase& c = GetParam();
+    const Picture still = squareAtPass3(false);
+    const Vec3 framedEye = eye_;
+    const Picture moved = squareAtPass3(true);
+    ASSERT_EQ(still.width, moved.width);
+    const Silhouette before = silhouetteOf(still);
+    const Silhouette after = silhouetteOf(moved);
+    ASSERT_GT(before.pixels, 1000);
+    // The spin has turned the square a little out of the target's plane,
+    // so its edges see the pan's change of view; its centre, at the
+    // target's depth, moves with the pointer.
+    EXPECT_NEAR(after.pixels, before.pixels, before.pixels / 30);
+    EXPECT_NEAR(after.cx - before.cx, c.dx, 0.5);
+    EXPECT_NEAR(after.cy - before.cy, c.dy, 0.5);
+    // Direction and distance kept: only the camera's plane changed.
+    EXPECT_NEAR(target_.z - eye_.z, -framedEye.z, kTol);
+    EXPECT_NEAR(target_.x, eye_.x, kTol);
+    EXPECT_NEAR(target_.y, eye_.y, kTol);
+    EXPECT_NEAR(eyeAfterRelease_.x, eye_.x, kTol);
+    EXPECT_NEAR(eyeAfterRelease_.y, eye_.y, kTol);
+    EXPECT_FALSE(panning_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Panning,
+    ::testing::Values(PanCase{"MiddleRight", WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON, 40, 0},
+                      PanCase{"MiddleUpLeft", WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON, -30, -25},
+                      PanCase{"RightDown", WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, 10, 35}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The drag: the side of the polyhedron that faces the camera follows the
 // pointer. The front point of the equator is followed through the world
