@@ -213,6 +213,96 @@ TEST_F(ModelScene, MenuCtrlOAndDropsOpenModelsAndBadFilesKeepWhatIsShown) {
     EXPECT_EQ(platform::liveObjects().drops, 0u);
 }
 
+// View > Fit (F): a long thin model and a tiny one, in a wide and a tall
+// window, fill the client area and stay inside it (the framing rule of
+// geometry/framing.h for the model's bounding sphere); the wheel and a pan
+// move the camera, and F puts it back where Fit put it. With the demo, F
+// gives its start camera.
+struct FitCase {
+    const char* name;
+    const char* text; // nullptr: the demo
+    int width, height;
+};
+
+void PrintTo(const FitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FitView : public ModelScene, public ::testing::WithParamInterface<FitCase> {};
+
+TEST_P(FitView, FillsTheWindowAndComesBackAfterTheWheelAndAPan) {
+    const FitCase& c = GetParam();
+    const std::string line = c.text == nullptr ? "" : quoteArgument(writeFile("fit.obj", c.text));
+    Silhouette fitted;
+    Vec3 eye, target, movedEye, movedTarget, refitEye, refitTarget;
+    runWith(line, 13, [&](int pass) {
+        if (pass == 0) {
+            backend->resizeClient(appState.window, c.width, c.height);
+        }
+        if (pass == 1) {
+            key('C'); // the demo's camera off its start
+            key('F');
+        }
+        if (pass == 5) {
+            fitted = silhouetteOf(screen());
+            eye = appState.eye;
+            target = appState.target;
+            post(WM_MOUSEWHEEL, MAKEWPARAM(0, 240), MAKELPARAM(100, 100));
+            post(WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(100, 100));
+            post(WM_MOUSEMOVE, MK_MBUTTON, MAKELPARAM(130, 90));
+            post(WM_MBUTTONUP, 0, MAKELPARAM(130, 90));
+        }
+        if (pass == 9) {
+            movedEye = appState.eye;
+            movedTarget = appState.target;
+            key('F');
+        }
+        if (pass == 12) {
+            refitEye = appState.eye;
+            refitTarget = appState.target;
+        }
+    });
+    const auto distance = [](const Vec3& a, const Vec3& b) {
+        return length(Vec3{a.x - b.x, a.y - b.y, a.z - b.z});
+    };
+    EXPECT_GT(distance(movedEye, eye), 1.0f) << "the wheel and the pan moved nothing";
+    EXPECT_GT(distance(movedTarget, target), 0.1f);
+    for (const auto& [got, want] : {std::pair{refitEye, eye}, std::pair{refitTarget, target}}) {
+        EXPECT_NEAR(got.x, want.x, 1e-3);
+        EXPECT_NEAR(got.y, want.y, 1e-3);
+        EXPECT_NEAR(got.z, want.z, 1e-3);
+    }
+    if (c.text == nullptr) {
+        EXPECT_NEAR(eye.x, demo::kEye.x, 1e-6);
+        EXPECT_NEAR(eye.z, demo::kEye.z, 1e-6);
+        return;
+    }
+    // Inside the client area, and filling its shorter side (the spin turns
+    // the model within its sphere, which fits with the rule's margin).
+    ASSERT_GT(fitted.pixels, 0);
+    EXPECT_GT(fitted.left, 0);
+    EXPECT_LT(fitted.right, c.width / 4 * 4 - 1);
+    EXPECT_LT(fitted.bottom, c.height / 4 * 4 - 1);
+    const int shorter = std::min(c.width, c.height);
+    const int extent = std::max(fitted.right - fitted.left, fitted.bottom - fitted.top) + 1;
+    EXPECT_GE(extent * 5, shorter * 2)
+        << fitted.left << "," << fitted.top << " - " << fitted.right << "," << fitted.bottom;
+}
+
+constexpr char kRod[] = "v 0 0 0\nv 1000 0 0\nv 1000 30 0\nv 0 30 0\nv 0 0 20\n"
+                        "v 1000 0 20\nv 1000 30 20\nv 0 30 20\n"
+                        "f 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\nf 4 8 7 3\nf 1 5 8 4\nf 2 3 7 6\n";
+constexpr char kTiny[] = "v 0 0 0\nv 0.0002 0 0\nv 0 0.0003 0\nv 0 0 0.0001\n"
+                         "f 1 3 2\nf 1 2 4\nf 1 4 3\nf 2 3 4\n";
+
+INSTANTIATE_TEST_SUITE_P(, FitView,
+                         ::testing::Values(FitCase{"RodInAWideWindow", kRod, 632, 300},
+                                           FitCase{"RodInATallWindow", kRod, 300, 500},
+                                           FitCase{"TinyInAWideWindow", kTiny, 632, 300},
+                                           FitCase{"TinyInATallWindow", kTiny, 260, 480},
+                                           FitCase{"Demo", nullptr, 632, 432}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // Render > Model Colors for each kind of thing shown: its greying, its
 // check mark and the picture's colours, at opening and after the item is
 // chosen once and twice. The coloured models are pure red, so with their
