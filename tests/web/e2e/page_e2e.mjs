@@ -393,9 +393,62 @@ try {
               dragOver.taken && (await caption()).startsWith('tetra.obj') && tetra.count > 1000 && tetra.colours <= 4,
               { dragOver, caption: await caption(), count: tetra.count, colours: tetra.colours });
 
-  // 9. The camera on a model: the wheel walks it nearer (and the page does
-  //    not scroll), a drag with the middle button pans it, F (View > Fit)
-  //    frames the model again.
+  // 9. Model Colors has nothing to switch for a model without colours.
+  await check('Model Colors is greyed for a model without colours',
+              (await page.$$('.menu-item.grayed[data-command-id="40013"]')).length === 1);
+
+  // 10. A model with colours of its own (a PLY whose corners are shades of blue)
+  //     shows them; Render > Model Colors switches to the material's red
+  //     and back.
+  await page.evaluate(() => {
+    const corners = ['1 0 0', '-1 0 0', '0 1 0', '0 -1 0', '0 0 1', '0 0 -1'];
+    // Blues, all with far more blue than red.
+    const shades = ['30 60 255', '0 200 255', '150 0 255', '60 120 230', '20 230 200', '190 70 255'];
+    const text = 'ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\nproperty float y\n' +
+      'property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n' +
+      'element face 8\nproperty list uchar int vertex_indices\nend_header\n' +
+      corners.map((c, i) => c + ' ' + shades[i] + '\n').join('') +
+      '3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n';
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([text], 'blue.ply'));
+    const canvas = document.querySelector('canvas.client');
+    canvas.dispatchEvent(new DragEvent('dragover', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    canvas.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  });
+  await page.waitForFunction(() => document.querySelector('.caption-title').textContent.startsWith('blue.ply'),
+                             { timeout: 5000 }).catch(() => {});
+  await passes(20);
+  const blueness = () => page.evaluate(() => {
+    const canvas = document.querySelector('canvas.client');
+    const data = canvas.getContext('2d').getImageData(0, 30, canvas.width, canvas.height - 30).data;
+    let blue = 0, red = 0;
+    for (let i = 0; i < data.length; i += 4) {
+      if (data[i + 2] > data[i] + 40) ++blue;
+      if (data[i] > data[i + 2] + 40) ++red;
+    }
+    return { blue, red };
+  });
+  const own = await blueness();
+  await check('a PLY with vertex colours opens in them, Model Colors checked',
+              own.blue > 3000 && own.red < 100 && (await checkedItems()).includes('40013'),
+              { own, checked: await checkedItems() });
+  // The window with the coloured model, for the documentation.
+  await (await page.$('.window')).screenshot({ path: path.join(args.artifacts, 'web-colours.png') });
+  await menu('Render', 40013);
+  await passes(10);
+  const material = await blueness();
+  await check('Model Colors unchecked: the material\'s red',
+              material.red > 3000 && material.blue < 100 && !(await checkedItems()).includes('40013'),
+              { material, checked: await checkedItems() });
+  await menu('Render', 40013);
+  await passes(10);
+  const again = await blueness();
+  await check('Model Colors again: the file\'s blue', again.blue > 3000 && again.red < 100, again);
+
+  // 11. The camera on a model: the wheel walks it nearer (and the page does
+  //     not scroll), a drag with the middle button pans it, F (View > Fit)
+  //     frames the model again. The octahedron's tips lie on the spin's
+  //     axis, so its height on the screen does not change as it spins.
   await menu('File', 40007);
   const canvasBox = await (await page.$('canvas.client')).boundingBox();
   await page.mouse.move(canvasBox.x + canvasBox.width / 2, canvasBox.y + canvasBox.height / 2);
@@ -423,55 +476,7 @@ try {
   await check('F frames the model again',
               Math.abs(fitted.height_ - framed.height_) <= 3 && Math.abs(fitted.centreX - framed.centreX) < 15,
               { framed, fitted });
-  await check('Model Colors is greyed for a model without colours',
-              (await page.$$('.menu-item.grayed[data-command-id="40013"]')).length === 1);
-
-  // 10. A model with colours of its own (a PLY with blue vertex colours)
-  //     shows them; Render > Model Colors switches to the material's red
-  //     and back.
-  await page.evaluate(() => {
-    const corners = ['1 0 0', '-1 0 0', '0 1 0', '0 -1 0', '0 0 1', '0 0 -1'];
-    const text = 'ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\nproperty float y\n' +
-      'property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n' +
-      'element face 8\nproperty list uchar int vertex_indices\nend_header\n' +
-      corners.map((c) => c + ' 30 60 255\n').join('') +
-      '3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n';
-    const transfer = new DataTransfer();
-    transfer.items.add(new File([text], 'blue.ply'));
-    const canvas = document.querySelector('canvas.client');
-    canvas.dispatchEvent(new DragEvent('dragover', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-    canvas.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-  });
-  await page.waitForFunction(() => document.querySelector('.caption-title').textContent.startsWith('blue.ply'),
-                             { timeout: 5000 }).catch(() => {});
-  await passes(20);
-  const blueness = () => page.evaluate(() => {
-    const canvas = document.querySelector('canvas.client');
-    const data = canvas.getContext('2d').getImageData(0, 30, canvas.width, canvas.height - 30).data;
-    let blue = 0, red = 0;
-    for (let i = 0; i < data.length; i += 4) {
-      if (data[i + 2] > data[i] + 40) ++blue;
-      if (data[i] > data[i + 2] + 40) ++red;
-    }
-    return { blue, red };
-  });
-  const own = await blueness();
-  await check('a PLY with vertex colours opens in them, Model Colors checked',
-              own.blue > 3000 && own.red < 100 && (await checkedItems()).includes('40013'),
-              { own, checked: await checkedItems() });
-  await page.screenshot({ path: path.join(args.artifacts, 'web-colours.png') });
-  await menu('Render', 40013);
-  await passes(10);
-  const material = await blueness();
-  await check('Model Colors unchecked: the material\'s red',
-              material.red > 3000 && material.blue < 100 && !(await checkedItems()).includes('40013'),
-              { material, checked: await checkedItems() });
-  await menu('Render', 40013);
-  await passes(10);
-  const again = await blueness();
-  await check('Model Colors again: the file\'s blue', again.blue > 3000 && again.red < 100, again);
-
-  // 11. File > Save Image... (and Ctrl+S): a download of the frame as a
+  // 12. File > Save Image... (and Ctrl+S): a download of the frame as a
   //     PNG, the size of the canvas, without the overlay.
   const downloads = path.join(work, 'downloads');
   fs.mkdirSync(downloads, { recursive: true });
@@ -518,7 +523,7 @@ try {
   }
   await check('Ctrl+S saves too', fs.existsSync(saved));
 
-  // 12. File > Exit: exit code 0, and the page says so.
+  // 13. File > Exit: exit code 0, and the page says so.
   await menu('File', 40003);
   await page.waitForFunction(() => window.octaspin.exitCode !== null, { timeout: 10000 });
   const end = await status();
