@@ -520,8 +520,8 @@ class Session:
                 if gap > 8:
                     words.append((x0 + 4 + start, x0 + 4 + last))
                     start = None
-        if len(words) != 3:
-            raise Failure("menu bar shows %d titles, expected File, Render, Help" % len(words))
+        if len(words) != 4:
+            raise Failure("menu bar shows %d titles, expected File, Render, View, Help" % len(words))
         self.menu_words = words
         self.menu_y = (y0 + y) // 2
         print("client area %s, menu titles at %s" % (self.client, words))
@@ -738,6 +738,49 @@ def check_drag(s):
     )
 
 
+def check_wheel_and_pan(s):
+    """The wheel (X buttons 4 and 5) walks the camera nearer and back, a
+    drag with the middle button pans the picture with the pointer, and F
+    puts the demo's camera back."""
+    tall = max(s.stats(s.screenshot()).box_height() for _ in range(3))
+    left, top, right, bottom = s.client
+    s.xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2))
+    s.xdotool("click", "--repeat", "6", "--delay", "40", "4")
+    nearer = s.wait_value(
+        "the polyhedron to grow with the wheel",
+        lambda: s.stats(s.screenshot()).box_height(),
+        lambda h: h > tall + 8,
+    )
+    s.xdotool("click", "--repeat", "6", "--delay", "40", "5")
+    s.wait_value(
+        "the wheel back to bring the size back",
+        lambda: s.stats(s.screenshot()).box_height(),
+        lambda h: abs(h - tall) <= 3,
+    )
+    before_x, _ = s.lit_centroid()
+    cx, cy = (left + right) // 2 - 150, (top + bottom) // 2
+    s.xdotool("mousemove", str(cx), str(cy), "mousedown", "2")
+    try:
+        for step in (20, 40, 60):
+            s.xdotool("mousemove", str(cx + step), str(cy))
+            time.sleep(0.05)
+    finally:
+        s.xdotool("mouseup", "2")
+    panned_x, _ = s.wait_value(
+        "the picture to follow the middle-button drag",
+        s.lit_centroid,
+        lambda c: abs(c[0] - (before_x + 60)) < 12,
+    )
+    s.xdotool("key", "f")
+    back_x, _ = s.wait_value(
+        "F to bring the demo's camera back", s.lit_centroid, lambda c: abs(c[0] - before_x) < 6
+    )
+    print(
+        "  wheel: height %d -> %d; pan: x %.0f -> %.0f; F: x %.0f"
+        % (tall, nearer, before_x, panned_x, back_x)
+    )
+
+
 def type_red_and_confirm(s, dialog, preview):
     """Types 0, 255 and 0 into the open colour dialog, sees its preview turn
     red while typing, confirms with Enter and waits for red lit faces.
@@ -801,7 +844,7 @@ def differs(a, b):
 
 
 def check_about(s):
-    s.menu_by_keys("h", "a", 2)
+    s.menu_by_keys("h", "a", 3)
     about = s.wait_for("the About box", lambda: s.find_window("About"))
     if s.args.window_manager:
         expect_dialog_frame_at_owner(s, about, "the About box")
@@ -1152,6 +1195,7 @@ def main():
         ("Render > Wireframe by mouse and by Alt mnemonics", check_wireframe),
         ("arrow keys move the picture", check_arrow_keys),
         ("a drag turns the polyhedron, Reset restores it", check_drag),
+        ("the wheel, a middle-button pan and F", check_wheel_and_pan),
         ("Diffuse Color dialog", check_colour_dialog),
         ("Help > About", check_about),
         ("resizing the window", check_resize),
