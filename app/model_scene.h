@@ -14,8 +14,9 @@
 // (the open-file dialog) and files dropped on the window. Opening resets
 // the rotation as File > Reset does and frames the camera; the colours
 // and the fill style stay, and a model with colours of its own is drawn
-// in them (Render > Model Colors, app/model_colors_item.h). A file that cannot be opened is reported in a
-// message box (caption "Application Message") and what was shown stays.
+// in them (Render > Model Colors, app/model_colors_item.h). A file that
+// cannot be opened is reported in a message box (caption "Application
+// Message") and what was shown stays.
 #pragma once
 
 #include "geometry/mesh.h"
