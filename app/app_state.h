@@ -2,6 +2,7 @@
 // loop, the window procedure and the dialog procedures, all on one thread.
 #pragma once
 
+#include "app/model_loading.h"
 #include "device/render_device.h"
 #include "geometry/mesh.h"
 #include "math/vector_math.h"
@@ -39,6 +40,8 @@ struct AppState {
     // it has meshes (app/model_scene.h), and the path it came from.
     model::LoadedModel model;
     std::string modelPath;
+    // How models load, and the loads under way (app/model_loading.h).
+    ModelLoading loading;
 };
 
 extern AppState appState;

@@ -4,6 +4,7 @@
 #include "app/camera_input.h"
 #include "app/demo_scene.h"
 #include "app/menu_commands.h"
+#include "app/model_loading.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
 #include "app/winmain_command_line.h"
@@ -36,6 +37,10 @@ bool registerMainWindowClass(HINSTANCE instance) {
 // Start-up, the model the command line names (if any), the frame loop and
 // shut-down. Allocation failures surface here as std::bad_alloc.
 int runProgram(HINSTANCE instance, int showCommand, const std::string& modelPath) {
+#if defined(_WIN32)
+    // On the platform itself WinMain is the program in its window.
+    appState.loading.mode = windowLoadMode();
+#endif
     if (!startProgram(instance, showCommand)) {
         shutdown();
         return 0;
@@ -106,6 +111,7 @@ bool runFramePass(MSG& message) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    pollModelLoad();
     updateModelRotation();
     renderFrame();
     return true;
@@ -139,7 +145,10 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     }
     case WM_KEYDOWN:
-        handleCameraKey(wParam);
+        // Esc gives up a model's load; otherwise it is no camera key.
+        if (wParam != VK_ESCAPE || !cancelModelLoad()) {
+            handleCameraKey(wParam);
+        }
         break;
     case WM_CHAR:
         // Ctrl+O, as TranslateMessage makes it: the frame loop translates
@@ -196,6 +205,9 @@ void renderFrame() {
 }
 
 void shutdown() {
+    // A loading thread holds nothing of the scene, but it ends before the
+    // process does.
+    endModelLoads();
     // The device borrows the lights and the material: release it first.
     if (appState.device != nullptr) {
         appState.device->release();

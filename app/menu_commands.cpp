@@ -1,6 +1,7 @@
 #include "app/menu_commands.h"
 
 #include "app/app_state.h"
+#include "app/model_loading.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
 
@@ -70,6 +71,9 @@ void handleMenuCommand(UINT commandId) {
         break;
     case IDM_OPEN:
         openModelFromDialog();
+        break;
+    case IDM_CANCEL_LOADING:
+        cancelModelLoad();
         break;
     case IDM_RESET:
         // The camera, colours and fill style stay; so does a drag in progress.

@@ -1,6 +1,7 @@
 #include "app/model_scene.h"
 
 #include "app/app_state.h"
+#include "app/model_loading.h"
 #include "app/resource.h"
 #include "scene/scene_values.h"
 
@@ -30,21 +31,35 @@ void setModelProjection(RenderDevice& device) {
 } // namespace
 
 bool openModel(const std::string& path) {
-    model::LoadResult loaded = model::loadModelFile(path);
+    if (appState.loading.mode != ModelLoadMode::Now) {
+        startModelLoad(path);
+        return true;
+    }
+    model::LoadResult loaded = loadModelNow(path);
     if (!loaded.ok()) {
         MessageBoxA(appState.window, loaded.error.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    appState.model = std::move(loaded.model);
+    installLoadedModel(std::move(loaded.model), path);
+    return true;
+}
+
+void installLoadedModel(model::LoadedModel loaded, const std::string& path) {
+    appState.model = std::move(loaded);
     appState.modelPath = path;
     identity(appState.modelRotation);
     identity(appState.dragRotation);
     if (appState.device != nullptr) {
         setModelProjection(*appState.device);
     }
-    const std::string title = model::baseName(path) + " - " + kWindowTitle;
-    SetWindowTextA(appState.window, title.c_str());
-    return true;
+    SetWindowTextA(appState.window, shownTitle().c_str());
+}
+
+std::string shownTitle() {
+    if (appState.model.meshes.empty()) {
+        return kWindowTitle;
+    }
+    return model::baseName(appState.modelPath) + " - " + kWindowTitle;
 }
 
 void openModelFromDialog() {

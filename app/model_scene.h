@@ -10,18 +10,30 @@
 // (the open-file dialog) and files dropped on the window. Opening resets
 // the rotation as File > Reset does; the camera, the colours and the fill
 // style stay. A file that cannot be opened is reported in a message box
-// (caption "Application Message") and what was shown stays.
+// (caption "Application Message") and what was shown stays. The window
+// programs load in the background (app/model_loading.h).
 #pragma once
 
 #include "geometry/mesh.h"
+#include "model/load_model.h"
 #include "platform/core/win32_files.h"
 
 #include <span>
 #include <string>
 
-// Opens the model at `path`: true when it is now shown; false after the
-// message box.
+// Opens the model at `path`. Loading now (ModelLoadMode::Now,
+// app/model_loading.h): true when it is shown; false after the message
+// box. In the background: starts the load and returns true.
 bool openModel(const std::string& path);
+
+// Shows `loaded`, read from `path`, in place of what was shown: the model,
+// its path, the rotation reset, its projection and the title. The one
+// place where a model is installed, whichever way it was loaded.
+void installLoadedModel(model::LoadedModel loaded, const std::string& path);
+
+// The window's title for what is shown: "NAME - Windows Application" for a
+// model, "Windows Application" for the polyhedron.
+std::string shownTitle();
 
 // File > Open... and Ctrl+O: the open-file dialog, then openModel.
 void openModelFromDialog();

@@ -35,6 +35,7 @@ inline constexpr int IDM_RESET = 40007;
 inline constexpr int IDM_DIFFUSE_COLOR = 40008;
 inline constexpr int IDM_AMBIENT_COLOR = 40009;
 inline constexpr int IDM_OPEN = 40010;
+inline constexpr int IDM_CANCEL_LOADING = 40014;
 
 // The colour dialog's three fields. Left to right on screen they read red,
 // green, blue; in tab order green comes first.

@@ -17,6 +17,7 @@ MenuResource mainMenu() {
     menu.popups = {
         {"&File",
          {{"&Open...\tCtrl+O", IDM_OPEN, false},
+          {"&Cancel Loading\tEsc", IDM_CANCEL_LOADING, false},
           {"&Reset", IDM_RESET, false},
           {"", 0, true},
           {"E&xit", IDM_EXIT, false}}},
