@@ -58,12 +58,9 @@ void BackgroundLoad::runOnThread() {
     try {
         // The pool is this thread's: started, used and stopped here, never
         // shared with the frame loop's drawing.
-        std::unique_ptr<WorkerPool> pool;
-        if (OCTASPIN_HAS_THREADS && defaultRenderThreads() > 1) {
-            pool = std::make_unique<WorkerPool>(defaultRenderThreads());
-        }
+        const std::unique_ptr<WorkerPool> pool = startWorkerPool(0);
         model::LoadOptions options = options_;
-        options.pool = pool && pool->size() > 1 ? pool.get() : nullptr;
+        options.pool = pool.get();
         model::ModelLoad load = makeLoad(path_, bytes_, std::move(options));
         result = load.result();
     } catch (const std::bad_alloc&) {

@@ -78,6 +78,12 @@ ModelLoadMode windowLoadMode() {
 }
 
 model::LoadResult loadModelNow(const std::string& path) {
+    if (auto& ahead = appState.loading.readAhead; ahead && ahead->first == path) {
+        model::LoadResult result;
+        result.model = std::move(ahead->second);
+        ahead.reset();
+        return result;
+    }
     model::LoadOptions options = appState.loading.options;
     // Nothing draws while the frame loop waits for the load: the device's
     // threads are free to parse.

@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class ModelLoadMode {
@@ -48,12 +49,18 @@ struct ModelLoading {
     // Loads given up whose threads have not yet seen it; each is joined
     // once it has ended, and all of them at shut-down.
     std::vector<std::unique_ptr<BackgroundLoad>> givenUp;
+    // A model read before the program started, with the path it came
+    // from: the first load of that path takes it rather than reading the
+    // file again (the headless runner reads its model first, so that a bad
+    // file stops the run before it starts).
+    std::optional<std::pair<std::string, model::LoadedModel>> readAhead;
     // The percentage the title shows, -1 before the first.
     int shownPercent = -1;
 };
 
 // Loads the model at `path` on the frame loop's thread (the device's
-// worker threads parse it) and returns the result: ModelLoadMode::Now.
+// worker threads parse it) and returns the result: ModelLoadMode::Now. A
+// model read ahead for that path is taken as it is.
 model::LoadResult loadModelNow(const std::string& path);
 
 // Starts loading the model at `path` in the background (ModelLoadMode

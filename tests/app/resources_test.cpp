@@ -31,6 +31,7 @@ TEST_F(Resources, MenuBarHasThePopUpsItemsAndIds) {
     const std::vector<std::pair<std::string, std::vector<Item>>> expected = {
         {"&File",
          {{"&Open...\tCtrl+O", 40010, false},
+          {"&Cancel Loading\tEsc", 40014, false},
           {"&Reset", 40007, false},
           {"", 0, true},
           {"E&xit", 40003, false}}},
