@@ -20,8 +20,8 @@ model::ModelLoad makeLoad(const std::string& path, std::optional<ModelBytes>& by
         if (!options.readSibling) {
             options.readSibling = bytes->readSibling;
         }
-        return model::ModelLoad(std::span<const std::uint8_t>(bytes->data.get(), bytes->size),
-                                path, std::move(options));
+        return model::ModelLoad(std::span<const std::uint8_t>(bytes->data.get(), bytes->size), path,
+                                std::move(options));
     }
     return model::ModelLoad(path, std::move(options));
 }

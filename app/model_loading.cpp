@@ -26,8 +26,8 @@ void showLoadingTitle(const std::string& path, int percent) {
     tail += kWindowTitle;
 #if defined(_WIN32)
     std::wstring title = L"Loading ";
-    const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()),
-                                           nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
     if (length > 0) {
         std::wstring wide(static_cast<std::size_t>(length), L'\0');
         MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), wide.data(),
@@ -57,11 +57,10 @@ void followProgress(const BackgroundLoad& load) {
 // Joins the loads given up whose threads have ended.
 void reapGivenUp() {
     auto& givenUp = appState.loading.givenUp;
-    givenUp.erase(std::remove_if(givenUp.begin(), givenUp.end(),
-                                 [](const std::unique_ptr<BackgroundLoad>& load) {
-                                     return load->poll();
-                                 }),
-                  givenUp.end());
+    givenUp.erase(
+        std::remove_if(givenUp.begin(), givenUp.end(),
+                       [](const std::unique_ptr<BackgroundLoad>& load) { return load->poll(); }),
+        givenUp.end());
 }
 
 // The title for what is shown again, after a load that showed its
@@ -98,8 +97,8 @@ model::LoadResult loadModelNow(const std::string& path) {
         if (!options.readSibling) {
             options.readSibling = bytes->readSibling;
         }
-        return model::loadModel(std::span<const std::uint8_t>(bytes->data.get(), bytes->size),
-                                path, options);
+        return model::loadModel(std::span<const std::uint8_t>(bytes->data.get(), bytes->size), path,
+                                options);
     }
     return model::loadModelFile(path, options);
 }

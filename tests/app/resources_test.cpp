@@ -123,8 +123,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndIgnoresTheRest) {
         return commandLineAnswer(arguments).value_or("(none)");
     };
     const std::string help = answer({"--help"});
-    EXPECT_EQ(help.rfind("usage: octaspin [FILE]\n       octaspin [--help | --version]\n", 0),
-              0u);
+    EXPECT_EQ(help.rfind("usage: octaspin [FILE]\n       octaspin [--help | --version]\n", 0), 0u);
     for (const char* mentioned : {"arrow keys", "mouse", "octaspin-headless"}) {
         EXPECT_NE(help.find(mentioned), std::string::npos) << mentioned;
     }
