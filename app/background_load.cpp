@@ -31,6 +31,12 @@ model::ModelLoad makeLoad(const std::string& path, std::optional<ModelBytes>& by
 BackgroundLoad::BackgroundLoad(std::string path, std::optional<ModelBytes> bytes, Runner runner,
                                model::LoadOptions options)
     : path_(std::move(path)), bytes_(std::move(bytes)), options_(std::move(options)) {
+    if (bytes_ && !bytes_->failure.empty()) {
+        model::LoadResult result;
+        result.error = path_ + ": " + bytes_->failure;
+        end(std::move(result));
+        return;
+    }
     callerProgress_ = std::move(options_.progress);
     options_.progress = [this](std::uint64_t done, std::uint64_t total) { record(done, total); };
     options_.cancel = &cancel_;

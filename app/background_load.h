@@ -27,6 +27,9 @@ struct ModelBytes {
     std::unique_ptr<std::uint8_t[]> data;
     std::size_t size = 0;
     model::SiblingReader readSibling;
+    // Why the bytes could not be had ("cannot read the file"); when set,
+    // the load fails at once with "PATH: failure".
+    std::string failure;
 };
 
 class BackgroundLoad {

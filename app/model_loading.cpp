@@ -93,6 +93,11 @@ model::LoadResult loadModelNow(const std::string& path) {
     if (appState.loading.fileSource) {
         bytes = appState.loading.fileSource(path);
     }
+    if (bytes && !bytes->failure.empty()) {
+        model::LoadResult result;
+        result.error = path + ": " + bytes->failure;
+        return result;
+    }
     if (bytes) {
         if (!options.readSibling) {
             options.readSibling = bytes->readSibling;

@@ -10,9 +10,10 @@
 // A presented frame is copied, its changed part only, into a picture of
 // the window that the page puts on the canvas once per animation frame.
 //
-// Files reach the program as copies in the in-memory file system: the page
-// writes a file chosen in the browser's file picker, or dropped on the
-// canvas, under /models/ and hands over its path.
+// Files reach the program by paths of the page's own (/models/3/knot.obj):
+// the page holds a file chosen in the browser's file picker, or dropped on
+// the canvas, in memory, and the program reads it from there
+// (platform/web/page_files.h).
 #include "platform/web/web.h"
 
 #include "platform/web/input_map.h"
@@ -106,7 +107,7 @@ enum EventKind {
     kEnter = 6,        // dialog
     kMessageBoxOk = 7, // -
     kClose = 8,        // window
-    kDrop = 9,         // window; text: the copies' paths, one a line
+    kDrop = 9,         // window; text: the held files' paths, one a line
 };
 constexpr int kEventNumbers = 9;
 constexpr int kEventTextSize = 1024;
