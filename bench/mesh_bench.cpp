@@ -3,7 +3,8 @@
 // draws the polyhedron. Levels 3 to 8 of subdivision (1 280 to 1 310 720
 // triangles); from level 7 on the sphere has more vertices than one Mesh
 // addresses and is drawn as several meshes one after another
-// (splitIntoMeshes). Flat, Gouraud and wireframe.
+// (splitIntoMeshes). Flat, Gouraud and wireframe, and flat and Gouraud
+// with a colour of its own at every vertex.
 //
 // Every iteration is one frame: a spin step, clear, and drawMesh of every
 // mesh, with one thread or with all (the device's default: OCTASPIN_THREADS,
@@ -121,13 +122,26 @@ TriangleList icosphere(int level) {
     return list;
 }
 
-// The icosphere of each level, split into meshes once per process.
-const std::vector<Mesh>& sphereMeshes(int level) {
-    static std::map<int, std::vector<Mesh>> made;
-    auto found = made.find(level);
+// The icosphere of each level, split into meshes once per process; with
+// `colors`, each vertex in a colour of its own, ((x, y, z) + r) / 2r.
+const std::vector<Mesh>& sphereMeshes(int level, bool colors) {
+    static std::map<std::pair<int, bool>, std::vector<Mesh>> made;
+    auto found = made.find({level, colors});
     if (found == made.end()) {
         const TriangleList list = icosphere(level);
-        found = made.emplace(level, splitIntoMeshes(list.vertices, list.corners)).first;
+        std::vector<Vec3> vertexColors;
+        if (colors) {
+            for (const Vertex& v : list.vertices) {
+                const Vec3& p = v.position;
+                vertexColors.push_back(Vec3{(p.x + kRadius) / (2.0f * kRadius),
+                                            (p.y + kRadius) / (2.0f * kRadius),
+                                            (p.z + kRadius) / (2.0f * kRadius)});
+            }
+        }
+        found =
+            made.emplace(std::pair{level, colors}, splitIntoMeshes(list.vertices, list.corners,
+                                                                   kMaxMeshVertices, vertexColors))
+                .first;
     }
     return found->second;
 }
@@ -163,19 +177,23 @@ class MeshScene : public BoundView {
     Matrix4 rotation_;
 };
 
+// The last two draw the sphere in its own colours (the demo has none).
 const struct {
     const char* name;
     std::uint32_t renderMode;
-} kModes[] = {{"flat", RenderMode::Flat},
-              {"gouraud", RenderMode::Gouraud},
-              {"wireframe", RenderMode::Wireframe}};
+    bool colors;
+} kModes[] = {{"flat", RenderMode::Flat, false},
+              {"gouraud", RenderMode::Gouraud, false},
+              {"wireframe", RenderMode::Wireframe, false},
+              {"flat-colors", RenderMode::Flat, true},
+              {"gouraud-colors", RenderMode::Gouraud, true}};
 
 // Arguments: subdivision level, mode (index into kModes), threads (0: all).
 void BM_Sphere(benchmark::State& state) {
     const int level = static_cast<int>(state.range(0));
     const auto& mode = kModes[state.range(1)];
     const auto threads = static_cast<std::int32_t>(state.range(2));
-    const std::vector<Mesh>& meshes = sphereMeshes(level);
+    const std::vector<Mesh>& meshes = sphereMeshes(level, mode.colors);
     std::int64_t triangles = 0;
     for (const Mesh& mesh : meshes) {
         triangles += mesh.faceCount;
@@ -203,7 +221,7 @@ void BM_Sphere(benchmark::State& state) {
                    std::to_string(scene.device.renderThreads));
 }
 BENCHMARK(BM_Sphere)
-    ->ArgsProduct({{3, 4, 5, 6, 7, 8}, {0, 1, 2}, {1, 0}})
+    ->ArgsProduct({{3, 4, 5, 6, 7, 8}, {0, 1, 2, 3, 4}, {1, 0}})
     ->ArgNames({"level", "mode", "threads"})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);

@@ -303,6 +303,8 @@ void RenderDevice::release() {
     lightFlags = 0;
     ambientLight = nullptr;
     directionalLight = nullptr;
+    ambientLightColor = Color3{};
+    directionalLightColor = Color3{};
     pointLight = nullptr;
     spotLight = nullptr;
     material = nullptr;

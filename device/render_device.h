@@ -180,6 +180,20 @@ struct Material {
     Color3 diffuse;
 };
 
+// One channel of a light colour times a reflectance: the product of the two
+// floats in double (exact), rounded to a float. Every colour product of the
+// device is formed this way.
+inline float colorProduct(float light, float reflectance) {
+    return static_cast<float>(static_cast<double>(light) * reflectance);
+}
+
+// The two products the fills read for one surface colour: ambient light
+// colour x colour, and directional light colour x colour.
+struct ColorProducts {
+    Color3 ambient;
+    Color3 diffuse;
+};
+
 struct RenderDevice {
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -205,6 +219,11 @@ struct RenderDevice {
     Color3 ambientProduct;
     Color3 diffuseProduct;
     Color3 pointProduct;
+    // The colours of the ambient and the directional light as setLight last
+    // took them; zero for a slot that is not set. A model's own colours are
+    // multiplied by them (colorProducts).
+    Color3 ambientLightColor;
+    Color3 directionalLightColor;
     Matrix4 worldMatrix;
     Matrix4 viewMatrix;
     Matrix4 projectionMatrix;
@@ -222,6 +241,11 @@ struct RenderDevice {
     // test compares the two), and the drawing path's working storage.
     bool damageTracking = true;
     FrameDamage damage;
+    // A mesh that has colours of its own (Mesh::colors) is drawn in them,
+    // in place of the material's ambient and diffuse colour, while this is
+    // on (the default); off, every mesh is drawn in the material's colours.
+    // See raster/screen_polygon.h for the rule.
+    bool modelColors = true;
     ScratchSlot<PipelineScratch> pipelineScratch{nullptr, nullptr};
     ScratchSlot<RasterScratch> rasterScratch{nullptr, nullptr};
     // How many threads draw (device/worker_pool.h): defaultRenderThreads()
@@ -259,6 +283,20 @@ struct RenderDevice {
     void setProjection(const Matrix4& projection);
     void setLight(std::uint32_t kinds, Light* light);
     void setMaterial(Material* material);
+    // The switch between a model's own colours and the material's (on:
+    // the model's, where a mesh has them).
+    void setModelColors(bool on);
+    // The products of a model colour c in place of the material's:
+    // ambientLightColor x c and directionalLightColor x c, channel by
+    // channel, each formed as colorProduct forms the material's.
+    ColorProducts colorProducts(const Color3& c) const {
+        return ColorProducts{Color3{colorProduct(ambientLightColor.r, c.r),
+                                    colorProduct(ambientLightColor.g, c.g),
+                                    colorProduct(ambientLightColor.b, c.b)},
+                             Color3{colorProduct(directionalLightColor.r, c.r),
+                                    colorProduct(directionalLightColor.g, c.g),
+                                    colorProduct(directionalLightColor.b, c.b)}};
+    }
 
     // Worker threads (worker_pool.cpp). setRenderThreads takes a count in
     // 1 .. kMaxRenderThreads (0 or less: the default, larger: the cap) and

@@ -15,9 +15,7 @@ Vec3 turnDirection(const Matrix4& m, const Vec3& d) {
 }
 
 Color3 product(const Color3& a, const Color3& b) {
-    return Color3{static_cast<float>(static_cast<double>(a.r) * b.r),
-                  static_cast<float>(static_cast<double>(a.g) * b.g),
-                  static_cast<float>(static_cast<double>(a.b) * b.b)};
+    return Color3{colorProduct(a.r, b.r), colorProduct(a.g, b.g), colorProduct(a.b, b.b)};
 }
 
 // The inverse of a rotation plus translation: the transposed 3x3, and the
@@ -216,12 +214,14 @@ void RenderDevice::setLight(std::uint32_t kinds, Light* light) {
     }
     if ((kinds & LightKind::Ambient) != 0) {
         ambientLight = light;
+        ambientLightColor = light->color;
         if (material != nullptr) {
             ambientProduct = product(light->color, material->ambient);
         }
     }
     if ((kinds & LightKind::Directional) != 0) {
         directionalLight = light;
+        directionalLightColor = light->color;
         lightDirInObject = turnDirection(inverseWorldMatrix, light->direction);
         if (material != nullptr) {
             diffuseProduct = product(material->diffuse, light->color);
@@ -257,4 +257,8 @@ void RenderDevice::setMaterial(Material* newMaterial) {
     if ((lightFlags & LightKind::Point) != 0) {
         pointProduct = product(pointLight->color, material->diffuse);
     }
+}
+
+void RenderDevice::setModelColors(bool on) {
+    modelColors = on;
 }

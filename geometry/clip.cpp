@@ -6,17 +6,19 @@
 
 namespace {
 
-// The vertex where edge a -> b meets the plane, t = dA / (dA - dB) along it.
+// from + t * (to - from) in double, rounded to a float: every value a new
+// vertex takes along its edge.
+float interpolate(float from, float to, double t) {
+    return static_cast<float>(from + t * (static_cast<double>(to) - from));
+}
+
+// The vertex where edge a -> b meets the plane, at parameter t along it.
 // x and y are interpolated; z is put exactly on the plane for the first
 // four planes and interpolated for the bottom one.
-Vertex crossing(Plane plane, bool gouraud, const Vertex& a, const Vertex& b, double da, double db) {
-    const double t = da / (da - db);
-    auto lerp = [t](float from, float to) {
-        return static_cast<float>(from + t * (static_cast<double>(to) - from));
-    };
+Vertex crossing(Plane plane, bool gouraud, const Vertex& a, const Vertex& b, double t) {
     Vertex v;
-    v.position.x = lerp(a.position.x, b.position.x);
-    v.position.y = lerp(a.position.y, b.position.y);
+    v.position.x = interpolate(a.position.x, b.position.x, t);
+    v.position.y = interpolate(a.position.y, b.position.y, t);
     switch (plane) {
     case Plane::Near:
         v.position.z = 0.0f;
@@ -31,30 +33,53 @@ Vertex crossing(Plane plane, bool gouraud, const Vertex& a, const Vertex& b, dou
         v.position.z = v.position.y;
         break;
     case Plane::Bottom:
-        v.position.z = lerp(a.position.z, b.position.z);
+        v.position.z = interpolate(a.position.z, b.position.z, t);
         break;
     }
-    v.intensity = gouraud ? lerp(a.intensity, b.intensity) : 0.0f;
+    v.intensity = gouraud ? interpolate(a.intensity, b.intensity, t) : 0.0f;
     return v;
 }
 
-// The one clipper behind the five stages.
-void clipEdge(Plane plane, const RenderDevice& device, ClipPolygon& out, const Vertex& a,
-              const Vertex& b) {
+// What a vertex carries beside its record: a colour, or nothing.
+struct NoColor {};
+
+NoColor colorAt(NoColor, NoColor, double) {
+    return {};
+}
+Color3 colorAt(const Color3& a, const Color3& b, double t) {
+    return Color3{interpolate(a.r, b.r, t), interpolate(a.g, b.g, t), interpolate(a.b, b.b, t)};
+}
+
+void append(ClipPolygon& out, const Vertex& v, NoColor) {
+    appendVertex(out, v);
+}
+void append(ClipPolygon& out, const Vertex& v, const Color3& color) {
+    appendVertex(out, v, color);
+}
+
+// The one clipper behind the five stages: edge a -> b, the crossing at
+// t = dA / (dA - dB).
+template <typename Color>
+void clipEdge(Plane plane, bool gouraud, ClipPolygon& out, const Vertex& a, const Color& colorA,
+              const Vertex& b, const Color& colorB) {
     const double da = insideDistance(plane, a.position);
     const double db = insideDistance(plane, b.position);
     // A NaN coordinate gives a NaN distance, which is never inside.
     const bool aInside = da >= 0.0;
     const bool bInside = db >= 0.0;
-    const bool gouraud = (device.renderMode & RenderMode::Gouraud) != 0;
     if (aInside) {
-        appendVertex(out, a);
-        if (!bInside) {
-            appendVertex(out, crossing(plane, gouraud, a, b, da, db));
-        }
-    } else if (bInside) {
-        appendVertex(out, crossing(plane, gouraud, a, b, da, db));
+        append(out, a, colorA);
     }
+    if (aInside != bInside) {
+        const double t = da / (da - db);
+        append(out, crossing(plane, gouraud, a, b, t), colorAt(colorA, colorB, t));
+    }
+}
+
+void clipEdge(Plane plane, const RenderDevice& device, ClipPolygon& out, const Vertex& a,
+              const Vertex& b) {
+    clipEdge(plane, (device.renderMode & RenderMode::Gouraud) != 0, out, a, NoColor{}, b,
+             NoColor{});
 }
 
 } // namespace
@@ -66,6 +91,15 @@ void appendVertex(ClipPolygon& polygon, const Vertex& vertex) {
     }
     polygon.vertices[used] = vertex;
     polygon.vertexCount += 1;
+}
+
+void appendVertex(ClipPolygon& polygon, const Vertex& vertex, const Color3& color) {
+    const std::size_t used = static_cast<std::size_t>(polygon.vertexCount);
+    if (used >= polygon.colors.size()) {
+        polygon.colors.resize(std::max<std::size_t>(8, 2 * polygon.colors.size()));
+    }
+    polygon.colors[used] = color;
+    appendVertex(polygon, vertex);
 }
 
 void clipNear(const RenderDevice& device, ClipPolygon& out, const Vertex& a, const Vertex& b) {
@@ -96,5 +130,22 @@ void clipPolygon(const RenderDevice& device, ClipStage stage, const ClipPolygon&
         const Vertex& a = in.vertices[static_cast<std::size_t>(i)];
         const Vertex& b = in.vertices[static_cast<std::size_t>(i + 1 == n ? 0 : i + 1)];
         stage(device, out, a, b);
+    }
+}
+
+void clipPolygon(const RenderDevice& device, Plane plane, const ClipPolygon& in, ClipPolygon& out) {
+    out.vertexCount = 0;
+    const std::int32_t n = in.vertexCount;
+    out.colored = in.colored && in.colors.size() >= static_cast<std::size_t>(n);
+    const bool gouraud = (device.renderMode & RenderMode::Gouraud) != 0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        const auto a = static_cast<std::size_t>(i);
+        const auto b = static_cast<std::size_t>(i + 1 == n ? 0 : i + 1);
+        if (out.colored) {
+            clipEdge(plane, gouraud, out, in.vertices[a], in.colors[a], in.vertices[b],
+                     in.colors[b]);
+        } else {
+            clipEdge(plane, gouraud, out, in.vertices[a], NoColor{}, in.vertices[b], NoColor{});
+        }
     }
 }

@@ -69,19 +69,25 @@ inline TriangleClip classifyTriangle(std::uint8_t a, std::uint8_t b, std::uint8_
 }
 
 // The clipper's working polygon: vertexCount vertices in use, with
-// view-space positions and (in Gouraud mode) intensities. The storage grows
-// when a stage needs more room than it was created with, so no stage ever
-// writes past it; the face path creates it with room for 10 vertices, more
-// than a clipped triangle can reach (3 + one per plane).
+// view-space positions and (in Gouraud mode) intensities, and when
+// `colored` is set a lit colour per vertex (raster/screen_polygon.h, rule
+// 3) in `colors`, index-parallel to the vertices. The storage grows when a
+// stage needs more room than it was created with, so no stage ever writes
+// past it; the face path creates it with room for 10 vertices, more than a
+// clipped triangle can reach (3 + one per plane).
 struct ClipPolygon {
     std::int32_t vertexCount = 0;
     std::vector<Vertex> vertices;
+    bool colored = false;
+    std::vector<Color3> colors;
 
     explicit ClipPolygon(std::size_t capacity = 10) : vertices(capacity) {}
 };
 
 // Appends one vertex, growing the storage when it is full.
 void appendVertex(ClipPolygon& polygon, const Vertex& vertex);
+// Appends one vertex and its colour (a polygon that carries colours).
+void appendVertex(ClipPolygon& polygon, const Vertex& vertex, const Color3& color);
 
 // The five clip stages. Each handles one edge a -> b of the input polygon:
 // it appends to `out` a if a is inside, and the point where the edge
@@ -104,3 +110,13 @@ inline constexpr ClipStage kClipStages[5] = {clipNear, clipLeft, clipRight, clip
 // input gives an empty output.
 void clipPolygon(const RenderDevice& device, ClipStage stage, const ClipPolygon& in,
                  ClipPolygon& out);
+
+// The same by the stage's plane, carrying the colours of a polygon that has
+// them: a new vertex's colour is interpolated at the very t of its
+// position, from + t * (to - from) per channel in double, rounded to a
+// float; `out` carries colours when `in` does.
+void clipPolygon(const RenderDevice& device, Plane plane, const ClipPolygon& in, ClipPolygon& out);
+
+// The planes in the order of the stages.
+inline constexpr Plane kClipPlanes[5] = {Plane::Near, Plane::Left, Plane::Right, Plane::Top,
+                                         Plane::Bottom};

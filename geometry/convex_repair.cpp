@@ -7,6 +7,13 @@
 
 namespace {
 
+const ScreenPoint& at(const ScreenPoint& p) {
+    return p;
+}
+const ScreenPoint& at(const ColoredPoint& p) {
+    return p.point;
+}
+
 // z of (b - a) x (c - b) for screen points (x right, y down): negative where
 // a polygon that runs counter-clockwise on the screen turns, positive at a
 // reflex corner of such a polygon.
@@ -21,14 +28,14 @@ std::int64_t turn(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint&
 // True when the closed sequence of values rises and falls at most once
 // around the polygon (plateaus allowed): both of its sides between the
 // extreme points are monotonic.
-template <typename Coordinate>
-bool monotonicSides(const std::vector<ScreenPoint>& points, std::size_t n, Coordinate coordinate) {
+template <typename Point, typename Coordinate>
+bool monotonicSides(const std::vector<Point>& points, std::size_t n, Coordinate coordinate) {
     int previous = 0;
     int first = 0;
     int changes = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const std::int32_t from = coordinate(points[i]);
-        const std::int32_t to = coordinate(points[i + 1 == n ? 0 : i + 1]);
+        const std::int32_t from = coordinate(at(points[i]));
+        const std::int32_t to = coordinate(at(points[i + 1 == n ? 0 : i + 1]));
         const int sign = (to > from) - (to < from);
         if (sign == 0) {
             continue;
@@ -50,16 +57,16 @@ bool monotonicSides(const std::vector<ScreenPoint>& points, std::size_t n, Coord
 // y run monotonically along the two sides. Either winding is accepted: a
 // sliver whose truncated corners run clockwise stays as it is (the fills
 // draw nothing for it, the outline still shows).
-bool convexAndMonotonic(const std::vector<ScreenPoint>& points, std::size_t n) {
+template <typename Point> bool convexAndMonotonic(const std::vector<Point>& points, std::size_t n) {
     if (n < 3) {
         return true;
     }
     bool left = false;
     bool right = false;
     for (std::size_t i = 0; i < n; ++i) {
-        const ScreenPoint& a = points[i == 0 ? n - 1 : i - 1];
-        const ScreenPoint& b = points[i];
-        const ScreenPoint& c = points[i + 1 == n ? 0 : i + 1];
+        const ScreenPoint& a = at(points[i == 0 ? n - 1 : i - 1]);
+        const ScreenPoint& b = at(points[i]);
+        const ScreenPoint& c = at(points[i + 1 == n ? 0 : i + 1]);
         const std::int64_t t = turn(a, b, c);
         left = left || t < 0;
         right = right || t > 0;
@@ -74,30 +81,31 @@ bool convexAndMonotonic(const std::vector<ScreenPoint>& points, std::size_t n) {
 // The convex hull of the points (monotone chain), counter-clockwise on the
 // screen, collinear and repeated points left out. Hull points are original
 // points, depth and intensity included.
-std::size_t convexHull(std::vector<ScreenPoint>& points, std::size_t n,
-                       ConvexRepairScratch& scratch) {
+template <typename Point>
+std::size_t convexHull(std::vector<Point>& points, std::size_t n,
+                       ConvexRepairScratchOf<Point>& scratch) {
     if (n < 3) {
         return n;
     }
-    std::vector<ScreenPoint>& sorted = scratch.sorted;
+    std::vector<Point>& sorted = scratch.sorted;
     sorted.assign(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(n));
-    std::sort(sorted.begin(), sorted.end(), [](const ScreenPoint& a, const ScreenPoint& b) {
-        return a.x < b.x || (a.x == b.x && a.y < b.y);
+    std::sort(sorted.begin(), sorted.end(), [](const Point& a, const Point& b) {
+        return at(a).x < at(b).x || (at(a).x == at(b).x && at(a).y < at(b).y);
     });
-    std::vector<ScreenPoint>& hull = scratch.hull;
+    std::vector<Point>& hull = scratch.hull;
     hull.resize(2 * n);
     std::size_t k = 0;
     // Lower and upper chains, keeping only corners that turn the hull's way
     // (positive turn: clockwise on the screen; reversed below).
     for (std::size_t i = 0; i < n; ++i) {
-        while (k >= 2 && turn(hull[k - 2], hull[k - 1], sorted[i]) <= 0) {
+        while (k >= 2 && turn(at(hull[k - 2]), at(hull[k - 1]), at(sorted[i])) <= 0) {
             --k;
         }
         hull[k++] = sorted[i];
     }
     const std::size_t lowerSize = k + 1;
     for (std::size_t i = n - 1; i-- > 0;) {
-        while (k >= lowerSize && turn(hull[k - 2], hull[k - 1], sorted[i]) <= 0) {
+        while (k >= lowerSize && turn(at(hull[k - 2]), at(hull[k - 1]), at(sorted[i])) <= 0) {
             --k;
         }
         hull[k++] = sorted[i];
@@ -112,7 +120,13 @@ std::size_t convexHull(std::vector<ScreenPoint>& points, std::size_t n,
 
 } // namespace
 
-std::size_t repairConvex(std::vector<ScreenPoint>& points, std::size_t n,
-                         ConvexRepairScratch& scratch) {
+template <typename Point>
+std::size_t repairConvex(std::vector<Point>& points, std::size_t n,
+                         ConvexRepairScratchOf<Point>& scratch) {
     return convexAndMonotonic(points, n) ? n : convexHull(points, n, scratch);
 }
+
+template std::size_t repairConvex(std::vector<ScreenPoint>&, std::size_t,
+                                  ConvexRepairScratchOf<ScreenPoint>&);
+template std::size_t repairConvex(std::vector<ColoredPoint>&, std::size_t,
+                                  ConvexRepairScratchOf<ColoredPoint>&);

@@ -13,10 +13,11 @@
 #include <vector>
 
 // Working storage of repairConvex, reused from call to call.
-struct ConvexRepairScratch {
-    std::vector<ScreenPoint> sorted;
-    std::vector<ScreenPoint> hull;
+template <typename Point> struct ConvexRepairScratchOf {
+    std::vector<Point> sorted;
+    std::vector<Point> hull;
 };
+using ConvexRepairScratch = ConvexRepairScratchOf<ScreenPoint>;
 
 // Leaves the first n points alone when no two corners turn opposite ways
 // and both x and y run monotonically along the two sides between the
@@ -24,7 +25,10 @@ struct ConvexRepairScratch {
 // clockwise stays as it is; the fills draw nothing for it, the outline
 // still shows). Otherwise replaces them by their convex hull,
 // counter-clockwise on the screen, collinear and repeated points left out;
-// hull points are original points, depth and intensity included. Returns
-// the number of points now in use (at most n). A triangle is never changed.
-std::size_t repairConvex(std::vector<ScreenPoint>& points, std::size_t n,
-                         ConvexRepairScratch& scratch);
+// hull points are original points, depth and intensity included (and, for
+// ColoredPoint, the colour). Returns the number of points now in use (at
+// most n). A triangle is never changed. Defined for ScreenPoint and
+// ColoredPoint, which it treats alike: by their screen position alone.
+template <typename Point>
+std::size_t repairConvex(std::vector<Point>& points, std::size_t n,
+                         ConvexRepairScratchOf<Point>& scratch);

@@ -24,18 +24,24 @@ double insideDistance(Border border, const PixelPosition& p, double maxX, double
     return 0.0;
 }
 
+// from + t * (to - from) in double, rounded to a float.
+float along(float from, float to, double t) {
+    return static_cast<float>(from + t * (static_cast<double>(to) - from));
+}
+
 // Where edge a -> b meets the border: the border's coordinate exactly, the
-// other coordinate, depth and intensity interpolated linearly on the screen
-// (as the rasterizers interpolate them).
+// other coordinate, depth, intensity and colour interpolated linearly on
+// the screen (as the rasterizers interpolate them).
 PixelPosition borderCrossing(Border border, const PixelPosition& a, const PixelPosition& b,
                              double da, double db, double maxX, double maxY) {
     const double t = da / (da - db);
     PixelPosition c;
     c.x = a.x + t * (b.x - a.x);
     c.y = a.y + t * (b.y - a.y);
-    c.depth = static_cast<float>(a.depth + t * (static_cast<double>(b.depth) - a.depth));
-    c.intensity =
-        static_cast<float>(a.intensity + t * (static_cast<double>(b.intensity) - a.intensity));
+    c.depth = along(a.depth, b.depth, t);
+    c.intensity = along(a.intensity, b.intensity, t);
+    c.color = Color3{along(a.color.r, b.color.r, t), along(a.color.g, b.color.g, t),
+                     along(a.color.b, b.color.b, t)};
     switch (border) {
     case Border::Left:
         c.x = 0.0;

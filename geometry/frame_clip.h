@@ -4,9 +4,9 @@
 // With the demo's projection every clipped point lands in the frame and
 // none of this cuts anything; under another projection a point may land
 // outside, and the polygon (or polyline segment) is then cut to the frame
-// rectangle [0, maxX] x [0, maxY] in pixels before truncation, depth and
-// intensity interpolated linearly on the screen as the rasterizers
-// interpolate them.
+// rectangle [0, maxX] x [0, maxY] in pixels before truncation, depth,
+// intensity and colour interpolated linearly on the screen as the
+// rasterizers interpolate them.
 #pragma once
 
 #include "device/render_device.h"

@@ -53,6 +53,7 @@ struct CullAndTransform {
     PipelineScratch& scratch;
     std::size_t faceCount;
     std::int32_t ranges;
+    bool litColors; // the points carry the mesh's colours, lit
 
     void operator()(std::int32_t r, std::int32_t /*worker*/) const {
         const std::size_t vertexCount = mesh.vertices.size();
@@ -61,6 +62,10 @@ struct CullAndTransform {
         scratch.beyondFar[r] =
             !transformVertices(device, mesh, rangeStart(vertexCount, r, ranges),
                                rangeStart(vertexCount, r + 1, ranges), scratch.vertices);
+        if (litColors && !scratch.beyondFar[r]) {
+            lightVertexColors(device, mesh, rangeStart(vertexCount, r, ranges),
+                              rangeStart(vertexCount, r + 1, ranges), scratch.vertices);
+        }
     }
 };
 
@@ -100,7 +105,7 @@ constexpr std::size_t kMinExtraPolygons = 256;
 // nothing on the workers. Which thread takes which run changes from frame
 // to frame, so what one thread needed once, each is given: a steady frame
 // allocates nothing whatever the threads do.
-void prepareWorkers(PipelineScratch& scratch, std::int32_t threads) {
+void prepareWorkers(PipelineScratch& scratch, std::int32_t threads, bool litColors) {
     for (std::int32_t w = 0; w < threads; ++w) {
         FaceWorkerScratch& worker = scratch.workers[w];
         for (ClipPolygon* polygon : {&worker.clipInput, &worker.clipOutput}) {
@@ -117,6 +122,15 @@ void prepareWorkers(PipelineScratch& scratch, std::int32_t threads) {
         worker.deferredPoints = 0;
         worker.firstDeferred = 0;
         worker.lastDeferred = -1;
+        if (litColors) {
+            growTo(worker.clipInput.colors, worker.clipInput.vertices.size());
+            growTo(worker.clipOutput.colors, worker.clipOutput.vertices.size());
+            worker.coloredProjected.reserve(kPolygonRoom);
+            worker.projectedColors.reserve(kPolygonRoom);
+            worker.projection.coloredRepair.sorted.reserve(kPolygonRoom);
+            worker.projection.coloredRepair.hull.reserve(2 * kPolygonRoom);
+            worker.extraColors.reserve(worker.extraPoints.capacity());
+        }
         worker.bands = BandTally{};
     }
 }
@@ -137,6 +151,9 @@ void buildDeferredFaces(const FacePass& pass, PipelineScratch& scratch, std::int
     FaceWorkerScratch& caller = scratch.workers[0];
     caller.extraPoints.reserve(caller.extraPoints.size() + points);
     caller.extraPolygons.reserve(caller.extraPolygons.size() + polygons);
+    if (pass.pointColors != nullptr) {
+        caller.extraColors.reserve(caller.extraColors.size() + points);
+    }
     for (std::int32_t w = 0; w < threads; ++w) {
         FaceWorkerScratch& worker = scratch.workers[w];
         const std::int32_t first = worker.firstDeferred;
@@ -153,8 +170,9 @@ void buildDeferredFaces(const FacePass& pass, PipelineScratch& scratch, std::int
     }
 }
 
-// Stage 4: the extra points of each thread behind the three places of
-// every face, in thread order, and their polygons pointed at them.
+// Stage 4: the extra points (and their colours) of each thread behind the
+// three places of every face, in thread order, and their polygons pointed
+// at them.
 void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
                        std::int32_t threads) {
     ScreenPolygonList& list = scratch.list;
@@ -163,6 +181,9 @@ void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
         total += scratch.workers[w].extraPoints.size();
     }
     growTo(list.points, total);
+    if (list.colors.points) {
+        growTo(list.colors.pointColors, total);
+    }
     std::size_t extraPolygons = 0;
     for (std::int32_t w = 0; w < threads; ++w) {
         extraPolygons += scratch.workers[w].extraPolygons.size();
@@ -174,11 +195,16 @@ void gatherExtraPoints(PipelineScratch& scratch, std::size_t threePlacePoints,
         FaceWorkerScratch& worker = scratch.workers[w];
         std::copy(worker.extraPoints.begin(), worker.extraPoints.end(),
                   list.points.begin() + static_cast<std::ptrdiff_t>(at));
+        if (list.colors.points) {
+            std::copy(worker.extraColors.begin(), worker.extraColors.end(),
+                      list.colors.pointColors.begin() + static_cast<std::ptrdiff_t>(at));
+        }
         for (const std::int32_t j : worker.extraPolygons) {
             list.polygons[static_cast<std::size_t>(j)].firstPoint += static_cast<std::int32_t>(at);
         }
         at += worker.extraPoints.size();
         worker.extraPoints.clear();
+        worker.extraColors.clear();
         worker.extraPolygons.clear();
     }
 }
@@ -213,6 +239,9 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     ScreenPolygonList& list = scratch.list;
     list.count = 0;
     list.bands.count = 0;
+    const ListColoring coloring = listColoringOf(device, mesh);
+    list.colors.faces = coloring.faces;
+    list.colors.points = coloring.points;
     const std::size_t faceCount = usableFaces(mesh);
     const std::size_t vertexCount = mesh.vertices.size();
     const std::int32_t threads = workers != nullptr ? workers->size() : 1;
@@ -224,6 +253,9 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     growTo(vertices.view, vertexCount);
     growTo(vertices.outcode, vertexCount);
     growTo(vertices.pixel, vertexCount);
+    if (coloring.points) {
+        growTo(vertices.lit, vertexCount);
+    }
     for (std::int32_t r = 0; r < threads; ++r) {
         growTo(scratch.kept[r].numbers,
                rangeStart(faceCount, r + 1, threads) - rangeStart(faceCount, r, threads));
@@ -236,9 +268,15 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     if (layout.count > 1) {
         growTo(list.bands.masks, faceCount);
     }
+    if (coloring.faces) {
+        growTo(list.colors.faceColors, faceCount);
+    }
+    if (coloring.points) {
+        growTo(list.colors.pointColors, list.points.size());
+    }
 
     // 1. Cull and vertex pass.
-    CullAndTransform first{device, mesh, scratch, faceCount, threads};
+    CullAndTransform first{device, mesh, scratch, faceCount, threads, coloring.points};
     if (workers != nullptr) {
         workers->run(threads, first);
     } else {
@@ -282,7 +320,13 @@ void build(const RenderDevice& device, const Mesh& mesh, PipelineScratch& scratc
     if (pass.layout.count > 1) {
         pass.bandMasks = list.bands.masks.data();
     }
-    prepareWorkers(scratch, threads);
+    if (coloring.faces) {
+        pass.faceColors = list.colors.faceColors.data();
+    }
+    if (coloring.points) {
+        pass.pointColors = list.colors.pointColors.data();
+    }
+    prepareWorkers(scratch, threads, coloring.points);
 
     // 3. Face pass.
     BuildRuns build{pass, scratch};

@@ -7,7 +7,9 @@
 //                      whole mesh when one lies beyond farPlane), lit for
 //                      Gouraud, its outcode against the five planes of the
 //                      view pyramid, and, when it lies inside them, its
-//                      pixel;
+//                      pixel; model_colors.cpp lights the mesh's own
+//                      colours at the vertices where the list's points
+//                      carry them (raster/screen_polygon.h, rule 3);
 //  3. face_pass.cpp    per kept face: a face inside the pyramid takes its
 //                      corners' pixels as they are, one wholly outside a
 //                      plane is empty, and only one that straddles a plane
@@ -56,7 +58,30 @@ struct VertexResults {
     std::vector<ViewVertex> view;
     std::vector<std::uint8_t> outcode; // outsidePlanes, or kNoPixel
     std::vector<ScreenPoint> pixel;    // meaningful where outcode is 0
+    std::vector<Color3> lit;           // lit colours, when the points carry colours
 };
+
+// Which of the model's own colours a mesh's list gets (raster/
+// screen_polygon.h): face colours for Flat and Wireframe, lit point colours
+// for Gouraud. None while the device's modelColors switch is off, or when
+// the mesh has not exactly one colour per vertex.
+struct ListColoring {
+    bool faces = false;
+    bool points = false;
+};
+
+ListColoring listColoringOf(const RenderDevice& device, const Mesh& mesh);
+
+// A face's colour: the mean of its corners' colours, (c0 + c1 + c2) / 3
+// per channel in double, rounded to a float.
+inline Color3 faceColorOf(const Mesh& mesh, const Face& face) {
+    const Vec3& a = mesh.colors[face.i0];
+    const Vec3& b = mesh.colors[face.i1];
+    const Vec3& c = mesh.colors[face.i2];
+    return Color3{static_cast<float>((static_cast<double>(a.x) + b.x + c.x) / 3.0),
+                  static_cast<float>((static_cast<double>(a.y) + b.y + c.y) / 3.0),
+                  static_cast<float>((static_cast<double>(a.z) + b.z + c.z) / 3.0)};
+}
 
 // pointCount of a polygon whose face found no room for its points among
 // its thread's extra points during the face pass; its face number is then
@@ -74,10 +99,16 @@ struct alignas(64) FaceWorkerScratch {
     ClipPolygon clipOutput{10};
     ProjectionScratch projection;
     std::vector<ScreenPoint> projected;
+    // A clipped face's points with their lit colours, and the colours of
+    // `projected`, when the points carry colours.
+    std::vector<ColoredPoint> coloredProjected;
+    std::vector<Color3> projectedColors;
     // Polygons of more than three points (a face cut by planes): their
-    // points, and the polygons' places, until they join the list. They
-    // never grow past the capacity they were given before the pass.
+    // points (and colours), and the polygons' places, until they join the
+    // list. They never grow past the capacity they were given before the
+    // pass.
     std::vector<ScreenPoint> extraPoints;
+    std::vector<Color3> extraColors;
     std::vector<std::int32_t> extraPolygons;
     // Faces deferred for want of that room: how many, the points they
     // need, and the lowest and highest of their polygon numbers.
@@ -164,6 +195,12 @@ void cullFaces(const RenderDevice& device, const Mesh& mesh, std::size_t begin, 
 bool transformVertices(const RenderDevice& device, const Mesh& mesh, std::size_t begin,
                        std::size_t end, VertexResults& results);
 
+// The lit colours of vertices [begin, end) into results.lit (sized by the
+// caller), from the mesh's colours and the intensities transformVertices
+// left in results.view.
+void lightVertexColors(const RenderDevice& device, const Mesh& mesh, std::size_t begin,
+                       std::size_t end, VertexResults& results);
+
 // What the face pass reads and where it writes, the same for every run.
 struct FacePass {
     const RenderDevice* device = nullptr;
@@ -172,6 +209,8 @@ struct FacePass {
     ScreenPolygon* polygons = nullptr;
     ScreenPoint* points = nullptr;     // three places per polygon, from polygon 0 on
     std::uint8_t* bandMasks = nullptr; // per polygon; null: no bands
+    Color3* faceColors = nullptr;      // per polygon; null: no face colours
+    Color3* pointColors = nullptr;     // parallel to points; null: no point colours
     BandLayout layout;
     bool fillsOnly = false; // masks for the fills alone (PolygonBands)
     bool flat = false;

@@ -23,6 +23,7 @@ struct PixelPosition {
     double y = 0.0;
     float depth = 0.0f;
     float intensity = 0.0f;
+    Color3 color; // the lit colour a point of a coloured polygon carries
 };
 
 // The projection and screen mapping of one device, widened to double once
@@ -104,11 +105,17 @@ inline ScreenPoint truncateToPixel(const PixelPosition& pixel) {
 // point has no image or its pixel would lie outside the frame.
 bool mapToPixel(const RenderDevice& device, const Vec3& view, ScreenPoint& pixel);
 
+// x and y truncated toward zero, depth, intensity and colour carried.
+inline ColoredPoint truncateToColoredPixel(const PixelPosition& pixel) {
+    return ColoredPoint{truncateToPixel(pixel), pixel.color};
+}
+
 // Working storage of projectToScreen, reused from call to call.
 struct ProjectionScratch {
     std::vector<PixelPosition> projected;
     std::vector<PixelPosition> cut; // the other buffer of the cut to the frame
     ConvexRepairScratch repair;
+    ConvexRepairScratchOf<ColoredPoint> coloredRepair;
 };
 
 // Projects a clipped polygon and truncates its points to pixels.
@@ -124,3 +131,8 @@ std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& poly
                              std::vector<ScreenPoint>& points, ProjectionScratch& scratch);
 std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
                              std::vector<ScreenPoint>& points);
+// The same for a polygon that carries colours: each point with its colour,
+// interpolated by the cut to the frame as depth is, and kept with its point
+// by the convex repair.
+std::int32_t projectToScreen(const RenderDevice& device, const ClipPolygon& polygon,
+                             std::vector<ColoredPoint>& points, ProjectionScratch& scratch);

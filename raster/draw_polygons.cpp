@@ -27,6 +27,7 @@ constexpr std::int64_t kSharedWork = 150000;
 struct PassTables {
     EdgeTables<EdgeEntry> flat;
     EdgeTables<ShadedEdgeEntry> shaded;
+    EdgeTables<ColoredEdgeEntry> colored;
 };
 
 // What one thread draws of one window: the passes renderMode selects.
@@ -37,17 +38,22 @@ struct WindowDrawer {
     std::uint32_t renderMode;
     SpanPath path;
     PixelColor lineColor;
+    bool pointColors; // the Gouraud fill steps the points' lit colours
 
     FrameBox draw(const RowWindow& window, const PassTables& tables) const {
         FrameBox box;
         if ((renderMode & RenderMode::Flat) != 0 && tables.flat.left != nullptr) {
             box = unite(box, fillFlatRows(device, view, list, window, tables.flat, path));
         }
-        if ((renderMode & RenderMode::Gouraud) != 0 && tables.shaded.left != nullptr) {
-            box = unite(box, fillGouraudRows(device, view, list, window, tables.shaded, path));
+        if ((renderMode & RenderMode::Gouraud) != 0) {
+            if (pointColors && tables.colored.left != nullptr) {
+                box = unite(box, fillColoredGouraudRows(view, list, window, tables.colored, path));
+            } else if (!pointColors && tables.shaded.left != nullptr) {
+                box = unite(box, fillGouraudRows(device, view, list, window, tables.shaded, path));
+            }
         }
         if ((renderMode & RenderMode::Wireframe) != 0) {
-            box = unite(box, wireframeRows(view, list, window, lineColor));
+            box = unite(box, wireframeRows(device, view, list, window, lineColor));
         }
         return box;
     }
@@ -55,16 +61,20 @@ struct WindowDrawer {
 
 // The fills' tables for one thread; false when a fill needs tables that
 // cannot be had.
-bool tablesFor(RenderDevice& device, std::int32_t rows, std::uint32_t renderMode,
+bool tablesFor(RenderDevice& device, std::int32_t rows, std::uint32_t renderMode, bool pointColors,
                std::int32_t worker, PassTables& tables) {
     bool ok = true;
     if ((renderMode & RenderMode::Flat) != 0) {
         tables.flat = edgeTables<EdgeEntry>(device, rows, worker);
         ok = ok && tables.flat.left != nullptr;
     }
-    if ((renderMode & RenderMode::Gouraud) != 0) {
+    if ((renderMode & RenderMode::Gouraud) != 0 && !pointColors) {
         tables.shaded = edgeTables<ShadedEdgeEntry>(device, rows, worker);
         ok = ok && tables.shaded.left != nullptr;
+    }
+    if ((renderMode & RenderMode::Gouraud) != 0 && pointColors) {
+        tables.colored = edgeTables<ColoredEdgeEntry>(device, rows, worker);
+        ok = ok && tables.colored.left != nullptr;
     }
     return ok;
 }
@@ -109,7 +119,13 @@ void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint
     if (!viewFrame(device, view) || drawablePolygonCount(list) == 0) {
         return;
     }
-    const WindowDrawer drawer{device, view, list, renderMode, fastestSpanPath(), lineColor(device)};
+    const WindowDrawer drawer{device,
+                              view,
+                              list,
+                              renderMode,
+                              fastestSpanPath(),
+                              lineColor(device),
+                              list.hasPointColors()};
 
     const PolygonBands& bands = list.bands;
     const bool banded = bands.count > 0 && bands.count <= PolygonBands::kMaxBands &&
@@ -125,7 +141,8 @@ void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint
         std::max(threads, device.workerPool != nullptr ? device.workerPool->size() : 1);
     PassTables tables[kMaxRenderThreads];
     for (std::int32_t w = 0; w < withTables; ++w) {
-        if (!tablesFor(device, view.height, renderMode, w, tables[w]) && w < threads) {
+        if (!tablesFor(device, view.height, renderMode, drawer.pointColors, w, tables[w]) &&
+            w < threads) {
             threads = 1; // draw alone (a fill without tables draws nothing)
         }
     }

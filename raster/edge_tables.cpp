@@ -6,11 +6,17 @@
 #include <memory>
 #include <new>
 
+// Per drawing thread, one block of both tables of one entry kind, and the
+// rows each table of it holds.
+template <typename Entry> struct TableBlocks {
+    std::unique_ptr<Entry[]> block[kMaxRenderThreads];
+    std::size_t rows[kMaxRenderThreads] = {};
+};
+
 struct RasterScratch {
-    std::unique_ptr<EdgeEntry[]> flat[kMaxRenderThreads];
-    std::size_t flatRows[kMaxRenderThreads] = {};
-    std::unique_ptr<ShadedEdgeEntry[]> shaded[kMaxRenderThreads];
-    std::size_t shadedRows[kMaxRenderThreads] = {};
+    TableBlocks<EdgeEntry> flat;
+    TableBlocks<ShadedEdgeEntry> shaded;
+    TableBlocks<ColoredEdgeEntry> colored;
 };
 
 namespace {
@@ -25,6 +31,16 @@ RasterScratch* scratchOf(RenderDevice& device) {
             ScratchSlot<RasterScratch>(new (std::nothrow) RasterScratch, freeRasterScratch);
     }
     return device.rasterScratch.get();
+}
+
+TableBlocks<EdgeEntry>& blocksOf(RasterScratch& scratch, const EdgeEntry*) {
+    return scratch.flat;
+}
+TableBlocks<ShadedEdgeEntry>& blocksOf(RasterScratch& scratch, const ShadedEdgeEntry*) {
+    return scratch.shaded;
+}
+TableBlocks<ColoredEdgeEntry>& blocksOf(RasterScratch& scratch, const ColoredEdgeEntry*) {
+    return scratch.colored;
 }
 
 // The left table at the start of the block, the right one `heldRows` on.
@@ -46,21 +62,16 @@ EdgeTables<Entry> tablesIn(std::unique_ptr<Entry[]>& block, std::size_t& heldRow
 
 } // namespace
 
-template <>
-EdgeTables<EdgeEntry> edgeTables(RenderDevice& device, std::int32_t rows, std::int32_t worker) {
+template <typename Entry>
+EdgeTables<Entry> edgeTables(RenderDevice& device, std::int32_t rows, std::int32_t worker) {
     RasterScratch* scratch = scratchOf(device);
     if (scratch == nullptr || worker < 0 || worker >= kMaxRenderThreads) {
         return {};
     }
-    return tablesIn(scratch->flat[worker], scratch->flatRows[worker], rows);
+    TableBlocks<Entry>& blocks = blocksOf(*scratch, static_cast<const Entry*>(nullptr));
+    return tablesIn(blocks.block[worker], blocks.rows[worker], rows);
 }
 
-template <>
-EdgeTables<ShadedEdgeEntry> edgeTables(RenderDevice& device, std::int32_t rows,
-                                       std::int32_t worker) {
-    RasterScratch* scratch = scratchOf(device);
-    if (scratch == nullptr || worker < 0 || worker >= kMaxRenderThreads) {
-        return {};
-    }
-    return tablesIn(scratch->shaded[worker], scratch->shadedRows[worker], rows);
-}
+template EdgeTables<EdgeEntry> edgeTables(RenderDevice&, std::int32_t, std::int32_t);
+template EdgeTables<ShadedEdgeEntry> edgeTables(RenderDevice&, std::int32_t, std::int32_t);
+template EdgeTables<ColoredEdgeEntry> edgeTables(RenderDevice&, std::int32_t, std::int32_t);

@@ -22,6 +22,7 @@ template <typename Entry> struct EdgeTables {
 // frame of `rows` rows (rows >= 1), contents undefined. Both null, without
 // throwing, when the memory cannot be had; the fill then draws nothing.
 // Called on the device's own thread (it may allocate), before the tables
-// are handed to the threads. Defined for EdgeEntry and ShadedEdgeEntry.
+// are handed to the threads. Defined for EdgeEntry, ShadedEdgeEntry and
+// ColoredEdgeEntry.
 template <typename Entry>
 EdgeTables<Entry> edgeTables(RenderDevice& device, std::int32_t rows, std::int32_t worker);

@@ -55,20 +55,83 @@ template <> struct CarriedValues<ShadedEdgeEntry> {
     static ShadedEdgeEntry exact(const ScreenPoint& p) { return {p.x, p.depth, p.intensity}; }
 };
 
-template <typename Entry> void stepEdge(Entry* table, const ScreenPoint& a, const ScreenPoint& b) {
+// The four steps of a coloured edge (depth and the three channels), each
+// as stepOf forms it, in one call: out of line and handed back as floats
+// for the same reason as stepOf.
+struct ColoredSteps {
+    float depth;
+    float red;
+    float green;
+    float blue;
+};
+
+[[gnu::noinline]] ColoredSteps coloredStepsOf(const ColoredPoint& a, const ColoredPoint& b,
+                                              std::int32_t steps) {
+    const auto step = [steps](float from, float to) {
+        return static_cast<float>((static_cast<double>(to) - static_cast<double>(from)) / steps);
+    };
+    return {step(a.point.depth, b.point.depth), step(a.color.r, b.color.r),
+            step(a.color.g, b.color.g), step(a.color.b, b.color.b)};
+}
+
+template <> struct CarriedValues<ColoredEdgeEntry> {
+    double depth;
+    double red;
+    double green;
+    double blue;
+
+    explicit CarriedValues(const ColoredPoint& p)
+        : depth(p.point.depth), red(p.color.r), green(p.color.g), blue(p.color.b) {}
+    static CarriedValues steps(const ColoredPoint& a, const ColoredPoint& b, std::int32_t n) {
+        const ColoredSteps f = coloredStepsOf(a, b, n);
+        CarriedValues s(a);
+        s.depth = f.depth;
+        s.red = f.red;
+        s.green = f.green;
+        s.blue = f.blue;
+        return s;
+    }
+    void advance(const CarriedValues& step) {
+        depth += step.depth;
+        red += step.red;
+        green += step.green;
+        blue += step.blue;
+    }
+    ColoredEdgeEntry entry(std::int32_t x) const {
+        return {x, static_cast<float>(depth), static_cast<float>(red), static_cast<float>(green),
+                static_cast<float>(blue)};
+    }
+    static ColoredEdgeEntry exact(const ColoredPoint& p) {
+        ColoredEdgeEntry e;
+        setEntry(e, p);
+        return e;
+    }
+};
+
+const ScreenPoint& positionOf(const ScreenPoint& p) {
+    return p;
+}
+const ScreenPoint& positionOf(const ColoredPoint& p) {
+    return p.point;
+}
+
+template <typename Entry, typename Point>
+void stepEdge(Entry* table, const Point& upper, const Point& lower) {
     using Values = CarriedValues<Entry>;
+    const ScreenPoint& a = positionOf(upper);
+    const ScreenPoint& b = positionOf(lower);
     // 1. and 2. Direction, lengths and the error term.
     ErrorTerm t = startErrorTerm(a, b);
 
     // 3. The upper end's row.
-    table[a.y] = Values::exact(a);
+    table[a.y] = Values::exact(upper);
     std::int32_t x = a.x;
     std::int32_t y = a.y;
-    Values values(a);
+    Values values(upper);
 
     if (t.dx < t.dy) {
         // 4. Steep: one step per row.
-        const Values step = Values::steps(a, b, t.dy);
+        const Values step = Values::steps(upper, lower, t.dy);
         for (std::int32_t n = t.dy; n > 0; --n) {
             if (t.step()) {
                 x += t.sx;
@@ -80,7 +143,7 @@ template <typename Entry> void stepEdge(Entry* table, const ScreenPoint& a, cons
     } else if (a.y < b.y) {
         // 5. Shallow: one step per column; a row is recorded with the
         // values from before the column move that carried it.
-        const Values step = Values::steps(a, b, t.dx);
+        const Values step = Values::steps(upper, lower, t.dx);
         while (y != b.y) {
             if (t.step()) {
                 ++y;
@@ -91,7 +154,7 @@ template <typename Entry> void stepEdge(Entry* table, const ScreenPoint& a, cons
         }
     }
     // 6. The lower end's row, replacing whatever the steps wrote there.
-    table[b.y] = Values::exact(b);
+    table[b.y] = Values::exact(lower);
 }
 
 } // namespace
@@ -101,5 +164,10 @@ void walkEdge(EdgeEntry* table, const ScreenPoint& upper, const ScreenPoint& low
 }
 
 void walkShadedEdge(ShadedEdgeEntry* table, const ScreenPoint& upper, const ScreenPoint& lower) {
+    stepEdge(table, upper, lower);
+}
+
+void walkColoredEdge(ColoredEdgeEntry* table, const ColoredPoint& upper,
+                     const ColoredPoint& lower) {
     stepEdge(table, upper, lower);
 }

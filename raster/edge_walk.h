@@ -8,7 +8,7 @@
 // last rows are set from the end points themselves, so every recorded x
 // lies between upper.x and lower.x.
 //
-// Values carried down the edge (depth, intensity) are interpolated in
+// Values carried down the edge (depth, intensity, colour) are interpolated in
 // double precision with steps rounded to 32-bit floats, and stored rounded
 // to 32-bit floats.
 #pragma once
@@ -29,6 +29,16 @@ struct ShadedEdgeEntry {
     float intensity = 0.0f;
 };
 
+// For the model's own colours in Gouraud: the lit colour's three channels
+// (raster/screen_polygon.h, rule 3) in place of intensity.
+struct ColoredEdgeEntry {
+    std::int32_t x = 0;
+    float depth = 0.0f;
+    float red = 0.0f;
+    float green = 0.0f;
+    float blue = 0.0f;
+};
+
 // The entry of a polygon point itself: what the steppers write in the
 // rows of an edge's two ends.
 inline void setEntry(EdgeEntry& entry, const ScreenPoint& p) {
@@ -36,6 +46,9 @@ inline void setEntry(EdgeEntry& entry, const ScreenPoint& p) {
 }
 inline void setEntry(ShadedEdgeEntry& entry, const ScreenPoint& p) {
     entry = ShadedEdgeEntry{p.x, p.depth, p.intensity};
+}
+inline void setEntry(ColoredEdgeEntry& entry, const ColoredPoint& p) {
+    entry = ColoredEdgeEntry{p.point.x, p.point.depth, p.color.r, p.color.g, p.color.b};
 }
 
 // Writes table[y] for every row y from upper.y to lower.y (upper.y <=
@@ -46,3 +59,8 @@ void walkEdge(EdgeEntry* table, const ScreenPoint& upper, const ScreenPoint& low
 // The same stepping, carrying intensity beside depth; the recorded x are
 // exactly those of walkEdge for the same two points.
 void walkShadedEdge(ShadedEdgeEntry* table, const ScreenPoint& upper, const ScreenPoint& lower);
+
+// The same stepping, carrying the three channels of the points' lit colours
+// beside depth, each as intensity is carried; the recorded x are exactly
+// those of walkEdge for the same two points.
+void walkColoredEdge(ColoredEdgeEntry* table, const ColoredPoint& upper, const ColoredPoint& lower);

@@ -9,11 +9,10 @@ namespace {
 // I = dot(normal, lightDirInObject) when greater than 0, else 0 (NaN
 // included); per channel v = I * diffuse + ambient in double precision,
 // clamped at 1, as the byte trunc(v * 255).
-PixelColor flatColor(const RenderDevice& device, const Vec3& normal) {
+inline PixelColor flatColor(const RenderDevice& device, const Vec3& normal, const Color3& diffuse,
+                            const Color3& ambient) {
     const float lit = dot(normal, device.lightDirInObject);
     const double intensity = lit > 0.0f ? static_cast<double>(lit) : 0.0;
-    const Color3& diffuse = device.diffuseProduct;
-    const Color3& ambient = device.ambientProduct;
     return {colorByte(intensity * diffuse.b + ambient.b),
             colorByte(intensity * diffuse.g + ambient.g),
             colorByte(intensity * diffuse.r + ambient.r)};
@@ -34,16 +33,24 @@ SpanSetup<FlatShade> flatSpan(const EdgeEntry& left, const EdgeEntry& right,
 }
 
 // A polygon's spans, its color formed at the first one: a polygon without
-// a span never needs it.
-struct FlatSpans {
+// a span never needs it. The products are the material's, or with
+// OwnColor those of the polygon's face colour (the list carries the
+// model's own colours).
+template <bool OwnColor> struct FlatSpans {
     const RenderDevice& device;
     const Vec3& normal;
+    const Color3* faceColor; // OwnColor: the polygon's face colour
     PixelColor color;
     bool colored = false;
 
     SpanSetup<FlatShade> operator()(const EdgeEntry& left, const EdgeEntry& right) {
         if (!colored) {
-            color = flatColor(device, normal);
+            if constexpr (OwnColor) {
+                const ColorProducts products = device.colorProducts(*faceColor);
+                color = flatColor(device, normal, products.diffuse, products.ambient);
+            } else {
+                color = flatColor(device, normal, device.diffuseProduct, device.ambientProduct);
+            }
             colored = true;
         }
         return flatSpan(left, right, color);
@@ -55,9 +62,19 @@ struct FlatSpans {
 FrameBox fillFlatRows(const RenderDevice& device, const FrameView& view,
                       const ScreenPolygonList& list, const RowWindow& window,
                       const EdgeTables<EdgeEntry>& tables, SpanPath path) {
-    return fillPolygonRows<EdgeEntry>(view, list, window, tables, path, walkEdge,
-                                      [&device](const ScreenPolygon& polygon) {
-                                          return FlatSpans{device, polygon.normal, {}};
-                                      })
+    const PointEdges<EdgeEntry> edges{walkEdge};
+    if (list.hasFaceColors()) {
+        const Color3* const faceColors = list.colors.faceColors.data();
+        return fillPolygonRows(
+                   view, list, window, tables, path, edges,
+                   [&device, faceColors](const ScreenPolygon& polygon, std::int32_t i) {
+                       return FlatSpans<true>{device, polygon.normal, faceColors + i, {}};
+                   })
+            .box();
+    }
+    return fillPolygonRows(view, list, window, tables, path, edges,
+                           [&device](const ScreenPolygon& polygon, std::int32_t) {
+                               return FlatSpans<false>{device, polygon.normal, nullptr, {}};
+                           })
         .box();
 }

@@ -47,9 +47,12 @@ std::uint8_t* pixelAddress(const FrameView& view, std::int32_t x, std::int32_t y
 
 } // namespace
 
+PixelColor lineColor(const Color3& diffuse) {
+    return {colorByte(diffuse.b), colorByte(diffuse.g), colorByte(diffuse.r)};
+}
+
 PixelColor lineColor(const RenderDevice& device) {
-    const Color3& c = device.diffuseProduct;
-    return {colorByte(c.b), colorByte(c.g), colorByte(c.r)};
+    return lineColor(device.diffuseProduct);
 }
 
 void stepLine(const FrameView& view, LinePen& pen, const ScreenPoint& from, const ScreenPoint& to,

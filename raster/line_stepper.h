@@ -39,3 +39,5 @@ inline FrameBox penBox(const LinePen& start, const LinePen& end) {
 
 // The line color: diffuseProduct as bytes, trunc(v * 255).
 PixelColor lineColor(const RenderDevice& device);
+// The same for another diffuse product (a model colour's).
+PixelColor lineColor(const Color3& diffuse);

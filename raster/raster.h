@@ -29,7 +29,10 @@
 //    line, the drift along a wireframe side) are skipped, not wrapped;
 //  - a list whose count exceeds the polygons it holds draws what it holds;
 //  - a color channel is clamped to 0..1 (NaN to 0) before it becomes a
-//    byte, so bad products never make an out-of-range conversion;
+//    byte, so bad products or colours never make an out-of-range
+//    conversion;
+//  - a list whose colour arrays (ListColors) are shorter than its polygons
+//    or points is drawn in the material's colours;
 //  - when the edge tables cannot be allocated a fill draws nothing.
 #pragma once
 
@@ -52,13 +55,17 @@ void drawLine(RenderDevice& device, std::uint8_t*& cursor, const ScreenPoint& fr
 // wireframe (the lines over the fills), in one pass over the list.
 void drawPolygons(RenderDevice& device, const ScreenPolygonList& list, std::uint32_t renderMode);
 
-// Outlines of every polygon, each walked from its top point down both sides.
+// Outlines of every polygon, each walked from its top point down both
+// sides, in diffuseProduct or, where the list carries the model's own
+// colours, in the diffuse product of each polygon's face colour.
 void drawWireframe(RenderDevice& device, const ScreenPolygonList& list);
 
-// One lit color per polygon (face normal against lightDirInObject), depth
-// tested. A polygon that covers no pixel (its points in one row or one
-// column) costs only a look at its points.
+// One lit color per polygon (face normal against lightDirInObject; the
+// material's products, or its face colour's where the list carries the
+// model's own colours), depth tested. A polygon that covers no pixel (its
+// points in one row or one column) costs only a look at its points.
 void fillFlat(RenderDevice& device, const ScreenPolygonList& list);
 
-// Color interpolated from the points' intensities, depth tested.
+// Color interpolated from the points' intensities, or from their lit
+// colours where the list carries them, depth tested.
 void fillGouraud(RenderDevice& device, const ScreenPolygonList& list);

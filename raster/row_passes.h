@@ -20,5 +20,14 @@ FrameBox fillGouraudRows(const RenderDevice& device, const FrameView& view,
                          const ScreenPolygonList& list, const RowWindow& window,
                          const EdgeTables<ShadedEdgeEntry>& tables, SpanPath path);
 
-FrameBox wireframeRows(const FrameView& view, const ScreenPolygonList& list,
-                       const RowWindow& window, const PixelColor& color);
+// For a list whose points carry lit colours (hasPointColors): the
+// Gouraud fill with their channels in place of intensity.
+FrameBox fillColoredGouraudRows(const FrameView& view, const ScreenPolygonList& list,
+                                const RowWindow& window, const EdgeTables<ColoredEdgeEntry>& tables,
+                                SpanPath path);
+
+// Lines in `color`, or, for a list that carries face colours
+// (hasFaceColors), in the diffuse product of each polygon's face colour.
+FrameBox wireframeRows(const RenderDevice& device, const FrameView& view,
+                       const ScreenPolygonList& list, const RowWindow& window,
+                       const PixelColor& color);

@@ -135,21 +135,57 @@ inline void prefetchPolygon(const FrameView& view, const ScreenPolygonList& list
     }
 }
 
+inline const ScreenPoint& positionOf(const ScreenPoint& p) {
+    return p;
+}
+inline const ScreenPoint& positionOf(const ColoredPoint& p) {
+    return p.point;
+}
+
 // One edge into a table, as `walk` steps it. An edge at most one row high
 // writes only its ends' rows (the one step of a steep or shallow edge lands
 // in the lower end's row, which the lower end then overwrites), so it is
 // written without stepping: most edges of a mesh of a million triangles
 // are such.
-template <typename Entry>
-inline void stepEdgeInto(Entry* table, const ScreenPoint& upper, const ScreenPoint& lower,
-                         void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&)) {
-    if (lower.y - upper.y <= 1) {
-        setEntry(table[upper.y], upper);
-        setEntry(table[lower.y], lower);
+template <typename Entry, typename Point>
+inline void stepEdgeInto(Entry* table, const Point& upper, const Point& lower,
+                         void (*walk)(Entry*, const Point&, const Point&)) {
+    const std::int32_t upperY = positionOf(upper).y;
+    const std::int32_t lowerY = positionOf(lower).y;
+    if (lowerY - upperY <= 1) {
+        setEntry(table[upperY], upper);
+        setEntry(table[lowerY], lower);
     } else {
         walk(table, upper, lower);
     }
 }
+
+// How a fill steps the edges of a list's polygons: step(table, polygon,
+// points, upper, lower) steps the edge from point `upper` down to point
+// `lower` (indices into the polygon's points, `points`) into the table.
+//
+// From the points alone, with `walk`:
+template <typename Entry> struct PointEdges {
+    void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&);
+
+    void step(Entry* table, const ScreenPolygon&, const ScreenPoint* points, std::int32_t upper,
+              std::int32_t lower) const {
+        stepEdgeInto(table, points[upper], points[lower], walk);
+    }
+};
+
+// From the points and their lit colours (a list whose points carry them,
+// ScreenPolygonList::hasPointColors):
+struct ColoredEdges {
+    const ScreenPolygonList& list;
+
+    void step(ColoredEdgeEntry* table, const ScreenPolygon& polygon, const ScreenPoint* points,
+              std::int32_t upper, std::int32_t lower) const {
+        const Color3* colors = list.colors.pointColors.data() + polygon.firstPoint;
+        stepEdgeInto(table, ColoredPoint{points[upper], colors[upper]},
+                     ColoredPoint{points[lower], colors[lower]}, walkColoredEdge);
+    }
+};
 
 // The rows one pass of a fill or the wireframe draws, and the bands they
 // make up (bits of PolygonBands masks). With `bands` 0 every polygon of the
@@ -191,15 +227,16 @@ inline bool inOneColumn(const ScreenPoint* points, std::int32_t count) {
 // both sides stepped whole (a row's values depend on every step above it)
 // and their spans filled in the window's rows.
 //
-// walk: the edge stepper for Entry. setupPolygon(polygon) returns the
-// polygon's span setter: called as setSpan(left, right) for a row whose
-// left.x < right.x, it returns that span's SpanSetup (a span of one column
-// needs no steps, and its setter may leave them 0).
-template <typename Entry, typename SetupPolygon>
+// edges: how the edges are stepped into Entry tables (PointEdges,
+// ColoredEdges). setupPolygon(polygon, i), i being the polygon's index in
+// the list, returns the polygon's span setter: called as
+// setSpan(left, right) for a row whose left.x < right.x, it returns that
+// span's SpanSetup (a span of one column needs no steps, and its setter
+// may leave them 0).
+template <typename Entry, typename Edges, typename SetupPolygon>
 SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
                         const RowWindow& window, const EdgeTables<Entry>& tables, SpanPath path,
-                        void (*walk)(Entry*, const ScreenPoint&, const ScreenPoint&),
-                        SetupPolygon&& setupPolygon) {
+                        const Edges& edges, SetupPolygon&& setupPolygon) {
     SpanBox spans;
     Entry* const left = tables.left;
     Entry* const right = tables.right;
@@ -230,7 +267,7 @@ SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
         if (firstRow >= endRow || inOneColumn(points, count)) {
             continue;
         }
-        auto setSpan = setupPolygon(polygon);
+        auto setSpan = setupPolygon(polygon, i);
 
         // Left side: from the top towards increasing indices, down to the
         // bottom. A zero-length edge (a corner repeated) adds nothing, and
@@ -240,7 +277,7 @@ SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
         do {
             const std::int32_t next = nextPoint(cur, count);
             if (!samePixel(points[cur], points[next])) {
-                stepEdgeInto(left, points[cur], points[next], walk);
+                edges.step(left, polygon, points, cur, next);
             }
             cur = next;
         } while (cur != ends.bottom);
@@ -251,7 +288,7 @@ SpanBox fillPolygonRows(const FrameView& view, const ScreenPolygonList& list,
         do {
             const std::int32_t next = nextPoint(cur, count);
             if (!samePixel(points[cur], points[next])) {
-                stepEdgeInto(right, points[next], points[cur], walk);
+                edges.step(right, polygon, points, next, cur);
             }
             cur = next;
         } while (cur != ends.top);

@@ -53,16 +53,30 @@ struct ShadedSpan {
     bool redIsGreen = false;
 };
 
-// Decided once per span (span_groups.cpp).
+// Decided once per span (span_groups.cpp), for a color with products, or
+// for a span's own channels (each its own value: clamp when one leaves
+// [0, 1], share when two have the same start and step).
 ShadedSpan shadedSpan(const GroupColor& color, std::int32_t count);
+ShadedSpan shadedSpan(const SteppedChannels& channels, std::int32_t count);
+
+// What a group loop forms a column's color from.
+enum class GroupKind {
+    Flat,     // one color for the span
+    Shaded,   // the products and the stepped intensity
+    Channels, // three stepped channels of the span's own
+};
 
 // The group loops: as fillColumnGroups, for a span whose `shading` was
 // decided by shadedSpan (or is the default when the color is flat).
 #if defined(__SSE2__)
 std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
                               const GroupColor& color, const ShadedSpan& shading);
+std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
+                              const SteppedChannels& channels, const ShadedSpan& shading);
 #endif
 #if OCTASPIN_AVX512_SPANS
 std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
                                 const GroupColor& color, const ShadedSpan& shading);
+std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
+                                const SteppedChannels& channels, const ShadedSpan& shading);
 #endif

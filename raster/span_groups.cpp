@@ -8,11 +8,13 @@
 // is z rounded to a 32-bit float under the current rounding mode, and a
 // color channel is trunc(min(max(i * diffuse + ambient, 0), 1) * 255) with
 // the product and the sum rounded separately (the build never contracts
-// them into fused multiply-adds). max(v, 0) turns NaN into 0 because the
-// SSE and AVX-512 maximum returns its second operand when either is NaN, so
-// the bytes are colorByte's for every v. A span whose channels never leave
-// [0, 1] skips the clamp, and a channel with another's products takes its
-// bytes (ShadedSpan, raster/span_group_paths.h): neither changes a byte.
+// them into fused multiply-adds), or, for a span's own channels,
+// trunc(min(max(v, 0), 1) * 255) of the channel's stepped value v.
+// max(v, 0) turns NaN into 0 because the SSE and AVX-512 maximum returns
+// its second operand when either is NaN, so the bytes are colorByte's for
+// every v. A span whose channels never leave [0, 1] skips the clamp, and a
+// channel with another's products (or start and step) takes its bytes
+// (ShadedSpan, raster/span_group_paths.h): neither changes a byte.
 #include "raster/span_groups.h"
 #include "raster/span_group_paths.h"
 
@@ -29,6 +31,22 @@ bool staysInUnit(double first, double last, double diffuse, double ambient) {
 }
 
 } // namespace
+
+// Channels of their own: start + k * step, exact over the span.
+ShadedSpan shadedSpan(const SteppedChannels& c, std::int32_t count) {
+    const double k = static_cast<double>(count - 1);
+    const auto staysInUnitOver = [k](double first, double step) {
+        const double last = first + k * step;
+        return first >= 0.0 && first <= 1.0 && last >= 0.0 && last <= 1.0;
+    };
+    ShadedSpan s;
+    s.clamp = !(staysInUnitOver(c.blue, c.blueStep) && staysInUnitOver(c.green, c.greenStep) &&
+                staysInUnitOver(c.red, c.redStep));
+    s.greenIsBlue = sameBits(c.green, c.blue) && sameBits(c.greenStep, c.blueStep);
+    s.redIsBlue = sameBits(c.red, c.blue) && sameBits(c.redStep, c.blueStep);
+    s.redIsGreen = sameBits(c.red, c.green) && sameBits(c.redStep, c.greenStep);
+    return s;
+}
 
 ShadedSpan shadedSpan(const GroupColor& color, std::int32_t count) {
     const ShadingProducts& p = *color.products;
@@ -59,10 +77,12 @@ SpanPath fastestSpanPath() {
 #endif
 }
 
-std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
-                              const GroupColor& color) {
-    const ShadedSpan shading =
-        color.products != nullptr ? shadedSpan(color, span.count) : ShadedSpan{};
+namespace {
+
+// The group loop of `path` for a color of either kind.
+template <typename Color>
+std::int32_t groupsOnPath(SpanPath path, const SpanColumns& span, double z, double zStep,
+                          const Color& color, const ShadedSpan& shading) {
     switch (path) {
 #if OCTASPIN_AVX512_SPANS
     case SpanPath::Avx512:
@@ -75,4 +95,17 @@ std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, 
     default:
         return 0;
     }
+}
+
+} // namespace
+
+std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
+                              const GroupColor& color) {
+    return groupsOnPath(path, span, z, zStep, color,
+                        color.products != nullptr ? shadedSpan(color, span.count) : ShadedSpan{});
+}
+
+std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
+                              const SteppedChannels& channels) {
+    return groupsOnPath(path, span, z, zStep, channels, shadedSpan(channels, span.count));
 }

@@ -1,11 +1,12 @@
 // A span's columns in groups, with the same bits as one column at a time.
 //
-// The span loop steps depth (and the Gouraud fill its intensity) from column
-// to column by adding a step to a running double: v(k+1) = v(k) + step. That
-// chain of additions bounds the loop's speed, one addition's latency per
-// column. When no addition of the chain rounds, though, v(k) is exactly
-// start + k * step, however it is summed, and whole groups of columns can be
-// filled at once from that closed form.
+// The span loop steps depth (and the Gouraud fill its intensity, or the
+// channels of a model's colours) from column to column by adding a step to
+// a running double: v(k+1) = v(k) + step. That chain of additions bounds
+// the loop's speed, one addition's latency per column. When no addition of
+// the chain rounds, though, v(k) is exactly start + k * step, however it is
+// summed, and whole groups of columns can be filled at once from that
+// closed form.
 //
 // The invariant (stepsExact): start and step are 32-bit float values, so
 // each is a whole multiple of 2^e, e being the lower of the exponents of
@@ -71,6 +72,14 @@ struct ShadingProducts {
     double ambientRed, ambientGreen, ambientBlue;
 };
 
+// The channels of a span's own colours (a model's colours in Gouraud):
+// red, green and blue each stepped from its value at the span's first
+// column, and each turned into a byte at every column.
+struct SteppedChannels {
+    double red, green, blue;
+    double redStep, greenStep, blueStep;
+};
+
 // A span's color for the grouped paths: `color` at every column when
 // `products` is null (flat fill); otherwise formed per column from the
 // intensity i + k * iStep as the Gouraud fill does.
@@ -97,3 +106,9 @@ struct SpanColumns {
 // and, when the color is shaded, for i and iStep.
 std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
                               const GroupColor& color);
+
+// The same with each column's color from a span's own channels: each at
+// start + k * step, clamped to 0..1, as trunc(v * 255). Precondition:
+// stepsExact holds for z and zStep and for every channel and its step.
+std::int32_t fillColumnGroups(SpanPath path, const SpanColumns& span, double z, double zStep,
+                              const SteppedChannels& channels);

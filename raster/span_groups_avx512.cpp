@@ -29,13 +29,19 @@ OCTASPIN_AVX512 inline __m512d avx512Columns(double start, double step) {
                               first);
 }
 
-template <bool Clamp>
-OCTASPIN_AVX512 inline __m256i avx512Channel(__m512d i, double diffuse, double ambient) {
-    __m512d v = _mm512_add_pd(_mm512_mul_pd(i, _mm512_set1_pd(diffuse)), _mm512_set1_pd(ambient));
+// One channel's values at eight columns as bytes, trunc(v * 255), clamped
+// to 0..1 first when the span needs it.
+template <bool Clamp> OCTASPIN_AVX512 inline __m256i avx512ChannelBytes(__m512d v) {
     if constexpr (Clamp) {
         v = _mm512_min_pd(_mm512_max_pd(v, _mm512_setzero_pd()), _mm512_set1_pd(1.0));
     }
     return _mm512_cvttpd_epi32(_mm512_mul_pd(v, _mm512_set1_pd(255.0)));
+}
+
+template <bool Clamp>
+OCTASPIN_AVX512 inline __m256i avx512Channel(__m512d i, double diffuse, double ambient) {
+    return avx512ChannelBytes<Clamp>(
+        _mm512_add_pd(_mm512_mul_pd(i, _mm512_set1_pd(diffuse)), _mm512_set1_pd(ambient)));
 }
 
 template <bool Clamp>
@@ -51,15 +57,33 @@ OCTASPIN_AVX512 inline __m256i avx512Colors(__m512d i, const ShadingProducts& p,
         blue, _mm256_or_si256(_mm256_slli_epi32(green, 8), _mm256_slli_epi32(red, 16)));
 }
 
+// The colors of eight columns from a span's own channels, shared where
+// ShadedSpan says two channels are alike.
+template <bool Clamp>
+OCTASPIN_AVX512 inline __m256i avx512ChannelColors(__m512d red, __m512d green, __m512d blue,
+                                                   const ShadedSpan& s) {
+    const __m256i b = avx512ChannelBytes<Clamp>(blue);
+    const __m256i g = s.greenIsBlue ? b : avx512ChannelBytes<Clamp>(green);
+    const __m256i r = s.redIsBlue ? b : s.redIsGreen ? g : avx512ChannelBytes<Clamp>(red);
+    return _mm256_or_si256(b, _mm256_or_si256(_mm256_slli_epi32(g, 8), _mm256_slli_epi32(r, 16)));
+}
+
 // Eight columns a group; the last group is cut to the span by masks, which
 // also keep the loads and stores inside it, so every column is filled.
-template <bool Shaded, bool Clamp>
+template <GroupKind Kind, bool Clamp>
 OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, double zStep,
-                                          const GroupColor& color, const ShadedSpan& shading) {
+                                          const GroupColor& color, const SteppedChannels& channels,
+                                          const ShadedSpan& shading) {
     __m512d depths = avx512Columns(z, zStep);
     const __m512d depthStep8 = _mm512_set1_pd(8.0 * zStep);
     __m512d intensities = avx512Columns(color.i, color.iStep);
     const __m512d intensityStep8 = _mm512_set1_pd(8.0 * color.iStep);
+    __m512d reds = avx512Columns(channels.red, channels.redStep);
+    __m512d greens = avx512Columns(channels.green, channels.greenStep);
+    __m512d blues = avx512Columns(channels.blue, channels.blueStep);
+    const __m512d redStep8 = _mm512_set1_pd(8.0 * channels.redStep);
+    const __m512d greenStep8 = _mm512_set1_pd(8.0 * channels.greenStep);
+    const __m512d blueStep8 = _mm512_set1_pd(8.0 * channels.blueStep);
     const __m256i flatColors = _mm256_set1_epi32(static_cast<int>(packedColor(color.color)));
     // Within each 128-bit half, four 32-bit colors close up to twelve bytes;
     // then the two twelve-byte runs join.
@@ -79,8 +103,10 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
         if (passes != 0) {
             _mm256_mask_storeu_ps(depth, passes, _mm512_cvtpd_ps(depths));
             __m256i colors = flatColors;
-            if constexpr (Shaded) {
+            if constexpr (Kind == GroupKind::Shaded) {
                 colors = avx512Colors<Clamp>(intensities, *color.products, shading);
+            } else if constexpr (Kind == GroupKind::Channels) {
+                colors = avx512ChannelColors<Clamp>(reds, greens, blues, shading);
             }
             if (span.pixelBytes == 3) {
                 // Three byte-mask bits for every passing column.
@@ -95,8 +121,12 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
             }
         }
         depths = _mm512_add_pd(depths, depthStep8);
-        if constexpr (Shaded) {
+        if constexpr (Kind == GroupKind::Shaded) {
             intensities = _mm512_add_pd(intensities, intensityStep8);
+        } else if constexpr (Kind == GroupKind::Channels) {
+            reds = _mm512_add_pd(reds, redStep8);
+            greens = _mm512_add_pd(greens, greenStep8);
+            blues = _mm512_add_pd(blues, blueStep8);
         }
     }
     return span.count;
@@ -106,11 +136,26 @@ OCTASPIN_AVX512 std::int32_t avx512Groups(const SpanColumns& span, double z, dou
 
 // Plain code itself: it only picks the loop, which the caller has made sure
 // the processor can run.
+// The loops' other color kind: none, as the loops of each kind need.
+constexpr GroupColor kNoColor{};
+constexpr SteppedChannels kNoChannels{};
+
 std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
                                 const GroupColor& color, const ShadedSpan& shading) {
-    return color.products == nullptr ? avx512Groups<false, false>(span, z, zStep, color, shading)
-           : shading.clamp           ? avx512Groups<true, true>(span, z, zStep, color, shading)
-                                     : avx512Groups<true, false>(span, z, zStep, color, shading);
+    return color.products == nullptr
+               ? avx512Groups<GroupKind::Flat, false>(span, z, zStep, color, kNoChannels, shading)
+           : shading.clamp
+               ? avx512Groups<GroupKind::Shaded, true>(span, z, zStep, color, kNoChannels, shading)
+               : avx512Groups<GroupKind::Shaded, false>(span, z, zStep, color, kNoChannels,
+                                                        shading);
+}
+
+std::int32_t avx512ColumnGroups(const SpanColumns& span, double z, double zStep,
+                                const SteppedChannels& channels, const ShadedSpan& shading) {
+    return shading.clamp ? avx512Groups<GroupKind::Channels, true>(span, z, zStep, kNoColor,
+                                                                   channels, shading)
+                         : avx512Groups<GroupKind::Channels, false>(span, z, zStep, kNoColor,
+                                                                    channels, shading);
 }
 
 #endif

@@ -55,6 +55,20 @@ __m128i sse2Colors(const Sse2Columns& i, const ShadingProducts& p, const ShadedS
     return _mm_or_si128(blue, _mm_or_si128(_mm_slli_epi32(green, 8), _mm_slli_epi32(red, 16)));
 }
 
+// The colors of four columns from a span's own channels: each channel's
+// values as bytes, shared where ShadedSpan says two channels are alike.
+template <bool Clamp>
+__m128i sse2ChannelColors(const Sse2Columns& red, const Sse2Columns& green, const Sse2Columns& blue,
+                          const ShadedSpan& s) {
+    const auto bytes = [](const Sse2Columns& v) {
+        return _mm_unpacklo_epi64(sse2Channel<Clamp>(v.low), sse2Channel<Clamp>(v.high));
+    };
+    const __m128i b = bytes(blue);
+    const __m128i g = s.greenIsBlue ? b : bytes(green);
+    const __m128i r = s.redIsBlue ? b : s.redIsGreen ? g : bytes(red);
+    return _mm_or_si128(b, _mm_or_si128(_mm_slli_epi32(g, 8), _mm_slli_epi32(r, 16)));
+}
+
 // The depth test of four columns: a stored 0.0 (either sign) is empty,
 // otherwise only a strictly smaller z wins, compared in double. Returns the
 // passing columns as bits 0..3 and turns `stored` into the depths after the
@@ -92,13 +106,16 @@ void sse2WritePixels(std::uint8_t* pixel, std::ptrdiff_t pixelBytes, __m128i col
     writePassingPixels(pixel, pixelBytes, each, static_cast<unsigned>(passes), 4);
 }
 
-// Shaded: the color is formed per column; Clamp: its channels need
-// clamping somewhere in the span (ShadedSpan).
-template <bool Shaded, bool Clamp>
+// Kind: what the color is formed from (GroupKind); Clamp: its channels
+// need clamping somewhere in the span (ShadedSpan).
+template <GroupKind Kind, bool Clamp>
 std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const GroupColor& color,
-                        const ShadedSpan& shading) {
+                        const SteppedChannels& channels, const ShadedSpan& shading) {
     Sse2Columns depths(z, zStep);
     Sse2Columns intensities(color.i, color.iStep);
+    Sse2Columns reds(channels.red, channels.redStep);
+    Sse2Columns greens(channels.green, channels.greenStep);
+    Sse2Columns blues(channels.blue, channels.blueStep);
     const __m128i flatColors = _mm_set1_epi32(static_cast<int>(packedColor(color.color)));
     std::uint8_t* pixel = span.pixel;
     float* depth = span.depth;
@@ -108,15 +125,21 @@ std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const G
         const int passes = sse2DepthTest(stored, depths);
         if (passes != 0) {
             __m128i colors = flatColors;
-            if constexpr (Shaded) {
+            if constexpr (Kind == GroupKind::Shaded) {
                 colors = sse2Colors<Clamp>(intensities, *color.products, shading);
+            } else if constexpr (Kind == GroupKind::Channels) {
+                colors = sse2ChannelColors<Clamp>(reds, greens, blues, shading);
             }
             sse2WritePixels(pixel, span.pixelBytes, colors, passes);
             _mm_storeu_ps(depth, stored);
         }
         depths.next();
-        if constexpr (Shaded) {
+        if constexpr (Kind == GroupKind::Shaded) {
             intensities.next();
+        } else if constexpr (Kind == GroupKind::Channels) {
+            reds.next();
+            greens.next();
+            blues.next();
         }
     }
     return groups * 4;
@@ -124,11 +147,25 @@ std::int32_t sse2Groups(const SpanColumns& span, double z, double zStep, const G
 
 } // namespace
 
+// The loops' other color kind: none, as the loops of each kind need.
+constexpr GroupColor kNoColor{};
+constexpr SteppedChannels kNoChannels{};
+
 std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
                               const GroupColor& color, const ShadedSpan& shading) {
-    return color.products == nullptr ? sse2Groups<false, false>(span, z, zStep, color, shading)
-           : shading.clamp           ? sse2Groups<true, true>(span, z, zStep, color, shading)
-                                     : sse2Groups<true, false>(span, z, zStep, color, shading);
+    return color.products == nullptr
+               ? sse2Groups<GroupKind::Flat, false>(span, z, zStep, color, kNoChannels, shading)
+           : shading.clamp
+               ? sse2Groups<GroupKind::Shaded, true>(span, z, zStep, color, kNoChannels, shading)
+               : sse2Groups<GroupKind::Shaded, false>(span, z, zStep, color, kNoChannels, shading);
+}
+
+std::int32_t sse2ColumnGroups(const SpanColumns& span, double z, double zStep,
+                              const SteppedChannels& channels, const ShadedSpan& shading) {
+    return shading.clamp
+               ? sse2Groups<GroupKind::Channels, true>(span, z, zStep, kNoColor, channels, shading)
+               : sse2Groups<GroupKind::Channels, false>(span, z, zStep, kNoColor, channels,
+                                                        shading);
 }
 
 #endif

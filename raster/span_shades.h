@@ -2,7 +2,8 @@
 // asks for them: write(pixel) writes the current column's color and next()
 // steps to the next column; for the grouped paths, stepsExact(count) tells
 // whether the shade's own stepped value stays exact over the span,
-// groupColor() describes the color from the current column on, and
+// groupColor() describes the color from the current column on (what
+// fillColumnGroups takes: a GroupColor, or a span's own channels), and
 // skip(k) moves on by k columns.
 #pragma once
 
@@ -42,4 +43,31 @@ struct GouraudShade {
     GroupColor groupColor() const { return {{}, products, i, iStep}; }
     // Exact by stepsExact: i + k * iStep is the value k additions reach.
     void skip(std::int32_t k) { i += k * iStep; }
+};
+
+// The color from the span's own channels (a model's colors in Gouraud): per
+// channel the current column's value v, carried in double, as the byte
+// trunc(v * 255) with v clamped to 0..1 (NaN giving 0).
+struct ColoredShade {
+    SteppedChannels c;
+
+    void write(std::uint8_t* pixel) const {
+        writePixel(pixel, {colorByte(c.blue), colorByte(c.green), colorByte(c.red)});
+    }
+    void next() {
+        c.red += c.redStep;
+        c.green += c.greenStep;
+        c.blue += c.blueStep;
+    }
+    bool stepsExact(std::int32_t count) const {
+        return ::stepsExact(c.red, c.redStep, count) && ::stepsExact(c.green, c.greenStep, count) &&
+               ::stepsExact(c.blue, c.blueStep, count);
+    }
+    const SteppedChannels& groupColor() const { return c; }
+    // Exact by stepsExact: start + k * step is the value k additions reach.
+    void skip(std::int32_t k) {
+        c.red += k * c.redStep;
+        c.green += k * c.greenStep;
+        c.blue += k * c.blueStep;
+    }
 };

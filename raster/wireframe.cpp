@@ -1,5 +1,7 @@
 // Polygon outlines: each polygon's two sides drawn from its top point down
-// to its bottom point with the line stepper.
+// to its bottom point with the line stepper, in the material's line colour
+// or, where the list carries the model's own colours, in the diffuse
+// product of the polygon's face colour.
 #include "raster/line_stepper.h"
 #include "raster/polygon_traversal.h"
 #include "raster/row_passes.h"
@@ -40,11 +42,13 @@ void stepSide(const FrameView& view, const ScreenPoint* points, std::int32_t cou
 
 } // namespace
 
-FrameBox wireframeRows(const FrameView& view, const ScreenPolygonList& list,
-                       const RowWindow& window, const PixelColor& color) {
+FrameBox wireframeRows(const RenderDevice& device, const FrameView& view,
+                       const ScreenPolygonList& list, const RowWindow& window,
+                       const PixelColor& color) {
     FrameBox touched;
     const std::int32_t polygonCount = drawablePolygonCount(list);
     const std::uint8_t* masks = windowMasks(list, window, polygonCount, true);
+    const Color3* const faceColors = list.hasFaceColors() ? list.colors.faceColors.data() : nullptr;
     for (std::int32_t i = polygonCount - 1; i >= 0; --i) {
         if (masks != nullptr && (masks[i] & window.bands) == 0) {
             continue;
@@ -61,8 +65,10 @@ FrameBox wireframeRows(const FrameView& view, const ScreenPolygonList& list,
         if (points[ends.bottom].y < window.begin || points[ends.top].y >= window.end) {
             continue;
         }
-        stepSide(view, points, count, ends, +1, color, window, touched);
-        stepSide(view, points, count, ends, -1, color, window, touched);
+        const PixelColor lines =
+            faceColors != nullptr ? lineColor(device.colorProducts(faceColors[i]).diffuse) : color;
+        stepSide(view, points, count, ends, +1, lines, window, touched);
+        stepSide(view, points, count, ends, -1, lines, window, touched);
     }
     return touched;
 }

@@ -215,8 +215,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A model read from a file (tests/frames/knot.obj: a knotted tube of quads,
 // normals computed) in every fill style, with its projection following the
-// frame from wide to tall.
+// frame from wide to tall, and then in colours of its own: each vertex
+// coloured by its position, ((x, y, z) + 100) / 200 in float arithmetic
+// (the model fits a sphere of radius 100), the same bits everywhere.
 class ModelFrameChecksums : public FrameChecksums {};
+
+void paintByPosition(std::vector<Mesh>& meshes) {
+    for (Mesh& mesh : meshes) {
+        mesh.colors.resize(mesh.vertices.size());
+        for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
+            const Vec3& p = mesh.vertices[i].position;
+            mesh.colors[i] =
+                Vec3{(p.x + 100.0f) / 200.0f, (p.y + 100.0f) / 200.0f, (p.z + 100.0f) / 200.0f};
+        }
+    }
+}
 
 TEST_F(ModelFrameChecksums, AModelDrawsTheSameBytesOnEverySystem) {
     appState.window = openWindow(632, 432);
@@ -236,9 +249,15 @@ TEST_F(ModelFrameChecksums, AModelDrawsTheSameBytesOnEverySystem) {
         {30, IDM_GOURAUD, "spun, Gouraud", 0x5df10fde0db77538u},
         {31, IDM_WIREFRAME, "wireframe", 0x051198a9647744a3u},
         {50, IDM_FLAT, "tall frame, flat", 0xc4ef68c0bcbcecc6u},
+        {60, 0, "own colours, flat", 0x624861556c8a6733u},
+        {61, IDM_GOURAUD, "own colours, Gouraud", 0x9eea2053d276c930u},
+        {62, IDM_WIREFRAME, "own colours, wireframe", 0x00e34bb229eadb23u},
     };
     std::size_t next = 0;
-    for (int pass = 1; pass <= 50; ++pass) {
+    for (int pass = 1; pass <= 62; ++pass) {
+        if (pass == 55) {
+            paintByPosition(appState.model.meshes);
+        }
         if (pass == 40) {
             // Taller than wide: the picture runs past the frame's sides
             // and is cut to it.

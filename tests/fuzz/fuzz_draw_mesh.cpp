@@ -2,7 +2,8 @@
 // decoded in a fixed order, so an input means the same in every build.)
 //
 // Bytes -> a mesh of up to 300 vertices and 300 faces whose floats may be
-// anything (NaN, infinities, huge values included), world, view and
+// anything (NaN, infinities, huge values included), with or without
+// colours of its own (of any value, or of the wrong count), world, view and
 // projection matrices that may be anything, any render and primitive mode,
 // lights and a material of any colour, a window whose client area is 1 x 1
 // to 2048 x 2048 -> drawMesh into a real device bound to that window.
@@ -205,6 +206,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             n = anyVector(in);
         }
     }
+    // The model's own colours, decoded last so that the inputs from before
+    // they were drawn keep their meaning: none, one per vertex (in 0..1, or
+    // any floats), or a count that is not the vertices' (drawn in the
+    // material's colours); and the device's switch (on when the input has
+    // run out).
+    if (in.ConsumeBool()) {
+        const int count = in.ConsumeBool() ? vertexCount : in.ConsumeIntegralInRange(0, most);
+        mesh.colors.resize(static_cast<std::size_t>(count));
+        for (Vec3& c : mesh.colors) {
+            const Color3 color = anyColor(in);
+            c = Vec3{color.r, color.g, color.b};
+        }
+    }
+    device.setModelColors(!in.ConsumeBool());
 
     device.clear();
     drawMesh(device, mesh);

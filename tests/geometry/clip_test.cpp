@@ -128,6 +128,25 @@ TEST(ClipStageIntensity, InterpolatedOnlyInGouraudMode) {
         ASSERT_EQ(out.vertexCount, 2);
         EXPECT_EQ(out.vertices[0].intensity, 0.2f) << "the start vertex is copied";
         EXPECT_FLOAT_EQ(out.vertices[1].intensity, c.mode == RenderMode::Flat ? 0.0f : 0.25f);
+
+        // A polygon that carries colours: the same edge there and back.
+        // Each crossing's colour is interpolated at its own t, a quarter
+        // of the way from (0.2, 0.6, 1) there and three quarters from
+        // (0.4, 0.2, 0) back, both (0.25, 0.5, 0.75), whatever the mode.
+        ClipPolygon in;
+        in.colored = true;
+        appendVertex(in, at(0, 0, 1, 0.2f), Color3{0.2f, 0.6f, 1.0f});
+        appendVertex(in, at(0, 0, -3, 0.4f), Color3{0.4f, 0.2f, 0.0f});
+        ClipPolygon colored;
+        clipPolygon(device, Plane::Near, in, colored);
+        ASSERT_EQ(colored.vertexCount, 3);
+        ASSERT_TRUE(colored.colored);
+        EXPECT_EQ(colored.colors[0].g, 0.6f) << "the start vertex's colour is copied";
+        for (const int crossing : {1, 2}) {
+            EXPECT_FLOAT_EQ(colored.colors[crossing].r, 0.25f) << crossing;
+            EXPECT_FLOAT_EQ(colored.colors[crossing].g, 0.5f) << crossing;
+            EXPECT_FLOAT_EQ(colored.colors[crossing].b, 0.75f) << crossing;
+        }
     }
 }
 

@@ -3,9 +3,11 @@
 // to frame-filling triangles, and triangle soups with shared, repeated and
 // degenerate corners), random cameras and projections that put corners
 // inside, outside and across every plane of the view pyramid and behind
-// the eye, every fill style, frames from 1 x 1 to 1920 x 1080, drawn by 1,
-// 2 and 3 threads. Two meshes go into each frame, the second tested against
-// the first one's depths. Colour bytes and depth bytes must be the same.
+// the eye, every fill style, with and without the model's own colours
+// (random, some beyond 0..1, the device's switch now and then off), frames
+// from 1 x 1 to 1920 x 1080, drawn by 1, 2 and 3 threads. Two meshes go
+// into each frame, the second tested against the first one's depths.
+// Colour bytes and depth bytes must be the same.
 //
 // The rasterizers share a list between threads only when it brings enough
 // work; a last pass per scene makes them share it whatever its size, so
@@ -107,6 +109,22 @@ std::unique_ptr<Mesh> soup(Random& random) {
     return mesh;
 }
 
+// The model's own colours for a mesh, one per vertex: none for a third of
+// the meshes; otherwise random in 0..1, or for a few meshes reaching past
+// both ends (clamped where they are drawn).
+void paint(Random& random, Mesh& mesh) {
+    const int kind = random.integer(0, 5);
+    if (kind < 2) {
+        return;
+    }
+    const float low = kind == 5 ? -0.5f : 0.0f;
+    const float high = kind == 5 ? 1.5f : 1.0f;
+    mesh.colors.resize(mesh.vertices.size());
+    for (Vec3& c : mesh.colors) {
+        c = Vec3{random.uniform(low, high), random.uniform(low, high), random.uniform(low, high)};
+    }
+}
+
 // Everything a device is set to for one scene, applied alike to each.
 struct Scene {
     Matrix4 world;
@@ -119,6 +137,7 @@ struct Scene {
     Light light;
     Light ambient;
     Material material;
+    bool modelColors = true;
 
     explicit Scene(Random& random) {
         Matrix4 a;
@@ -139,10 +158,11 @@ struct Scene {
         renderMode = static_cast<std::uint32_t>(random.integer(1, 7));
         directional = random.integer(0, 4) != 0;
         light.direction = random.unit();
-        light.color = Color3{1, 1, 1};
+        light.color = Color3{random.uniform(0.3f, 1), 1, random.uniform(0.3f, 1)};
         ambient.color = Color3{random.uniform(0, 0.3f), random.uniform(0, 0.3f), 0.1f};
         material.ambient = Color3{1, 1, 1};
         material.diffuse = Color3{random.uniform(0, 1), 0.95f, random.uniform(0, 1)};
+        modelColors = random.integer(0, 5) != 0;
     }
 
     void apply(RenderDevice& device) {
@@ -156,6 +176,7 @@ struct Scene {
         device.setMaterial(&material);
         device.renderMode = renderMode;
         device.primitiveMode = PrimitiveMode::FaceList;
+        device.setModelColors(modelColors);
     }
 };
 
@@ -197,14 +218,28 @@ TEST(Differential, DrawMeshDrawsTheBytesOfTheFaceByFacePathOnAnyThreadCount) {
                                {100, 300}, {632, 428}, {1920, 1080}};
     Random random(20250116u);
     int drawnPixels = 0;
+    // Scenes whose first mesh is drawn in its own colours, by fill style
+    // (indexed by the RenderMode bit).
+    int coloredScenes[5] = {};
     for (int s = 0; s < 42; ++s) {
         const FrameSize size = sizes[s % 7];
         Scene scene(random);
         const std::unique_ptr<Mesh> meshes[2] = {
             random.integer(0, 2) != 0 ? sphere(random) : soup(random), sphere(random)};
-        const std::string where = "scene " + std::to_string(s) + " (" + std::to_string(size.width) +
-                                  "x" + std::to_string(size.height) + ", mode " +
-                                  std::to_string(scene.renderMode) + ")";
+        for (const auto& mesh : meshes) {
+            paint(random, *mesh);
+        }
+        if (scene.modelColors && !meshes[0]->colors.empty()) {
+            for (const std::uint32_t style :
+                 {RenderMode::Flat, RenderMode::Gouraud, RenderMode::Wireframe}) {
+                coloredScenes[style] += (scene.renderMode & style) != 0 ? 1 : 0;
+            }
+        }
+        const std::string where =
+            "scene " + std::to_string(s) + " (" + std::to_string(size.width) + "x" +
+            std::to_string(size.height) + ", mode " + std::to_string(scene.renderMode) +
+            ", colours " + std::to_string(meshes[0]->colors.size()) + "/" +
+            std::to_string(meshes[1]->colors.size()) + (scene.modelColors ? "" : " off") + ")";
 
         RenderDevice reference;
         MemoryFrame referenceFrame(reference, size.width, size.height);
@@ -247,8 +282,13 @@ TEST(Differential, DrawMeshDrawsTheBytesOfTheFaceByFacePathOnAnyThreadCount) {
         ASSERT_TRUE(expected == actual)
             << where << ", bands forced: differs at " << firstDifference(expected, actual, size);
     }
-    // The scenes drew something worth comparing.
+    // The scenes drew something worth comparing, and every fill style drew
+    // a model in its own colours several times.
     EXPECT_GT(drawnPixels, 500000);
+    for (const std::uint32_t style :
+         {RenderMode::Flat, RenderMode::Gouraud, RenderMode::Wireframe}) {
+        EXPECT_GE(coloredScenes[style], 6) << "fill style " << style;
+    }
 }
 
 } // namespace

@@ -1,13 +1,14 @@
 // Steady frames of the biggest mesh a Mesh holds allocate nothing: a sheet
 // of 65 536 vertices and 130 050 faces over a 1920 x 1080 frame, drawn
 // after a smaller mesh into the same frame, on one thread and on two, in
-// every fill style. After warm-up frames in each style, frames in all of
-// them make no call to operator new (nor, where the hook counts it, to
-// malloc). Two cases: the sheet partly out of view, so that faces are
-// clipped into polygons of more than three points; and the sheet in view
-// but turned away from the eye in every warm-up frame (none of its faces
-// kept), as a piece of a big model may be for a while, so that its first
-// frames facing the eye are among those counted.
+// every fill style, in the material's colours and in the meshes' own.
+// After warm-up frames in each style, frames in all of them make no call to
+// operator new (nor, where the hook counts it, to malloc). Two cases: the
+// sheet partly out of view, so that faces are clipped into polygons of more
+// than three points; and the sheet in view but turned away from the eye in
+// every warm-up frame (none of its faces kept), as a piece of a big model
+// may be for a while, so that its first frames facing the eye are among
+// those counted.
 #include "geometry/draw_mesh.h"
 #include "render_fixture.h"
 #include "tests/support/allocation_hook.h"
@@ -51,6 +52,17 @@ std::unique_ptr<Mesh> sheet(int side, float reach) {
     return mesh;
 }
 
+// The same mesh in colours of its own, one per vertex.
+std::unique_ptr<Mesh> painted(const Mesh& mesh) {
+    auto colored = std::make_unique<Mesh>(mesh);
+    colored->colors.resize(colored->vertices.size());
+    for (std::size_t i = 0; i < colored->colors.size(); ++i) {
+        const float shade = static_cast<float>(i % 256) / 255.0f;
+        colored->colors[i] = Vec3{shade, 1.0f - shade, 0.5f};
+    }
+    return colored;
+}
+
 TEST(MeshAllocation, SteadyFramesOfTheBiggestMeshAllocateNothing) {
     const struct {
         const char* name;
@@ -59,8 +71,19 @@ TEST(MeshAllocation, SteadyFramesOfTheBiggestMeshAllocateNothing) {
     } cases[] = {{"cut by the view pyramid", 150.0f, false},
                  {"turned away while warming up", 100.0f, true}};
     const std::unique_ptr<Mesh> smaller = sheet(40, 80.0f);
-    const std::uint32_t modes[] = {RenderMode::Flat, RenderMode::Gouraud, RenderMode::Wireframe,
-                                   RenderMode::Flat | RenderMode::Wireframe};
+    const std::unique_ptr<Mesh> coloredSmaller = painted(*smaller);
+    // Each style with the material's colours and with the meshes' own.
+    const struct {
+        std::uint32_t mode;
+        bool colored;
+    } frames[] = {{RenderMode::Flat, false},
+                  {RenderMode::Gouraud, false},
+                  {RenderMode::Wireframe, false},
+                  {RenderMode::Flat | RenderMode::Wireframe, false},
+                  {RenderMode::Flat, true},
+                  {RenderMode::Gouraud, true},
+                  {RenderMode::Wireframe, true},
+                  {RenderMode::Flat | RenderMode::Gouraud | RenderMode::Wireframe, true}};
     Matrix4 facing;
     identity(facing);
     // The sheet turned half round about its middle (x -> -x, z -> 120 - z):
@@ -72,6 +95,7 @@ TEST(MeshAllocation, SteadyFramesOfTheBiggestMeshAllocateNothing) {
     for (const auto& c : cases) {
         const std::unique_ptr<Mesh> biggest = sheet(256, c.reach);
         ASSERT_EQ(biggest->vertices.size(), 65536u);
+        const std::unique_ptr<Mesh> coloredBiggest = painted(*biggest);
         for (const std::int32_t threads : {1, 2}) {
             RenderDevice device;
             MemoryFrame frame(device, 1920, 1080);
@@ -84,23 +108,24 @@ TEST(MeshAllocation, SteadyFramesOfTheBiggestMeshAllocateNothing) {
             material.diffuse = Color3{0.2f, 0.95f, 0.2f};
             device.setMaterial(&material);
             device.setRenderThreads(threads);
-            const auto drawFrame = [&](std::uint32_t mode, const Matrix4& biggestWorld) {
+            const auto drawFrame = [&](std::uint32_t mode, bool colored,
+                                       const Matrix4& biggestWorld) {
                 device.renderMode = mode;
                 device.clear();
                 device.setWorldMatrix(facing);
-                drawMesh(device, *smaller);
+                drawMesh(device, colored ? *coloredSmaller : *smaller);
                 device.setWorldMatrix(biggestWorld);
-                drawMesh(device, *biggest);
+                drawMesh(device, colored ? *coloredBiggest : *biggest);
             };
-            for (const std::uint32_t mode : modes) {
-                drawFrame(mode, c.turnedAwayWhileWarming ? turned : facing);
-                drawFrame(mode, c.turnedAwayWhileWarming ? turned : facing);
+            for (const auto& f : frames) {
+                drawFrame(f.mode, f.colored, c.turnedAwayWhileWarming ? turned : facing);
+                drawFrame(f.mode, f.colored, c.turnedAwayWhileWarming ? turned : facing);
             }
             const long news = allocation_hook::allocationsSeen;
             const long mallocs = allocation_hook::mallocsSeen;
             for (int round = 0; round < 2; ++round) {
-                for (const std::uint32_t mode : modes) {
-                    drawFrame(mode, facing);
+                for (const auto& f : frames) {
+                    drawFrame(f.mode, f.colored, facing);
                 }
             }
             const long newsInSteadyFrames = allocation_hook::allocationsSeen - news;

@@ -1,5 +1,6 @@
-// Behaviour the flat and Gouraud fills share: coverage, depth interpolation
-// and test, fill order, and the colour formula at a constant intensity.
+// Behaviour the flat and Gouraud fills share (the Gouraud fill also with a
+// model's own colours at the points): coverage, depth interpolation and
+// test, fill order, and the colour formula at a constant intensity.
 // A polygon "lit at i" has intensity i at every point and a normal whose
 // dot product with the light direction is i, so both fills give it the
 // same colour.
@@ -149,8 +150,27 @@ TEST_P(FillTest, ARepeatedCornerFillsAsACornerOnce) {
     }
 }
 
+// The Gouraud fill of the list with a model's own colours at its points:
+// each point lit as the material lights it at the point's intensity,
+// f(i x diffuse + ambient) per channel (f: rounded to a float), so that
+// the same cases hold for the channels stepped in intensity's place.
+void fillGouraudOwnColours(RenderDevice& device, const ScreenPolygonList& list) {
+    ScreenPolygonList colored = list;
+    colored.colors.points = true;
+    const Color3& d = device.diffuseProduct;
+    const Color3& a = device.ambientProduct;
+    for (const ScreenPoint& p : list.points) {
+        const double i = p.intensity;
+        colored.colors.pointColors.push_back(Color3{static_cast<float>(i * d.r + a.r),
+                                                    static_cast<float>(i * d.g + a.g),
+                                                    static_cast<float>(i * d.b + a.b)});
+    }
+    fillGouraud(device, colored);
+}
+
 INSTANTIATE_TEST_SUITE_P(Fills, FillTest,
-                         ::testing::Values(Fill{"Flat", fillFlat}, Fill{"Gouraud", fillGouraud}),
+                         ::testing::Values(Fill{"Flat", fillFlat}, Fill{"Gouraud", fillGouraud},
+                                           Fill{"GouraudOwnColours", fillGouraudOwnColours}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FillFlat, IntensityBelowZeroOrNotANumberGivesTheAmbientColour) {
@@ -173,7 +193,8 @@ TEST(SpanDepthStep, FlatDividesGouraudMultipliesByTheRoundedReciprocal) {
         Fill fill;
         float depths[3];
     } cases[] = {{{"Flat", fillFlat}, {2.0f, 4.33333302f, 6.66666651f}},
-                 {{"Gouraud", fillGouraud}, {2.0f, 4.33333349f, 6.66666698f}}};
+                 {{"Gouraud", fillGouraud}, {2.0f, 4.33333349f, 6.66666698f}},
+                 {{"GouraudOwnColours", fillGouraudOwnColours}, {2.0f, 4.33333349f, 6.66666698f}}};
     for (const auto& c : cases) {
         TestFrame frame(8, 8);
         c.fill.fill(frame.device,

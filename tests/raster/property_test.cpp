@@ -210,7 +210,8 @@ TEST(SpanPaths, StepsExactOnlyWhereNoAdditionRounds) {
 // at a time), zeros of both signs, subnormals, infinities and NaN; stored
 // depths empty (either zero), equal to the incoming depth, one ulp either
 // side of it, or anything; intensities and colour products in and out of
-// range; three and four bytes a pixel. Each span lies in a row with a
+// range, and the three channels of a model's own colours (greys among
+// them); three and four bytes a pixel. Each span lies in a row with a
 // margin of pixels and depths on either side that must stay untouched.
 TEST(SpanPaths, EveryPathMatchesTheColumnLoopBitForBit) {
     std::vector<SpanPath> paths;
@@ -275,12 +276,31 @@ TEST(SpanPaths, EveryPathMatchesTheColumnLoopBitForBit) {
         const int count = 1 + (static_cast<int>(rng() % 4096) >> (rng() % 32));
         const int width = count + 2 * kMargin;
         const int pixelBytes = chance(90) ? 3 : 4;
-        const bool shaded = chance(50);
+        // 0: flat, 1: Gouraud from intensity, 2: Gouraud from the
+        // channels of a model's own colours.
+        const int kind = static_cast<int>(rng() % 3);
         const float z = value(0.5, 2000.0);
         const float zStep = step(z, count);
         const float i = value(0.0, 1.0);
         const float iStep = step(i, count);
         const ShadingProducts& p = products[rng() % std::size(products)];
+        float channel[3];
+        float channelStep[3];
+        const bool dyadic = chance(60); // whole multiples of 2^-16: exact for any span
+        for (int c = 0; c < 3; ++c) {
+            if (c > 0 && chance(20)) {
+                // A grey now and then: channels alike share their bytes.
+                channel[c] = channel[0];
+                channelStep[c] = chance(80) ? channelStep[0] : step(channel[c], count);
+            } else if (dyadic) {
+                channel[c] = static_cast<float>(static_cast<int>(rng() % 90000) - 10000) / 65536.0f;
+                channelStep[c] = static_cast<float>(static_cast<int>(rng() % 2001) - 1000) /
+                                 65536.0f / static_cast<float>(1 << (rng() % 8));
+            } else {
+                channel[c] = value(-0.2, 1.2);
+                channelStep[c] = step(channel[c], count);
+            }
+        }
 
         startPixels.resize(std::size_t(width) * pixelBytes + 8);
         for (std::size_t b = 0; b < startPixels.size(); b += 8) {
@@ -322,9 +342,14 @@ TEST(SpanPaths, EveryPathMatchesTheColumnLoopBitForBit) {
             depths = startDepths;
             const FrameView view{pixels.data(), -width * pixelBytes, pixelBytes, width, 1,
                                  depths.data()};
-            if (shaded) {
+            if (kind == 1) {
                 fillSpan(view, 0, kMargin, kMargin + count,
                          SpanSetup<GouraudShade>{z, zStep, {i, iStep, &p}}, path);
+            } else if (kind == 2) {
+                const SteppedChannels channels{channel[0],     channel[1],     channel[2],
+                                               channelStep[0], channelStep[1], channelStep[2]};
+                fillSpan(view, 0, kMargin, kMargin + count,
+                         SpanSetup<ColoredShade>{z, zStep, {channels}}, path);
             } else {
                 fillSpan(view, 0, kMargin, kMargin + count,
                          SpanSetup<FlatShade>{z, zStep, {{7, 99, 201}}}, path);
@@ -336,11 +361,20 @@ TEST(SpanPaths, EveryPathMatchesTheColumnLoopBitForBit) {
             ASSERT_TRUE(gotPixels == expectPixels &&
                         std::memcmp(gotDepths.data(), expectDepths.data(),
                                     sizeof(float) * static_cast<std::size_t>(width)) == 0)
-                << "trial " << trial << " path " << static_cast<int>(path)
-                << (shaded ? " Gouraud" : " flat") << " columns " << count << " z " << z << " step "
-                << zStep << " i " << i << " step " << iStep;
+                << "trial " << trial << " path " << static_cast<int>(path) << " kind " << kind
+                << " columns " << count << " z " << z << " step " << zStep << " i " << i << " step "
+                << iStep << " channels " << channel[0] << " " << channelStep[0] << ", "
+                << channel[1] << " " << channelStep[1] << ", " << channel[2] << " "
+                << channelStep[2];
         }
-        const bool exact = stepsExact(z, zStep, count) && (!shaded || stepsExact(i, iStep, count));
+        bool exact = stepsExact(z, zStep, count);
+        if (kind == 1) {
+            exact = exact && stepsExact(i, iStep, count);
+        } else if (kind == 2) {
+            for (int c = 0; c < 3; ++c) {
+                exact = exact && stepsExact(channel[c], channelStep[c], count);
+            }
+        }
         (count >= 4 && exact ? exactSpans : otherSpans) += 1;
     }
     // Both sides of the exactness test were exercised in earnest.
