@@ -40,16 +40,20 @@ BackgroundLoad::BackgroundLoad(std::string path, std::optional<ModelBytes> bytes
     callerProgress_ = std::move(options_.progress);
     options_.progress = [this](std::uint64_t done, std::uint64_t total) { record(done, total); };
     options_.cancel = &cancel_;
-    if (runner == Runner::Steps) {
-        steps_.emplace(makeLoad(path_, bytes_, options_));
-        return;
+#if OCTASPIN_HAS_THREADS
+    if (runner == Runner::Thread) {
+        try {
+            thread_ = std::thread([this] { runOnThread(); });
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: the frame loop steps the load instead.
+        }
     }
-    try {
-        thread_ = std::thread([this] { runOnThread(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: the frame loop steps the load instead.
-        steps_.emplace(makeLoad(path_, bytes_, options_));
-    }
+#else
+    // A build without threads steps every load.
+    (void)runner;
+#endif
+    steps_.emplace(makeLoad(path_, bytes_, options_));
 }
 
 BackgroundLoad::~BackgroundLoad() {
@@ -59,6 +63,7 @@ BackgroundLoad::~BackgroundLoad() {
     }
 }
 
+#if OCTASPIN_HAS_THREADS
 void BackgroundLoad::runOnThread() {
     model::LoadResult result;
     try {
@@ -78,6 +83,7 @@ void BackgroundLoad::runOnThread() {
     }
     end(std::move(result));
 }
+#endif
 
 void BackgroundLoad::record(std::uint64_t done, std::uint64_t total) {
     const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 0;
