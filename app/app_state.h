@@ -2,6 +2,7 @@
 // loop, the window procedure and the dialog procedures, all on one thread.
 #pragma once
 
+#include "app/model_loading.h"
 #include "device/render_device.h"
 #include "geometry/mesh.h"
 #include "math/vector_math.h"
@@ -9,7 +10,9 @@
 #include "platform/core/win32.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 struct AppState {
@@ -45,6 +48,14 @@ struct AppState {
     // it has meshes (app/model_scene.h), and the path it came from.
     model::LoadedModel model;
     std::string modelPath;
+    // How models load, and the loads under way (app/model_loading.h).
+    ModelLoading loading;
+    // Where Save Image puts a picture's PNG bytes (app/save_image.h): null
+    // writes the file at the path; a program without files (the page) hands
+    // them on. True when they are taken; false with "PATH: reason".
+    std::function<bool(const std::string& path, std::span<const std::uint8_t> png,
+                       std::string& error)>
+        pictureSink;
 };
 
 extern AppState appState;

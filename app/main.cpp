@@ -1,5 +1,6 @@
 // octaspin: the program in a real window on the local display.
 
+#include "app/app_state.h"
 #include "app/argv_options.h"
 #include "app/resources.h"
 #include "app/winmain_command_line.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
     // WinMain gets the model's name as the platform passes a command line.
     const std::string model = modelArgument(std::vector<std::string>(argv + 1, argv + argc));
     std::string commandLine = model.empty() ? std::string() : quoteArgument(model);
+    // The window draws on while a model loads.
+    appState.loading.mode = windowLoadMode();
     const int exitCode = WinMain(instance, nullptr, commandLine.data(), SW_SHOWDEFAULT);
     platform::setBackend(nullptr);
     return exitCode;

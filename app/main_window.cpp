@@ -6,6 +6,7 @@
 #include "app/demo_scene.h"
 #include "app/menu_commands.h"
 #include "app/model_colors_item.h"
+#include "app/model_loading.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
 #include "app/save_image.h"
@@ -38,6 +39,10 @@ bool registerMainWindowClass(HINSTANCE instance) {
 // Start-up, the model the command line names (if any), the frame loop and
 // shut-down. Allocation failures surface here as std::bad_alloc.
 int runProgram(HINSTANCE instance, int showCommand, const std::string& modelPath) {
+#if defined(_WIN32)
+    // On the platform itself WinMain is the program in its window.
+    appState.loading.mode = windowLoadMode();
+#endif
     if (!startProgram(instance, showCommand)) {
         shutdown();
         return 0;
@@ -110,6 +115,7 @@ bool runFramePass(MSG& message) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    pollModelLoad();
     updateModelRotation();
     renderFrame();
     return true;
@@ -143,9 +149,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     }
     case WM_KEYDOWN:
+        // F fits the camera; Esc gives up a model's load (when none is
+        // loading, it is handed on, and no camera key takes it).
         if (wParam == 'F') {
             fitCamera();
-        } else {
+        } else if (wParam != VK_ESCAPE || !cancelModelLoad()) {
             handleCameraKey(wParam);
         }
         break;
@@ -214,6 +222,9 @@ void renderFrame() {
 }
 
 void shutdown() {
+    // A loading thread holds nothing of the scene, but it ends before the
+    // process does.
+    endModelLoads();
     // The device borrows the lights and the material: release it first.
     if (appState.device != nullptr) {
         appState.device->release();

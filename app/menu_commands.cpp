@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/camera_framing.h"
 #include "app/model_colors_item.h"
+#include "app/model_loading.h"
 #include "app/model_scene.h"
 #include "app/resource.h"
 #include "app/save_image.h"
@@ -73,6 +74,9 @@ void handleMenuCommand(UINT commandId) {
         break;
     case IDM_OPEN:
         openModelFromDialog();
+        break;
+    case IDM_CANCEL_LOADING:
+        cancelModelLoad();
         break;
     case IDM_RESET:
         // The start orientation; a model also gets its framed camera back,

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/camera_framing.h"
 #include "app/model_colors_item.h"
+#include "app/model_loading.h"
 #include "app/resource.h"
 #include "scene/scene_values.h"
 
@@ -32,16 +33,20 @@ void setModelProjection(RenderDevice& device) {
 } // namespace
 
 bool openModel(const std::string& path) {
-    model::LoadResult loaded = model::loadModelFile(path);
+    if (appState.loading.mode != ModelLoadMode::Now) {
+        startModelLoad(path);
+        return true;
+    }
+    model::LoadResult loaded = loadModelNow(path);
     if (!loaded.ok()) {
         MessageBoxA(appState.window, loaded.error.c_str(), kMessageCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    installModel(std::move(loaded.model), path);
+    installLoadedModel(std::move(loaded.model), path);
     return true;
 }
 
-void installModel(model::LoadedModel loaded, const std::string& path) {
+void installLoadedModel(model::LoadedModel loaded, const std::string& path) {
     appState.model = std::move(loaded);
     appState.modelPath = path;
     identity(appState.modelRotation);
@@ -51,8 +56,7 @@ void installModel(model::LoadedModel loaded, const std::string& path) {
     }
     frameCamera(kStartViewSide);
     showModelColorsItem(true);
-    const std::string title = modelTitle(path, appState.model.notes);
-    SetWindowTextA(appState.window, title.c_str());
+    SetWindowTextA(appState.window, shownTitle().c_str());
 }
 
 std::string modelTitle(const std::string& path, const std::vector<std::string>& notes) {
@@ -65,6 +69,13 @@ std::string modelTitle(const std::string& path, const std::vector<std::string>& 
         title += ")";
     }
     return title + " - " + kWindowTitle;
+}
+
+std::string shownTitle() {
+    if (appState.model.meshes.empty()) {
+        return kWindowTitle;
+    }
+    return modelTitle(appState.modelPath, appState.model.notes);
 }
 
 void openModelFromDialog() {

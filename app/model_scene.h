@@ -16,7 +16,8 @@
 // and the fill style stay, and a model with colours of its own is drawn
 // in them (Render > Model Colors, app/model_colors_item.h). A file that
 // cannot be opened is reported in a message box (caption "Application
-// Message") and what was shown stays.
+// Message") and what was shown stays. The window programs load in the
+// background (app/model_loading.h).
 #pragma once
 
 #include "geometry/mesh.h"
@@ -27,16 +28,24 @@
 #include <string>
 #include <vector>
 
-// Opens the model at `path`: true when it is now shown; false after the
-// message box.
+// Opens the model at `path`. Loading now (ModelLoadMode::Now,
+// app/model_loading.h): true when it is shown; false after the message
+// box. In the background: starts the load and returns true.
 bool openModel(const std::string& path);
 
-// Shows a model that was read from `path`: the rotation reset, the
-// projection, the framed camera and the title.
-void installModel(model::LoadedModel loaded, const std::string& path);
+// Shows `loaded`, read from `path`, in place of what was shown: the model,
+// its path, the rotation reset, its projection, the framed camera and the
+// title. The one place where a model is installed, whichever way it was
+// loaded.
+void installLoadedModel(model::LoadedModel loaded, const std::string& path);
 
-// The window's title for a model read from `path` with the loader's notes.
+// The window's title for a model read from `path` with the loader's notes:
+// "NAME - Windows Application", or "NAME (NOTE; NOTE) - Windows Application".
 std::string modelTitle(const std::string& path, const std::vector<std::string>& notes);
+
+// The window's title for what is shown: modelTitle for a model, "Windows
+// Application" for the polyhedron.
+std::string shownTitle();
 
 // File > Open... and Ctrl+O: the open-file dialog, then openModel.
 void openModelFromDialog();

@@ -38,6 +38,7 @@ inline constexpr int IDM_OPEN = 40010;
 inline constexpr int IDM_SAVE_IMAGE = 40011;
 inline constexpr int IDM_FIT = 40012;
 inline constexpr int IDM_MODEL_COLORS = 40013;
+inline constexpr int IDM_CANCEL_LOADING = 40014;
 
 // The colour dialog's three fields. Left to right on screen they read red,
 // green, blue; in tab order green comes first.

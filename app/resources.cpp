@@ -18,6 +18,7 @@ MenuResource mainMenu() {
         {"&File",
          {{"&Open...\tCtrl+O", IDM_OPEN, false},
           {"&Save Image...\tCtrl+S", IDM_SAVE_IMAGE, false},
+          {"&Cancel Loading\tEsc", IDM_CANCEL_LOADING, false},
           {"&Reset", IDM_RESET, false},
           {"", 0, true},
           {"E&xit", IDM_EXIT, false}}},

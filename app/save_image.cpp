@@ -84,7 +84,12 @@ bool saveImage(const std::string& path) {
     const image::ImageRows picture{rows.data(), static_cast<std::ptrdiff_t>(rowBytes), device.width,
                                    device.height, image::PixelOrder::Bgr};
     std::string error;
-    if (!image::writePng(path, picture, image::FileWrite::Replace, error)) {
+    std::vector<std::uint8_t> png;
+    const bool written =
+        appState.pictureSink
+            ? image::encodePng(picture, png, error) && appState.pictureSink(path, png, error)
+            : image::writePng(path, picture, image::FileWrite::Replace, error);
+    if (!written) {
         tell(error + "\nThe image was not saved.");
         return false;
     }

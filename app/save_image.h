@@ -8,7 +8,9 @@
 // pass draws and presents as usual. The file is written through
 // image::FileWrite::Replace: a new file under the name, renamed over what
 // was there only once it is whole, so a failure leaves the old file as it
-// was. A failure is told in a message box (caption "Application Message")
+// was. Where the program has no files of its own (the page), the picture's
+// bytes go where AppState::pictureSink hands them instead (a download).
+// A failure is told in a message box (caption "Application Message")
 // whose text is the writer's "PATH: reason" and that the image was not
 // saved. Without a frame (a minimized window) there is no picture: the
 // box says so and no dialog opens.

@@ -25,6 +25,15 @@ std::int32_t clampRenderThreads(std::int32_t requested) {
     return requested > kMaxRenderThreads ? kMaxRenderThreads : requested;
 }
 
+std::unique_ptr<WorkerPool> startWorkerPool(std::int32_t threads) {
+    const std::int32_t count = clampRenderThreads(threads);
+    if (count <= 1) {
+        return nullptr;
+    }
+    auto pool = std::make_unique<WorkerPool>(count);
+    return pool->size() > 1 ? std::move(pool) : nullptr;
+}
+
 std::int32_t defaultRenderThreads() {
 #if OCTASPIN_HAS_THREADS
     if (const char* text = std::getenv("OCTASPIN_THREADS"); text != nullptr) {

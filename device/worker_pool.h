@@ -50,6 +50,13 @@ std::int32_t defaultRenderThreads();
 // default.
 std::int32_t clampRenderThreads(std::int32_t requested);
 
+class WorkerPool;
+
+// A pool of clampRenderThreads(threads) threads for work of its own (a
+// model's load, say), or null when that is 1 or no second thread can be
+// had: the caller then works alone.
+std::unique_ptr<WorkerPool> startWorkerPool(std::int32_t threads);
+
 class WorkerPool {
   public:
     // A pool of `threads` threads in all, the caller's included: threads - 1

@@ -16,20 +16,26 @@ struct MeshUnderConstruction {
 
 Mesh finish(std::span<const Vertex> vertices, std::span<const Vec3> colors,
             const MeshUnderConstruction& part) {
-    Mesh mesh(static_cast<std::int32_t>(part.sources.size()),
-              static_cast<std::int32_t>(part.faces.size()));
-    for (std::size_t i = 0; i < part.sources.size(); ++i) {
-        Vertex v = vertices[part.sources[i]];
+    // The vertices and faces are written once, as they are copied (not
+    // cleared first by the sizing constructor): a big model's meshes are
+    // tens of megabytes.
+    Mesh mesh(0, 0);
+    mesh.vertexCount = static_cast<std::int32_t>(part.sources.size());
+    mesh.faceCount = static_cast<std::int32_t>(part.faces.size());
+    mesh.vertices.reserve(part.sources.size());
+    for (const std::uint32_t source : part.sources) {
+        Vertex v = vertices[source];
         v.intensity = 0.0f;
-        mesh.vertices[i] = v;
+        mesh.vertices.push_back(v);
     }
+    mesh.faces.assign(part.faces.begin(), part.faces.end());
+    mesh.faceNormals.resize(part.faces.size());
     if (!colors.empty()) {
         mesh.colors.resize(part.sources.size());
         for (std::size_t i = 0; i < part.sources.size(); ++i) {
             mesh.colors[i] = colors[part.sources[i]];
         }
     }
-    std::copy(part.faces.begin(), part.faces.end(), mesh.faces.begin());
     computeFaceNormals(mesh);
     return mesh;
 }

@@ -1,7 +1,9 @@
 #include "tools/runner.h"
 
+#include "app/app_state.h"
 #include "app/resources.h"
 #include "app/winmain_command_line.h"
+#include "device/worker_pool.h"
 #include "model/load_model.h"
 #include "platform/core/resource_module.h"
 #include "platform/core/win32.h"
@@ -58,13 +60,22 @@ int runHeadless(const std::vector<std::string>& arguments, std::ostream& out, st
 
     // The model is read here first, so that a file the program could not
     // open stops the run before it starts, as a bad script does.
+    // The program then takes the model read here instead of reading the
+    // file again. The load parses on as many threads as the drawing uses.
     std::string commandLine;
     if (!options.meshPath.empty()) {
-        const model::LoadResult loaded = model::loadModelFile(options.meshPath);
+        model::LoadResult loaded;
+        {
+            const std::unique_ptr<WorkerPool> pool = startWorkerPool(options.threads);
+            model::LoadOptions load;
+            load.pool = pool.get();
+            loaded = model::loadModelFile(options.meshPath, load);
+        }
         if (!loaded.ok()) {
             err << loaded.error << "\n";
             return 2;
         }
+        appState.loading.readAhead.emplace(options.meshPath, std::move(loaded.model));
         commandLine = quoteArgument(options.meshPath);
     }
 

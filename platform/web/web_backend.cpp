@@ -10,11 +10,12 @@
 // A presented frame is copied, its changed part only, into a picture of
 // the window that the page puts on the canvas once per animation frame.
 //
-// Files reach the program as copies in the in-memory file system: the page
-// writes a file chosen in the browser's file picker, or dropped on the
-// canvas, under /models/ and hands over its path. A file the program saves
-// (the save-file dialog) is written under /downloads/ and handed to the
-// browser as a download once the program is back in its frame loop.
+// Files reach the program by paths of the page's own (/models/3/knot.obj):
+// the page holds a file chosen in the browser's file picker, or dropped on
+// the canvas, in memory, and the program reads it from there
+// (platform/web/page_files.h). A file the program saves (the save-file
+// dialog) is written under /downloads/ and handed to the browser as a
+// download once the program is back in its frame loop.
 #include "platform/web/web.h"
 
 #include "platform/web/input_map.h"
@@ -22,11 +23,9 @@
 
 #include <emscripten/em_js.h>
 #include <emscripten/emscripten.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -92,19 +91,6 @@ EM_ASYNC_JS(int, page_choose_file, (int owner, const char* title, const char* ac
     stringToUTF8(chosen, path, size);
     return 1;
 });
-// The file at `path` of the in-memory file system offered to the browser as
-// a download named `name`.
-EM_JS(void, page_download, (const char* path, const char* name), {
-    const bytes = FS.readFile(UTF8ToString(path));
-    const url = URL.createObjectURL(new Blob([bytes], {type: 'image/png'}));
-    const link = document.createElement('a');
-    link.href = url;
-    link.download = UTF8ToString(name);
-    document.body.appendChild(link);
-    link.click();
-    link.remove();
-    setTimeout(function () { URL.revokeObjectURL(url); }, 60000);
-});
 // clang-format on
 
 namespace platform {
@@ -125,7 +111,7 @@ enum EventKind {
     kEnter = 6,        // dialog
     kMessageBoxOk = 7, // -
     kClose = 8,        // window
-    kDrop = 9,         // window; text: the copies' paths, one a line
+    kDrop = 9,         // window; text: the held files' paths, one a line
 };
 constexpr int kEventNumbers = 10;
 constexpr int kEventTextSize = 1024;
@@ -227,9 +213,7 @@ class WebBackend final : public Backend {
     }
 
     // One yield to the browser, then everything the page queued meanwhile.
-    // A file saved since the last pass goes to the browser first.
     void pollEvents() override {
-        offerSavedFile();
         page_yield();
         drainEvents();
     }
@@ -291,35 +275,19 @@ class WebBackend final : public Backend {
         return std::string(path);
     }
 
-    // No dialog: the file is written where the page finds it, under the
-    // name suggested (a download does not replace anything, so there is
-    // nothing to confirm), and offered as a download after the write.
+    // No dialog: the name suggested, under a folder of the page's own (a
+    // download does not replace anything, so there is nothing to confirm).
+    // The page has no files: what the program saves there is handed to the
+    // browser as a download of that name (platform/web/page_files.h).
     std::optional<std::string> saveFile(const SaveFileView& request) override {
         std::string name = request.suggestedName;
         if (name.empty() || name.find('/') != std::string::npos) {
             name = "picture.png";
         }
-        mkdir(kDownloads, 0777);
-        savedFile_ = std::string(kDownloads) + "/" + name;
-        savedName_ = name;
-        return savedFile_;
+        return "/downloads/" + name;
     }
 
   private:
-    static constexpr char kDownloads[] = "/downloads";
-
-    // The file of the last saveFile answer, when the program wrote it.
-    void offerSavedFile() {
-        if (savedFile_.empty()) {
-            return;
-        }
-        struct stat info {};
-        if (stat(savedFile_.c_str(), &info) == 0) {
-            page_download(savedFile_.c_str(), savedName_.c_str());
-            std::remove(savedFile_.c_str());
-        }
-        savedFile_.clear();
-    }
 
     void drainEvents() {
         double n[kEventNumbers];
@@ -428,8 +396,6 @@ class WebBackend final : public Backend {
 
     std::map<WindowId, PageWindow> windows_;
     WindowId capture_ = 0;
-    std::string savedFile_; // the path saveFile answered last, until offered
-    std::string savedName_;
     bool messageBoxDismissed_ = false;
 };
 

@@ -34,6 +34,7 @@ TEST_F(Resources, MenuBarHasThePopUpsItemsAndIds) {
         {"&File",
          {{"&Open...\tCtrl+O", 40010, false},
           {"&Save Image...\tCtrl+S", 40011, false},
+          {"&Cancel Loading\tEsc", 40014, false},
           {"&Reset", 40007, false},
           {"", 0, true},
           {"E&xit", 40003, false}}},

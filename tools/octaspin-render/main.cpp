@@ -23,6 +23,7 @@
 // message and the usage line on stderr, nothing drawn) or when any model
 // could not be read (its loader message on stderr; the others are drawn);
 // otherwise 1 when any picture could not be drawn or written.
+#include "device/worker_pool.h"
 #include "image/png_writer.h"
 #include "model/load_model.h"
 #include "tools/octaspin-render/picture.h"
@@ -101,7 +102,14 @@ bool writeToStandardOutput(const std::vector<std::uint8_t>& png, std::string& er
 int renderOne(const std::string& modelPath, const std::string& output,
               const render::PictureOptions& options, bool timings) {
     const Stage reading;
-    model::LoadResult loaded = model::loadModelFile(modelPath);
+    model::LoadResult loaded;
+    {
+        // The load parses and cuts on as many threads as the drawing uses.
+        const std::unique_ptr<WorkerPool> pool = startWorkerPool(options.threads);
+        model::LoadOptions load;
+        load.pool = pool.get();
+        loaded = model::loadModelFile(modelPath, load);
+    }
     const double readMs = reading.wallMs();
     const double readCpuMs = reading.cpuMs();
     if (!loaded.ok()) {

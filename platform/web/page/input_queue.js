@@ -1,7 +1,7 @@
 // The user's input, queued for the program to take: the page's handlers
 // queue events, the program takes them one at a time (nextEvent) and waits
 // for the next one (waitForEvent).
-import { handOver } from './file_copies.js';
+import { handOver } from './held_files.js';
 import { resumed, suspended } from './work_time.js';
 
 // Event kinds and their numbers, as web_backend.cpp reads them.
@@ -11,9 +11,9 @@ export const KEY = 1, POINTER = 2, MENU = 3, EDIT = 4, BUTTON = 5, ENTER = 6, BO
 const events = [];
 let wake = null;
 
-// `copies`: files in the file system whose paths the event hands over.
-export function queue(kind, numbers, text, copies) {
-  events.push({ kind: kind, numbers: numbers, text: text || '', copies: copies || [] });
+// `paths`: the held files (held_files.js) whose paths the event hands over.
+export function queue(kind, numbers, text, paths) {
+  events.push({ kind: kind, numbers: numbers, text: text || '', paths: paths || [] });
   if (wake) {
     const w = wake;
     wake = null;
@@ -32,7 +32,9 @@ export function nextEvent(numbers, count, text, textSize) {
     HEAPF64[(numbers >> 3) + i] = i < e.numbers.length ? e.numbers[i] : 0;
   }
   stringToUTF8(e.text, text, textSize);
-  handOver(e.copies);
+  if (e.paths.length > 0) {
+    handOver(e.paths);
+  }
   return e.kind;
 }
 

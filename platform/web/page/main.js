@@ -4,18 +4,18 @@
 // build the windows, the menu bar, the dialogs and the message boxes as
 // HTML (windows.js, menus.js, dialogs.js, message_boxes.js, modal.js),
 // queue the user's input for the program to take (input_queue.js), put
-// presented frames on the canvas once per animation frame (frames.js), copy
+// presented frames on the canvas once per animation frame (frames.js), hold
 // files chosen in the browser's file picker (file_picker.js) or dropped on
-// a canvas (file_drops.js) into the program's in-memory file system
-// (file_copies.js), hand control back to the program (yielding.js,
+// a canvas (file_drops.js) in memory for the program to read
+// (held_files.js), hand control back to the program (yielding.js,
 // work_time.js), and publish window.octaspin for scripts and tests
 // (status.js).
 //
-// `Module`, the heap views and the file system are the program's script's
-// own names, which the bundle sees as it runs ahead of that script.
+// `Module` and the heap views are the program's script's own names, which the bundle sees as it runs ahead of that script.
 import { closeDialog, dialogIcon, openDialog, paintDialog } from './dialogs.js';
 import { refuseStrayDrops } from './file_drops.js';
 import { chooseFile } from './file_picker.js';
+import { fileSize, readFile } from './held_files.js';
 import { present } from './frames.js';
 import { nextEvent, waitForEvent } from './input_queue.js';
 import { closeMenus, closeMenusOnClickAway, setMenu } from './menus.js';
@@ -47,5 +47,5 @@ Module.octaspinPage = {
   paintDialog: paintDialog, closeDialog: closeDialog, openMessageBox: openMessageBox,
   closeMessageBox: endModal, nextEvent: nextEvent, yieldOnce: yieldOnce,
   waitForEvent: waitForEvent, programEnded: programEnded, setTitle: setTitle,
-  chooseFile: chooseFile,
+  chooseFile: chooseFile, fileSize: fileSize, readFile: readFile,
 };

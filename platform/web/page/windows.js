@@ -3,7 +3,7 @@
 // canvas takes the keys, the pointer and dropped files and queues them for
 // the program.
 import { desktop, drawBgr, element } from './elements.js';
-import { copyIn } from './file_copies.js';
+import { holdFiles } from './held_files.js';
 import { carriesFiles } from './file_drops.js';
 import { flush } from './frames.js';
 import { CLOSE, DROP, KEY, POINTER, queue } from './input_queue.js';
@@ -88,7 +88,8 @@ export function createWindow(id, title, menu, clientWidth, clientHeight) {
       pointer(win, 3, e);
     }
   }, { passive: false });
-  // Files dropped on the canvas: copied in, then handed over as one drop.
+  // Files dropped on the canvas: held in memory, then handed over as one
+  // drop.
   canvas.addEventListener('dragover', function (e) {
     if (!currentModal() && carriesFiles(e)) {
       e.preventDefault();
@@ -101,9 +102,9 @@ export function createWindow(id, title, menu, clientWidth, clientHeight) {
     }
     e.preventDefault();
     canvas.focus();
-    copyIn(Array.from(e.dataTransfer.files)).then(function (copies) {
-      if (copies.length > 0) {
-        queue(DROP, [id], copies.map(function (c) { return c.path; }).join('\n'), copies);
+    holdFiles(e.dataTransfer.files).then(function (paths) {
+      if (paths.length > 0) {
+        queue(DROP, [id], paths.join('\n'), paths);
       }
     });
   });

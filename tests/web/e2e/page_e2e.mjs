@@ -354,8 +354,8 @@ try {
   const caption = () => page.$eval('.caption-title', (t) => t.textContent);
   const titled = await caption();
   let [chooser] = await Promise.all([page.waitForFileChooser({ timeout: 5000 }), menu('File', 40010)]);
-  await check('Open shows the picker for model files', chooser.isMultiple() === false &&
-              (await page.$eval('input[type=file]', (i) => i.accept)) === '.obj,.ply,.stl');
+  await check('Open shows the picker for model files and their materials', chooser.isMultiple() === true &&
+              (await page.$eval('input[type=file]', (i) => i.accept)) === '.obj,.ply,.stl,.mtl');
   await chooser.cancel();
   await passes(10);
   await check('a cancelled picker leaves the program running as it was', (await caption()) === titled,
@@ -392,6 +392,69 @@ try {
   await check('a file dropped on the canvas opens: the caption names tetra.obj, the picture changes',
               dragOver.taken && (await caption()).startsWith('tetra.obj') && tetra.count > 1000 && tetra.colours <= 4,
               { dragOver, caption: await caption(), count: tetra.count, colours: tetra.colours });
+
+  // 8b. A big model loads a piece a pass: the title shows the progress
+  //     while the frames go on, then names the model.
+  const watched = page.evaluate(() => new Promise((resolve) => {
+    const percents = [];
+    let framesLoading = [];
+    const end = performance.now() + 60000;
+    (function look() {
+      const title = document.querySelector('.caption-title').textContent;
+      const shown = /^Loading big\.ply \u2026 (\d+) % - /.exec(title);
+      if (shown) {
+        if (percents[percents.length - 1] !== Number(shown[1])) {
+          percents.push(Number(shown[1]));
+        }
+        framesLoading.push(window.octaspin.frames);
+      }
+      if (title.startsWith('big.ply') || performance.now() > end) {
+        resolve({ percents, frames: framesLoading.length ? framesLoading[framesLoading.length - 1] - framesLoading[0] : 0, title });
+      } else {
+        requestAnimationFrame(look);
+      }
+    })();
+  }));
+  await page.evaluate(() => {
+    // A binary PLY of a bumpy grid, 640 x 640 vertices, 2 x 639 x 639
+    // triangles: 17.6 MB.
+    const n = 640;
+    const header = 'ply\nformat binary_little_endian 1.0\nelement vertex ' + n * n +
+      '\nproperty float x\nproperty float y\nproperty float z\nelement face ' + 2 * (n - 1) * (n - 1) +
+      '\nproperty list uchar int vertex_indices\nend_header\n';
+    const head = new TextEncoder().encode(header);
+    const body = new DataView(new ArrayBuffer(n * n * 12 + 2 * (n - 1) * (n - 1) * 13));
+    let at = 0;
+    for (let y = 0; y < n; ++y) {
+      for (let x = 0; x < n; ++x) {
+        body.setFloat32(at, x, true);
+        body.setFloat32(at + 4, y, true);
+        body.setFloat32(at + 8, 20 * Math.sin(x / 40) * Math.cos(y / 40), true);
+        at += 12;
+      }
+    }
+    for (let y = 0; y + 1 < n; ++y) {
+      for (let x = 0; x + 1 < n; ++x) {
+        const v = y * n + x;
+        for (const t of [[v, v + 1, v + n], [v + 1, v + n + 1, v + n]]) {
+          body.setUint8(at, 3);
+          t.forEach((k, i) => body.setInt32(at + 1 + 4 * i, k, true));
+          at += 13;
+        }
+      }
+    }
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([head, body.buffer], 'big.ply'));
+    const canvas = document.querySelector('canvas.client');
+    canvas.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  });
+  const bigLoad = await watched;
+  await passes(5);
+  const big = await picture(true);
+  await check('a big model loads while the frames go on, its progress in the title, then it shows',
+              bigLoad.percents.length >= 3 && bigLoad.percents.every((p, i) => i === 0 || p > bigLoad.percents[i - 1]) &&
+              bigLoad.frames >= 3 && (await caption()).startsWith('big.ply') && big.count > 1000,
+              { bigLoad, caption: await caption(), count: big.count });
 
   // 9. Model Colors has nothing to switch for a model without colours.
   await check('Model Colors is greyed for a model without colours',
