@@ -511,7 +511,8 @@ try {
   // 11. The camera on a model: the wheel walks it nearer (and the page does
   //     not scroll), a drag with the middle button pans it, F (View > Fit)
   //     frames the model again. The octahedron's tips lie on the spin's
-  //     axis, so its height on the screen does not change as it spins.
+  //     axis, so its height on the screen does not change as it spins; its
+  //     middle sways a little as it turns, far less than the pan moves it.
   await menu('File', 40007);
   const canvasBox = await (await page.$('canvas.client')).boundingBox();
   await page.mouse.move(canvasBox.x + canvasBox.width / 2, canvasBox.y + canvasBox.height / 2);
@@ -537,7 +538,7 @@ try {
   await passes(10);
   const fitted = await picture(true);
   await check('F frames the model again',
-              Math.abs(fitted.height_ - framed.height_) <= 3 && Math.abs(fitted.centreX - framed.centreX) < 15,
+              Math.abs(fitted.height_ - framed.height_) <= 3 && Math.abs(fitted.centreX - framed.centreX) < 30,
               { framed, fitted });
   // 12. File > Save Image... (and Ctrl+S): a download of the frame as a
   //     PNG, the size of the canvas, without the overlay.
