@@ -9,12 +9,11 @@
 
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/dialog_window.h"
+#include "platform/desktop/file_dialogs.h"
 #include "platform/desktop/fltk_support.h"
 #include "platform/desktop/frame_extents.h"
 #include "platform/desktop/main_window.h"
 #include "platform/desktop/message_box_window.h"
-#include "platform/desktop/open_file_dialog.h"
-#include "platform/desktop/save_file_dialog.h"
 #include "platform/desktop/window_layout.h"
 
 #include <FL/Fl.H>

@@ -1,5 +1,5 @@
-// The desktop backend's save-file dialog: the toolkit's native file
-// chooser in its save mode, modal.
+// The desktop backend's open-file and save-file dialogs: the toolkit's
+// native file chooser, modal.
 #pragma once
 
 #include "platform/core/backend.h"
@@ -8,6 +8,10 @@
 #include <string>
 
 namespace platform::desktop {
+
+// The path the user chose, or nothing when they cancelled (or the chooser
+// failed).
+std::optional<std::string> runOpenFileDialog(const OpenFileView& request);
 
 // The path the user named (confirmed, when the request asks, if the file
 // exists), or nothing when they cancelled (or the chooser failed).
